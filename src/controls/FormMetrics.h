@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/MetricsWindow.h"
+
+class QWidget;
+
+// A window's outer geometry in twips, at the fixed 15 twips a pixel. Its name is its object
+// name.
+class FormMetrics : public MetricsWindow {
+public:
+    explicit FormMetrics(QWidget& window) : window_(window) {}
+
+    QString Name() const override;
+    long Left() const override;
+    long Top() const override;
+    long Width() const override;
+    long Height() const override;
+    void SetLeft(long twips) override;
+    void SetTop(long twips) override;
+    void SetWidth(long twips) override;
+    void SetHeight(long twips) override;
+
+private:
+    QWidget& window_;
+};

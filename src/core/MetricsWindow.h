@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// What window metrics need of a window: its name and its outer geometry in twips.
+class MetricsWindow {
+public:
+    virtual ~MetricsWindow() = default;
+    virtual QString Name() const = 0;
+    virtual long Left() const = 0;
+    virtual long Top() const = 0;
+    virtual long Width() const = 0;
+    virtual long Height() const = 0;
+    virtual void SetLeft(long twips) = 0;
+    virtual void SetTop(long twips) = 0;
+    virtual void SetWidth(long twips) = 0;
+    virtual void SetHeight(long twips) = 0;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/KeyedCollection.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class clsContact;
+
+// The state the whole program shares, made once at start-up. Tests reset it between cases.
+struct SharedState {
+    QString AppName;
+    QString MailSlotName;
+    std::intptr_t MailSlotHandle = 0;
+    QString FieldSeparator;
+
+    QString ProgramPath;
+    QString DataPath;
+    QString HelpPath;
+    QString ErrorHelpPath;
+    QString SkinsPath;
+    QString DefaultSkinPath;
+    QString SettingsFile;
+    QString WindowMetricsINIFile;
+
+    platform::KeyedCollection<QPointer<QObject>> OpenChats;
+    platform::KeyedCollection<std::shared_ptr<clsContact>> UserContacts;
+    platform::KeyedCollection<std::shared_ptr<clsContact>> DomainContacts;
+
+    bool DisplaySplash = false;
+    bool MinimiseOnStartup = false;
+    bool SkinningEnabled = false;
+
+    QString StatusText;
+
+    bool SettingsWindowOpen = false;
+    bool CatchAllWindowOpen = false;
+    bool AddContactWindowOpen = false;
+    bool AboutWindowOpen = false;
+};
+
+SharedState& Shared();
+void ResetSharedState();

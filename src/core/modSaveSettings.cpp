@@ -1,0 +1,26 @@
+#include "core/modSaveSettings.h"
+
+#include "core/ContactTreeState.h"
+#include "core/SettingsKeys.h"
+#include "core/SharedState.h"
+#include "core/modINI.h"
+#include "platform/ProfileFile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace modSaveSettings {
+
+void SaveContactListState(const ContactTreeState& tree) {
+    using namespace SettingsKeys;
+    const QString& file = Shared().SettingsFile;
+    const auto flag = [&](const QString& key) {
+        return tree.NodeExpanded(key) ? u"1"_s : u"0"_s;
+    };
+    platform::ProfileBatch batch(file);
+    modINI::WriteINI(kContactList, kDomainsExpanded, flag(u"_domains"_s), file);
+    modINI::WriteINI(kContactList, kUsersExpanded, flag(u"_users"_s), file);
+    modINI::WriteINI(kContactList, kUnknownExpanded, flag(u"_unknown"_s), file);
+    batch.Commit();
+}
+
+}  // namespace modSaveSettings

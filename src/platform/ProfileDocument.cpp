@@ -1,0 +1,325 @@
+#include "platform/ProfileDocument.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/Windows1252.h"
+
+using namespace Qt::StringLiterals;
+
+namespace platform {
+namespace {
+
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+
+// The first line of a name decides, as the lookups of the Windows functions do.
+void InsertFirst(QHash<QString, qsizetype>& hash, const QString& key, qsizetype value) {
+    if (!hash.contains(key)) {
+        hash.insert(key, value);
+    }
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+QByteArrayView Trim(QByteArrayView s) {
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && IsBlank(s[b])) {
+        ++b;
+    }
+    while (e > b && IsBlank(s[e - 1])) {
+        --e;
+    }
+    return s.sliced(b, e - b);
+}
+
+QByteArrayView WithoutTerminator(QByteArrayView line) {
+    if (line.endsWith('\n')) {
+        line.chop(1);
+    }
+    return line;
+}
+
+QByteArrayView TerminatorOf(QByteArrayView line) {
+    if (line.endsWith("\r\n")) {
+        return "\r\n";
+    }
+    if (line.endsWith('\n')) {
+        return "\n";
+    }
+    return {};
+}
+
+enum class Kind { Other, Header, Key };
+
+struct Classified {
+    Kind kind = Kind::Other;
+    QByteArrayView name;   // section or key name, trimmed
+    QByteArrayView value;  // key value, trimmed, quotes kept
+};
+
+Classified Classify(QByteArrayView rawLine) {
+    const QByteArrayView line = Trim(WithoutTerminator(rawLine));
+    if (line.isEmpty() || line[0] == ';') {
+        return {};
+    }
+    if (line[0] == '[') {
+        const qsizetype close = line.indexOf(']');
+        if (close < 0) {
+            return {};
+        }
+        return {Kind::Header, Trim(line.sliced(1, close - 1)), {}};
+    }
+    const qsizetype eq = line.indexOf('=');
+    const QByteArrayView name = Trim(eq < 0 ? line : line.first(eq));
+    if (name.isEmpty()) {
+        return {};
+    }
+    return {Kind::Key, name, eq < 0 ? QByteArrayView() : Trim(line.sliced(eq + 1))};
+}
+
+QByteArrayView Unquoted(QByteArrayView value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.sliced(1, value.size() - 2);
+    }
+    return value;
+}
+
+QString Fold(const QString& name) { return name.trimmed().toCaseFolded(); }
+
+bool IsLastLineBlank(const std::vector<QByteArray>& lines) {
+    return !lines.empty() && Trim(WithoutTerminator(lines.back())).isEmpty();
+}
+
+[[noreturn]] void Refuse(const QString& description) {
+    throw RuntimeError(err::InvalidArgument, u"WritePrivateProfileString"_s, description);
+}
+
+void CheckNoLineBreak(const QString& text, const char* what) {
+    if (text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0))) {
+        Refuse(u"The settings file cannot hold a line break or a zero character in a "_s +
+               QLatin1StringView(what) + u'.');
+    }
+}
+
+void CheckSectionName(const QString& section) {
+    CheckNoLineBreak(section, "section name");
+    if (section.trimmed().isEmpty() || section.contains(u']')) {
+        Refuse(u"\""_s + section + u"\" cannot be a section name of the settings file."_s);
+    }
+}
+
+void CheckKeyName(const QString& key) {
+    CheckNoLineBreak(key, "key name");
+    const QString trimmed = key.trimmed();
+    if (trimmed.isEmpty() || trimmed.contains(u'=') || trimmed.startsWith(u'[') ||
+        trimmed.startsWith(u';')) {
+        Refuse(u"\""_s + key + u"\" cannot be a key name of the settings file."_s);
+    }
+}
+
+}  // namespace
+
+void ProfileDocument::Section::IndexKeys(bool utf8) {
+    keys.clear();
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const Classified c = Classify(lines[i]);
+        if (c.kind == Kind::Key) {
+            const QString name = utf8 ? QString::fromUtf8(c.name) : Windows1252::Decode(c.name);
+            InsertFirst(keys, name.toCaseFolded(), i);
+        }
+    }
+}
+
+ProfileDocument ProfileDocument::Parse(const QByteArray& bytes) {
+    ProfileDocument doc;
+    doc.utf8_ = bytes.startsWith(kUtf8Bom);
+    doc.sections_.emplace_back();
+    const qsizetype firstBreak = bytes.indexOf('\n');
+    if (firstBreak > 0 && bytes[firstBreak - 1] != '\r') {
+        doc.eol_ = "\n";
+    }
+
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        const qsizetype nl = bytes.indexOf('\n', pos);
+        const qsizetype end = nl < 0 ? bytes.size() : nl + 1;
+        QByteArray raw = bytes.sliced(pos, end - pos);
+        QByteArrayView view = raw;
+        if (pos == 0 && doc.utf8_) {
+            view = view.sliced(kUtf8Bom.size());
+        }
+        const Classified c = Classify(view);
+        Section& current = doc.sections_.back();
+        if (c.kind == Kind::Header) {
+            Section next;
+            next.header = std::move(raw);
+            next.name = doc.DecodeText(c.name).toCaseFolded();
+            doc.sections_.push_back(std::move(next));
+        } else {
+            if (c.kind == Kind::Key) {
+                InsertFirst(current.keys, doc.DecodeText(c.name).toCaseFolded(),
+                                         qsizetype(current.lines.size()));
+            }
+            current.lines.push_back(std::move(raw));
+        }
+        pos = end;
+    }
+    doc.RebuildIndex();
+    return doc;
+}
+
+QByteArray ProfileDocument::Serialize() const {
+    qsizetype size = 0;
+    for (const Section& s : sections_) {
+        size += s.header.size();
+        for (const QByteArray& line : s.lines) {
+            size += line.size();
+        }
+    }
+    QByteArray out;
+    out.reserve(size);
+    for (const Section& s : sections_) {
+        out += s.header;
+        for (const QByteArray& line : s.lines) {
+            out += line;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> ProfileDocument::Value(const QString& section, const QString& key) const {
+    const Section* s = Find(Fold(section));
+    if (!s) {
+        return std::nullopt;
+    }
+    const auto it = s->keys.constFind(Fold(key));
+    if (it == s->keys.cend()) {
+        return std::nullopt;
+    }
+    return DecodeText(Unquoted(Classify(s->lines[*it]).value));
+}
+
+bool ProfileDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+    CheckSectionName(section);
+    CheckKeyName(key);
+    CheckNoLineBreak(value, "value");
+    const QByteArray encodedValue = EncodeText(value, "value");
+    const QByteArray encodedKey = EncodeText(key.trimmed(), "key name");
+    EncodeText(section, "section name");
+
+    Section* s = Find(Fold(section));
+    if (!s) {
+        s = &AppendSection(section.trimmed());
+    }
+    const auto it = s->keys.constFind(Fold(key));
+    if (it != s->keys.cend()) {
+        QByteArray& line = s->lines[*it];
+        QByteArray replaced =
+            Classify(line).name.toByteArray() + '=' + encodedValue + TerminatorOf(line);
+        if (replaced == line) {
+            return false;
+        }
+        line = std::move(replaced);
+        return true;
+    }
+
+    // A new key goes after the section's last non-blank line, so blank lines that separate it
+    // from the next section stay where they are.
+    qsizetype at = qsizetype(s->lines.size());
+    while (at > 0 && Trim(WithoutTerminator(s->lines[at - 1])).isEmpty()) {
+        --at;
+    }
+    QByteArray& before = at > 0 ? s->lines[at - 1] : s->header;
+    if (!before.isEmpty() && !before.endsWith('\n')) {
+        before += eol_;
+    }
+    s->lines.insert(s->lines.begin() + at, encodedKey + '=' + encodedValue + eol_);
+    s->keys.insert(Fold(key), at);
+    return true;
+}
+
+bool ProfileDocument::RemoveKey(const QString& section, const QString& key) {
+    Section* s = Find(Fold(section));
+    if (!s) {
+        return false;
+    }
+    const auto it = s->keys.constFind(Fold(key));
+    if (it == s->keys.cend()) {
+        return false;
+    }
+    s->lines.erase(s->lines.begin() + *it);
+    s->IndexKeys(utf8_);
+    return true;
+}
+
+bool ProfileDocument::RemoveSection(const QString& section) {
+    const QString folded = Fold(section);
+    const auto before = sections_.size();
+    std::erase_if(sections_, [&](const Section& s) { return !s.header.isEmpty() && s.name == folded; });
+    if (sections_.size() == before) {
+        return false;
+    }
+    RebuildIndex();
+    return true;
+}
+
+QString ProfileDocument::DecodeText(QByteArrayView bytes) const {
+    return utf8_ ? QString::fromUtf8(bytes) : Windows1252::Decode(bytes);
+}
+
+QByteArray ProfileDocument::EncodeText(const QString& text, const char* what) const {
+    if (utf8_) {
+        return text.toUtf8();
+    }
+    if (auto bytes = Windows1252::Encode(text)) {
+        return *std::move(bytes);
+    }
+    Refuse(u"The settings file cannot hold the character "_s +
+           Windows1252::DescribeCharacter(text, Windows1252::FirstUnencodable(text)) + u" of a "_s +
+           QLatin1StringView(what) + u": it has no Windows-1252 code."_s);
+}
+
+ProfileDocument::Section* ProfileDocument::Find(const QString& folded) {
+    const auto it = sectionIndex_.constFind(folded);
+    return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
+}
+
+const ProfileDocument::Section* ProfileDocument::Find(const QString& folded) const {
+    const auto it = sectionIndex_.constFind(folded);
+    return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
+}
+
+ProfileDocument::Section& ProfileDocument::AppendSection(const QString& name) {
+    Section* last = nullptr;
+    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
+        if (!it->header.isEmpty() || !it->lines.empty()) {
+            last = &*it;
+            break;
+        }
+    }
+    if (last) {
+        QByteArray& tail = last->lines.empty() ? last->header : last->lines.back();
+        if (!tail.endsWith('\n')) {
+            tail += eol_;
+        }
+        // A blank line between sections, as the Windows functions leave it.
+        if (!IsLastLineBlank(last->lines)) {
+            last->lines.push_back(eol_);
+        }
+    }
+    Section s;
+    s.header = '[' + EncodeText(name, "section name") + ']' + eol_;
+    s.name = name.toCaseFolded();
+    sections_.push_back(std::move(s));
+    InsertFirst(sectionIndex_, sections_.back().name, qsizetype(sections_.size() - 1));
+    return sections_.back();
+}
+
+void ProfileDocument::RebuildIndex() {
+    sectionIndex_.clear();
+    for (qsizetype i = 1; i < qsizetype(sections_.size()); ++i) {
+        InsertFirst(sectionIndex_, sections_[i].name, i);
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,250 @@
+#include "platform/ProfileFile.h"
+
+#include "platform/ProfileDocument.h"
+#include "platform/RuntimeError.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace platform {
+namespace {
+
+// What tells a file changed on disk: a replacement gets a new inode, an edit in place a new size
+// or time.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+FileStamp StampOf(const QString& file) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
+        return {};
+    }
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+using Change = std::function<bool(ProfileDocument&)>;
+
+struct CachedFile {
+    ProfileDocument doc;
+    FileStamp stamp;
+    bool loaded = false;
+    bool readable = true;
+    int batchDepth = 0;
+    bool batchDiscarded = false;
+    FileStamp batchBase;
+    std::vector<Change> pending;
+};
+
+std::unordered_map<QString, std::unique_ptr<CachedFile>>& Cache() {
+    static std::unordered_map<QString, std::unique_ptr<CachedFile>> cache;
+    return cache;
+}
+
+CachedFile& Cached(const QString& file) {
+    auto& slot = Cache()[file];
+    if (!slot) {
+        slot = std::make_unique<CachedFile>();
+    }
+    return *slot;
+}
+
+[[noreturn]] void FailWrite(const QString& file, const QString& why) {
+    throw RuntimeError(err::FileAccess, u"WritePrivateProfileString"_s,
+                       u"Couldn't write the settings file "_s + file + u": "_s + why);
+}
+
+// Parses the file again when it changed since it was last parsed. The stamp is taken before the
+// bytes are read, so a change in between shows up as a changed stamp next time.
+void Refresh(CachedFile& c, const QString& file) {
+    const FileStamp now = StampOf(file);
+    if (c.loaded && now == c.stamp) {
+        return;
+    }
+    c.stamp = now;
+    c.loaded = true;
+    c.readable = true;
+    if (!now.exists) {
+        c.doc = ProfileDocument();
+        return;
+    }
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        c.doc = ProfileDocument();
+        c.readable = false;
+        return;
+    }
+    c.doc = ProfileDocument::Parse(f.readAll());
+}
+
+// A file that exists but cannot be read would be replaced by one holding only the new keys.
+void RefreshForWrite(CachedFile& c, const QString& file) {
+    Refresh(c, file);
+    if (!c.readable) {
+        c.loaded = false;
+        FailWrite(file, u"the file exists but cannot be read, so it is left as it is."_s);
+    }
+}
+
+void WriteAtomically(const QString& file, const QByteArray& bytes) {
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        FailWrite(file, out.errorString());
+    }
+    if (out.write(bytes) != bytes.size()) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        FailWrite(file, why);
+    }
+    if (!out.commit()) {
+        FailWrite(file, out.errorString());
+    }
+}
+
+// Writes the document and remembers the new stamp; on failure forgets the document, so the next
+// read shows what the disk holds rather than the change that was not saved.
+void Store(CachedFile& c, const QString& file) {
+    try {
+        WriteAtomically(file, c.doc.Serialize());
+    } catch (...) {
+        c.loaded = false;
+        throw;
+    }
+    c.stamp = StampOf(file);
+}
+
+void Apply(const QString& file, Change change) {
+    CachedFile& c = Cached(file);
+    if (c.batchDepth > 0) {
+        change(c.doc);
+        c.pending.push_back(std::move(change));
+        return;
+    }
+    RefreshForWrite(c, file);
+    ProfileDocument next = c.doc;
+    if (!change(next)) {
+        return;
+    }
+    std::swap(c.doc, next);
+    Store(c, file);
+}
+
+}  // namespace
+
+QString GetPrivateProfileString(const QString& section, const QString& key,
+                                const QString& defaultValue, const QString& file,
+                                qsizetype bufferChars) {
+    CachedFile& c = Cached(file);
+    if (c.batchDepth == 0) {
+        Refresh(c, file);
+    }
+    QString value = c.doc.Value(section, key).value_or(defaultValue);
+    if (bufferChars <= 0) {
+        return {};
+    }
+    value.truncate(bufferChars - 1);
+    return value;
+}
+
+void WritePrivateProfileString(const QString& section, const std::optional<QString>& key,
+                               const std::optional<QString>& value, const QString& file) {
+    if (!key) {
+        Apply(file, [section](ProfileDocument& d) { return d.RemoveSection(section); });
+    } else if (!value) {
+        Apply(file, [section, k = *key](ProfileDocument& d) { return d.RemoveKey(section, k); });
+    } else {
+        // Refuse text the file cannot hold before anything is queued.
+        ProfileDocument().SetValue(section, *key, *value);
+        Apply(file, [section, k = *key, v = *value](ProfileDocument& d) {
+            return d.SetValue(section, k, v);
+        });
+    }
+}
+
+ProfileBatch::ProfileBatch(QString file) : file_(std::move(file)) {
+    CachedFile& c = Cached(file_);
+    if (c.batchDepth == 0) {
+        RefreshForWrite(c, file_);
+        c.batchBase = c.stamp;
+        c.batchDiscarded = false;
+        c.pending.clear();
+    }
+    ++c.batchDepth;
+}
+
+ProfileBatch::~ProfileBatch() {
+    CachedFile& c = Cached(file_);
+    if (!committed_) {
+        c.batchDiscarded = true;
+    }
+    if (--c.batchDepth == 0 && c.batchDiscarded) {
+        c.pending.clear();
+        c.loaded = false;
+    }
+}
+
+void ProfileBatch::Commit() {
+    CachedFile& c = Cached(file_);
+    if (c.batchDepth > 1 || c.batchDiscarded) {
+        committed_ = !c.batchDiscarded;
+        return;
+    }
+    std::vector<Change> changes = std::move(c.pending);
+    c.pending.clear();
+    if (changes.empty()) {
+        committed_ = true;
+        return;
+    }
+    // Another copy wrote the file while the batch was open: keep its keys and apply ours on top.
+    if (!(StampOf(file_) == c.batchBase)) {
+        c.loaded = false;
+        try {
+            RefreshForWrite(c, file_);
+        } catch (...) {
+            c.batchDiscarded = true;
+            throw;
+        }
+        for (const Change& change : changes) {
+            change(c.doc);
+        }
+    }
+    try {
+        Store(c, file_);
+    } catch (...) {
+        c.batchDiscarded = true;
+        throw;
+    }
+    committed_ = true;
+}
+
+void ForgetCachedProfiles() {
+    for (auto& [file, c] : Cache()) {
+        if (c->batchDepth == 0) {
+            c->loaded = false;
+        }
+    }
+}
+
+}  // namespace platform

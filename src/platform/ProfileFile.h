@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The profile-file routines Settings.ini is read and written through, with the Windows semantics
+// (see ProfileDocument) and these differences: a change reaches the disk by replacing the file
+// atomically, a failed write raises an error, a file is parsed once and parsed again only when it
+// changed on disk (another running copy wrote it), and a batch writes many changes at once.
+namespace platform {
+
+inline constexpr qsizetype kProfileBufferChars = 60000;
+
+// The value, or the default when the file, section or key is absent or the file is unreadable;
+// cut to bufferChars - 1 characters as a buffer of that size would cut it.
+QString GetPrivateProfileString(const QString& section, const QString& key,
+                                const QString& defaultValue, const QString& file,
+                                qsizetype bufferChars = kProfileBufferChars);
+
+// No key removes the whole section, no value removes the key. Raises RuntimeError when the file
+// cannot be read or written or the text cannot be stored; nothing is changed then.
+void WritePrivateProfileString(const QString& section, const std::optional<QString>& key,
+                               const std::optional<QString>& value, const QString& file);
+
+// While a batch of a file lives, writes to that file change it in memory only; Commit writes them
+// in one replacement of the file. A batch that ends without Commit (an error escaped) discards its
+// writes. Batches of one file nest: the outermost one writes.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(QString file);
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+    void Commit();
+
+private:
+    QString file_;
+    bool committed_ = false;
+};
+
+// Drops what is cached of every file, as a newly started process would have it.
+void ForgetCachedProfiles();
+
+}  // namespace platform

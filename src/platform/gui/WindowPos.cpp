@@ -1,0 +1,100 @@
+#include "platform/gui/WindowPos.h"
+
+#include <QWidget>
+
+namespace platform {
+namespace {
+
+// Shows the window, without taking the focus when asked not to.
+void Show(QWidget* window, bool activate) {
+    const bool was = window->testAttribute(Qt::WA_ShowWithoutActivating);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    window->show();
+    window->setAttribute(Qt::WA_ShowWithoutActivating, was);
+}
+
+void SetTopMostFlag(QWidget* window, bool on, bool activate) {
+    if (IsTopMost(window) == on) {
+        return;
+    }
+    // Changing a window flag hides a shown window; show it again where it was.
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        Show(window, activate);
+    }
+}
+
+}  // namespace
+
+bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int width, int height,
+                  unsigned flags) {
+    if (!window) {
+        return false;
+    }
+    const bool activate = !(flags & SWP_NOACTIVATE);
+    if (!(flags & SWP_NOMOVE)) {
+        window->move(x, y);
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        const QSize frameExtra = window->frameGeometry().size() - window->size();
+        window->resize(qMax(0, width - frameExtra.width()), qMax(0, height - frameExtra.height()));
+    }
+    if (!(flags & SWP_NOZORDER)) {
+        if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+            SetTopMostFlag(window, insertAfter == HWND_TOPMOST, activate);
+        } else if (insertAfter == HWND_TOP && window->isVisible()) {
+            window->raise();
+        } else if (insertAfter == HWND_BOTTOM && window->isVisible()) {
+            window->lower();
+        }
+    }
+    if (flags & SWP_SHOWWINDOW) {
+        Show(window, activate);
+        window->raise();
+    } else if (flags & SWP_HIDEWINDOW) {
+        window->hide();
+    }
+    return true;
+}
+
+bool ShowWindow(QWidget* window, int command) {
+    if (!window) {
+        return false;
+    }
+    const bool wasVisible = window->isVisible();
+    switch (command) {
+        case SW_HIDE:
+            window->hide();
+            break;
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+        case SW_SHOWMINNOACTIVE:
+            window->setWindowState((window->windowState() & ~Qt::WindowMaximized) |
+                                   Qt::WindowMinimized);
+            Show(window, command == SW_SHOWMINIMIZED);
+            break;
+        case SW_SHOWMAXIMIZED:
+            window->setWindowState((window->windowState() & ~Qt::WindowMinimized) |
+                                   Qt::WindowMaximized);
+            Show(window, true);
+            break;
+        case SW_SHOWNORMAL:
+        case SW_RESTORE:
+        case SW_SHOWNOACTIVATE:
+            window->setWindowState(window->windowState() &
+                                   ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            Show(window, command != SW_SHOWNOACTIVATE);
+            break;
+        default:  // SW_SHOW, SW_SHOWNA
+            Show(window, command == SW_SHOW);
+            break;
+    }
+    return wasVisible;
+}
+
+bool IsTopMost(const QWidget* window) {
+    return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+}  // namespace platform
