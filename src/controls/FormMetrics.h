@@ -4,8 +4,10 @@
 
 class QWidget;
 
-// A window's outer geometry in twips, at the fixed 15 twips a pixel. Its name is its object
-// name.
+// A window's place and size in twips, at the fixed 15 twips a pixel: the place of its frame, as
+// move() takes it, and the size inside the frame, as resize() takes it. The frame is not known
+// before a window is first shown, so a size with the frame in it would grow at every restore.
+// Its name is its object name.
 class FormMetrics : public MetricsWindow {
 public:
     explicit FormMetrics(QWidget& window) : window_(window) {}

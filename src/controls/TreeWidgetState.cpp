@@ -23,7 +23,9 @@ QTreeWidgetItem& TreeWidgetState::Required(const QString& key) const {
     throw platform::RuntimeError(35601, u"TreeView"_s, u"Element not found: "_s + key);
 }
 
-bool TreeWidgetState::NodeExpanded(const QString& key) const { return Required(key).isExpanded(); }
+bool TreeWidgetState::NodeExpanded(const QString& key) const {
+    return Required(key).isExpanded();
+}
 
 void TreeWidgetState::SetNodeExpanded(const QString& key, bool expanded) {
     Required(key).setExpanded(expanded);

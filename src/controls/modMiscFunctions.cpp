@@ -1,6 +1,5 @@
 #include "controls/modMiscFunctions.h"
 
-#include "controls/FormMetrics.h"
 #include "platform/Twips.h"
 #include "platform/gui/WindowPos.h"
 
@@ -10,7 +9,9 @@
 
 namespace modMiscFunctions {
 
-qint16 BoolToInt(long flag) { return flag != 0 ? 1 : 0; }
+qint16 BoolToInt(long flag) {
+    return flag != 0 ? 1 : 0;
+}
 
 void SetTopMost(QWidget* window, std::intptr_t insertAfter) {
     platform::SetWindowPos(window, insertAfter, 0, 0, 0, 0,
@@ -31,10 +32,11 @@ void ShowFormAt(QWidget* window, long left, long top) {
         return;
     }
     window->ensurePolished();
-    const FormMetrics metrics(*window);
+    // The whole window's size, kept in twips, back in whole pixels.
+    const QSize size = window->frameGeometry().size();
     platform::SetWindowPos(window, platform::HWND_TOP, int(left), int(top),
-                           int(platform::TwipsToPixels(metrics.Width())),
-                           int(platform::TwipsToPixels(metrics.Height())),
+                           int(platform::TwipsToPixels(platform::PixelsToTwips(size.width()))),
+                           int(platform::TwipsToPixels(platform::PixelsToTwips(size.height()))),
                            platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
 }
 

@@ -31,8 +31,8 @@ bool CollectionKeyExists(const platform::KeyedCollection<T>& collection, const Q
 // The index of the first checked button, or the default when none is checked.
 long SelectedOptionIndex(const QList<QAbstractButton*>& options, long defaultIndex);
 
-// Shows the window at the pixel position, its size taken from its twips, without taking the
-// focus from the window that has it.
+// Shows the window at the pixel position, keeping its size, without taking the focus from the
+// window that has it.
 void ShowFormAt(QWidget* window, long left, long top);
 
 // An empty picture for a file that is missing or cannot be read.

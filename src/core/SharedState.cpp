@@ -7,6 +7,10 @@ SharedState& Instance() {
 }
 }  // namespace
 
-SharedState& Shared() { return Instance(); }
+SharedState& Shared() {
+    return Instance();
+}
 
-void ResetSharedState() { Instance() = SharedState(); }
+void ResetSharedState() {
+    Instance() = SharedState();
+}

@@ -4,6 +4,8 @@
 
 namespace modCreateMutex {
 
-void CreateMutex(const QString& name) { platform::CreateMutexA(name); }
+void CreateMutex(const QString& name) {
+    platform::CreateMutexA(name);
+}
 
 }  // namespace modCreateMutex

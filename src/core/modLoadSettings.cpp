@@ -1,8 +1,8 @@
 #include "core/modLoadSettings.h"
 
 #include "core/ContactTreeState.h"
-#include "core/SharedState.h"
 #include "core/SettingsKeys.h"
+#include "core/SharedState.h"
 #include "core/modINI.h"
 
 #include <cmath>

@@ -13,9 +13,7 @@ namespace modSaveSettings {
 void SaveContactListState(const ContactTreeState& tree) {
     using namespace SettingsKeys;
     const QString& file = Shared().SettingsFile;
-    const auto flag = [&](const QString& key) {
-        return tree.NodeExpanded(key) ? u"1"_s : u"0"_s;
-    };
+    const auto flag = [&](const QString& key) { return tree.NodeExpanded(key) ? u"1"_s : u"0"_s; };
     platform::ProfileBatch batch(file);
     modINI::WriteINI(kContactList, kDomainsExpanded, flag(u"_domains"_s), file);
     modINI::WriteINI(kContactList, kUsersExpanded, flag(u"_users"_s), file);

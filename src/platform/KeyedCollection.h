@@ -34,9 +34,7 @@ public:
     T& Item(const QString& key) { return entries_[PositionOf(key)].item; }
     const T& Item(const QString& key) const { return entries_[PositionOf(key)].item; }
     T& Item(qsizetype position) { return entries_[CheckedPosition(position) - 1].item; }
-    const T& Item(qsizetype position) const {
-        return entries_[CheckedPosition(position) - 1].item;
-    }
+    const T& Item(qsizetype position) const { return entries_[CheckedPosition(position) - 1].item; }
 
     bool Contains(const QString& key) const {
         return !key.isEmpty() && index_.contains(key.toCaseFolded());

@@ -2,9 +2,13 @@
 
 namespace platform {
 
-ModuleHandle LoadLibraryA(const QString& name) { return name.isEmpty() ? 0 : 1; }
+ModuleHandle LoadLibraryA(const QString& name) {
+    return name.isEmpty() ? 0 : 1;
+}
 
-bool FreeLibrary(ModuleHandle module) { return module != 0; }
+bool FreeLibrary(ModuleHandle module) {
+    return module != 0;
+}
 
 bool InitCommonControlsEx(unsigned long structSize, unsigned long classes) {
     return structSize == 8 && classes != 0;

@@ -8,8 +8,12 @@ std::optional<OsVersion>& Override() {
 }
 }  // namespace
 
-OsVersion GetVersionEx() { return Override().value_or(OsVersion{}); }
+OsVersion GetVersionEx() {
+    return Override().value_or(OsVersion{});
+}
 
-void OverrideOsVersion(std::optional<OsVersion> version) { Override() = version; }
+void OverrideOsVersion(std::optional<OsVersion> version) {
+    Override() = version;
+}
 
 }  // namespace platform

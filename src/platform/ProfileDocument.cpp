@@ -17,7 +17,9 @@ void InsertFirst(QHash<QString, qsizetype>& hash, const QString& key, qsizetype 
     }
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 QByteArrayView Trim(QByteArrayView s) {
     qsizetype b = 0;
@@ -84,7 +86,38 @@ QByteArrayView Unquoted(QByteArrayView value) {
     return value;
 }
 
-QString Fold(const QString& name) { return name.trimmed().toCaseFolded(); }
+// Names compare case-folded. Nearly every name is ASCII, folded here without Unicode tables.
+QString FoldAscii(QString text) {
+    for (QChar& c : text) {
+        if (c >= u'A' && c <= u'Z') {
+            c = QChar(c.unicode() + 0x20);
+        }
+    }
+    return text;
+}
+
+bool IsAscii(QStringView text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString Fold(QStringView name) {
+    name = name.trimmed();
+    return IsAscii(name) ? FoldAscii(name.toString()) : name.toString().toCaseFolded();
+}
+
+QString FoldBytes(QByteArrayView name, bool utf8) {
+    for (const char b : name) {
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            return (utf8 ? QString::fromUtf8(name) : Windows1252::Decode(name)).toCaseFolded();
+        }
+    }
+    return FoldAscii(QString::fromLatin1(name));
+}
 
 bool IsLastLineBlank(const std::vector<QByteArray>& lines) {
     return !lines.empty() && Trim(WithoutTerminator(lines.back())).isEmpty();
@@ -124,8 +157,7 @@ void ProfileDocument::Section::IndexKeys(bool utf8) {
     for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
         const Classified c = Classify(lines[i]);
         if (c.kind == Kind::Key) {
-            const QString name = utf8 ? QString::fromUtf8(c.name) : Windows1252::Decode(c.name);
-            InsertFirst(keys, name.toCaseFolded(), i);
+            InsertFirst(keys, FoldBytes(c.name, utf8), i);
         }
     }
 }
@@ -139,6 +171,18 @@ ProfileDocument ProfileDocument::Parse(const QByteArray& bytes) {
         doc.eol_ = "\n";
     }
 
+    // Keys of the section being read, indexed once its size is known: growing the index line
+    // by line costs more than the rest of the parse.
+    std::vector<std::pair<QString, qsizetype>> keys;
+    const auto finishSection = [&] {
+        QHash<QString, qsizetype>& index = doc.sections_.back().keys;
+        index.reserve(qsizetype(keys.size()));
+        for (auto& [name, line] : keys) {
+            InsertFirst(index, name, line);
+        }
+        keys.clear();
+    };
+
     qsizetype pos = 0;
     while (pos < bytes.size()) {
         const qsizetype nl = bytes.indexOf('\n', pos);
@@ -149,21 +193,22 @@ ProfileDocument ProfileDocument::Parse(const QByteArray& bytes) {
             view = view.sliced(kUtf8Bom.size());
         }
         const Classified c = Classify(view);
-        Section& current = doc.sections_.back();
         if (c.kind == Kind::Header) {
+            finishSection();
             Section next;
             next.header = std::move(raw);
-            next.name = doc.DecodeText(c.name).toCaseFolded();
+            next.name = FoldBytes(c.name, doc.utf8_);
             doc.sections_.push_back(std::move(next));
         } else {
+            Section& current = doc.sections_.back();
             if (c.kind == Kind::Key) {
-                InsertFirst(current.keys, doc.DecodeText(c.name).toCaseFolded(),
-                                         qsizetype(current.lines.size()));
+                keys.emplace_back(FoldBytes(c.name, doc.utf8_), qsizetype(current.lines.size()));
             }
             current.lines.push_back(std::move(raw));
         }
         pos = end;
     }
+    finishSection();
     doc.RebuildIndex();
     return doc;
 }
@@ -255,7 +300,8 @@ bool ProfileDocument::RemoveKey(const QString& section, const QString& key) {
 bool ProfileDocument::RemoveSection(const QString& section) {
     const QString folded = Fold(section);
     const auto before = sections_.size();
-    std::erase_if(sections_, [&](const Section& s) { return !s.header.isEmpty() && s.name == folded; });
+    std::erase_if(sections_,
+                  [&](const Section& s) { return !s.header.isEmpty() && s.name == folded; });
     if (sections_.size() == before) {
         return false;
     }
@@ -309,7 +355,7 @@ ProfileDocument::Section& ProfileDocument::AppendSection(const QString& name) {
     }
     Section s;
     s.header = '[' + EncodeText(name, "section name") + ']' + eol_;
-    s.name = name.toCaseFolded();
+    s.name = Fold(name);
     sections_.push_back(std::move(s));
     InsertFirst(sectionIndex_, sections_.back().name, qsizetype(sections_.size() - 1));
     return sections_.back();

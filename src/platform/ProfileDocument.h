@@ -46,7 +46,7 @@ private:
     Section& AppendSection(const QString& name);
     void RebuildIndex();
 
-    std::vector<Section> sections_;         // sections_[0] holds the lines before any header
+    std::vector<Section> sections_;           // sections_[0] holds the lines before any header
     QHash<QString, qsizetype> sectionIndex_;  // case-folded name -> first section of that name
     bool utf8_ = false;
     QByteArray eol_ = "\r\n";

@@ -135,6 +135,7 @@ void Store(CachedFile& c, const QString& file) {
     c.stamp = StampOf(file);
 }
 
+// A change that raises an error (text the file cannot hold) has changed nothing.
 void Apply(const QString& file, Change change) {
     CachedFile& c = Cached(file);
     if (c.batchDepth > 0) {
@@ -175,8 +176,6 @@ void WritePrivateProfileString(const QString& section, const std::optional<QStri
     } else if (!value) {
         Apply(file, [section, k = *key](ProfileDocument& d) { return d.RemoveKey(section, k); });
     } else {
-        // Refuse text the file cannot hold before anything is queued.
-        ProfileDocument().SetValue(section, *key, *value);
         Apply(file, [section, k = *key, v = *value](ProfileDocument& d) {
             return d.SetValue(section, k, v);
         });

@@ -100,6 +100,8 @@ unsigned long WaitForSingleObject(ProcessHandle process, unsigned long milliseco
     return WAIT_OBJECT_0;
 }
 
-void SetShellOpener(const QString& program) { Opener() = program; }
+void SetShellOpener(const QString& program) {
+    Opener() = program;
+}
 
 }  // namespace platform

@@ -6,8 +6,12 @@ namespace platform {
 
 inline constexpr long kTwipsPerPixel = 15;
 
-constexpr long PixelsToTwips(long pixels) { return pixels * kTwipsPerPixel; }
+constexpr long PixelsToTwips(long pixels) {
+    return pixels * kTwipsPerPixel;
+}
 // Whole pixels, the remainder dropped.
-constexpr long TwipsToPixels(long twips) { return twips / kTwipsPerPixel; }
+constexpr long TwipsToPixels(long twips) {
+    return twips / kTwipsPerPixel;
+}
 
 }  // namespace platform

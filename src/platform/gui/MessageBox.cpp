@@ -53,8 +53,8 @@ QMessageBox::Icon IconFor(int style) {
 }  // namespace
 
 int MsgBox(const QString& prompt, int style, const QString& title) {
-    const MessageBoxRequest request{
-        prompt, style, title.isEmpty() ? QCoreApplication::applicationName() : title};
+    const MessageBoxRequest request{prompt, style,
+                                    title.isEmpty() ? QCoreApplication::applicationName() : title};
 
     QMessageBox box;
     box.setWindowTitle(request.title);

@@ -32,7 +32,7 @@ inline constexpr int vbNo = 7;
 struct MessageBoxRequest {
     QString prompt;  // as the caller gave it, line breaks included
     int style = 0;
-    QString title;   // the title shown
+    QString title;  // the title shown
 };
 
 // Gets the request and the box, ready to be shown; answers with a result number.

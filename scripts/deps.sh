@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and running Parlane need, and with --test those the
+# tests and fuzzers need too. Installs nothing when all are there.
+set -euo pipefail
+
+packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libcap2-bin xdg-utils)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(clang libclang-rt-14-dev iproute2)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
+    --no-install-recommends "${missing[@]}"

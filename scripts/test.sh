@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors, runs each fuzzer for a short while, then every test
+# headless through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/deps.sh --test
+cmake -S . -B build -DPARLANE_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+
+if command -v clang++ >/dev/null; then
+    cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DPARLANE_FUZZ=ON -DPARLANE_TESTS=OFF -DPARLANE_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j"$jobs" --target fuzzers
+    for fuzzer in build-fuzz/bin/fuzz_*; do
+        name=$(basename "$fuzzer")
+        corpus=$(mktemp -d)
+        echo "Fuzzing $name for ${PARLANE_FUZZ_SECONDS:-30} s"
+        "$fuzzer" -max_total_time="${PARLANE_FUZZ_SECONDS:-30}" -print_final_stats=0 \
+            "$corpus" "fuzz/corpus/${name#fuzz_}" 2>"$corpus.log" ||
+            { tail -n 40 "$corpus.log"; exit 1; }
+        rm -rf "$corpus" "$corpus.log"
+    done
+else
+    echo "clang++ not found: fuzzers skipped"
+fi
+
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" --timeout 120

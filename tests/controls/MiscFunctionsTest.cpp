@@ -1,0 +1,118 @@
+#include "controls/FormMetrics.h"
+#include "controls/TreeWidgetState.h"
+#include "controls/modMiscFunctions.h"
+#include "platform/Twips.h"
+#include "platform/gui/WindowPos.h"
+#include "support/Files.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <QImage>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+using namespace modMiscFunctions;
+
+namespace {
+
+TEST(MiscFunctions, BoolToIntGivesOneForAnyNonZeroFlag) {
+    EXPECT_EQ(BoolToInt(0), 0);
+    EXPECT_EQ(BoolToInt(false), 0);
+    EXPECT_EQ(BoolToInt(true), 1);
+    EXPECT_EQ(BoolToInt(-1), 1);
+    EXPECT_EQ(BoolToInt(7), 1);
+}
+
+TEST(MiscFunctions, CollectionKeyExistsIgnoresCaseAndChangesNothing) {
+    platform::KeyedCollection<int> c;
+    c.Add(1, u"_users_pc01"_s);
+    EXPECT_TRUE(CollectionKeyExists(c, u"_users_pc01"_s));
+    EXPECT_TRUE(CollectionKeyExists(c, u"_USERS_PC01"_s));
+    EXPECT_FALSE(CollectionKeyExists(c, u"_users_pc02"_s));
+    EXPECT_EQ(c.Count(), 1);
+}
+
+TEST(MiscFunctions, SelectedOptionIndexTakesTheFirstCheckedOrTheDefault) {
+    QWidget parent;
+    QList<QAbstractButton*> options;
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(&parent);
+        b->setAutoExclusive(false);
+        options << b;
+    }
+    EXPECT_EQ(SelectedOptionIndex(options, 2), 2);
+    options[1]->setChecked(true);
+    EXPECT_EQ(SelectedOptionIndex(options, 2), 1);
+    options[0]->setChecked(true);
+    EXPECT_EQ(SelectedOptionIndex(options, 2), 0);
+    EXPECT_EQ(SelectedOptionIndex({}, -1), -1);
+}
+
+TEST(MiscFunctions, SetTopMostChangesOnlyTheBand) {
+    QWidget w;
+    w.setGeometry(40, 50, 160, 120);
+    w.show();
+    SetTopMost(&w, platform::HWND_TOPMOST);
+    EXPECT_TRUE(platform::IsTopMost(&w));
+    EXPECT_EQ(w.geometry(), QRect(40, 50, 160, 120));
+    SetTopMost(&w, platform::HWND_NOTOPMOST);
+    EXPECT_FALSE(platform::IsTopMost(&w));
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST(MiscFunctions, ShowFormAtPlacesInPixelsWithoutActivating) {
+    EXPECT_EQ(platform::TwipsToPixels(4800), 320);
+    EXPECT_EQ(platform::TwipsToPixels(4810), 320);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QWidget w;
+    w.resize(320, 240);
+    ShowFormAt(&w, 300, 200);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.pos(), QPoint(300, 200));
+    EXPECT_EQ(w.size(), QSize(320, 240));
+    EXPECT_FALSE(w.isActiveWindow());
+}
+
+TEST(MiscFunctions, FormMetricsSpeaksTwips) {
+    QWidget w;
+    w.setObjectName(u"wCatchAll"_s);
+    w.setGeometry(10, 20, 213, 290);
+    FormMetrics m(w);
+    EXPECT_EQ(m.Name(), u"wCatchAll"_s);
+    EXPECT_EQ(m.Left(), 150);
+    EXPECT_EQ(m.Width(), 3195);
+    m.SetWidth(4810);
+    m.SetTop(1500);
+    EXPECT_EQ(w.width(), 320);
+    EXPECT_EQ(w.y(), 100);
+}
+
+TEST(MiscFunctions, LoadPictureSafeNeverFails) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(LoadPictureSafe(dir.filePath(u"missing.png"_s)).isNull());
+    WriteBytes(dir.filePath(u"junk.png"_s), "\x89PNG not really");
+    EXPECT_TRUE(LoadPictureSafe(dir.filePath(u"junk.png"_s)).isNull());
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(dir.filePath(u"ok.bmp"_s)));
+    EXPECT_EQ(LoadPictureSafe(dir.filePath(u"ok.bmp"_s)).size(), QSize(16, 16));
+}
+
+TEST(MiscFunctions, TreeWidgetStateFindsNodesByKey) {
+    QTreeWidget tree;
+    auto* users = new QTreeWidgetItem(&tree);
+    users->setData(0, TreeWidgetState::kKeyRole, u"_users"_s);
+    new QTreeWidgetItem(users);
+    TreeWidgetState state(tree);
+    state.SetNodeExpanded(u"_users"_s, true);
+    EXPECT_TRUE(users->isExpanded());
+    EXPECT_TRUE(state.NodeExpanded(u"_users"_s));
+    EXPECT_THROW(state.NodeExpanded(u"_domains"_s), platform::RuntimeError);
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "core/SharedState.h"
+#include "core/modStartup.h"
+#include "support/Files.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RecordingHost : public modStartup::StartupHost {
+public:
+    QStringList calls;
+    QString settingsAtLoad;
+    void ShowSplash() override { calls << u"splash"_s; }
+    void LoadMainWindow() override {
+        calls << u"main"_s;
+        settingsAtLoad = Shared().SettingsFile;
+    }
+};
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override { ResetSharedState(); }
+
+    QStringList Start(const QByteArray& settings) {
+        if (!settings.isNull()) {
+            WriteBytes(dir.filePath(u"Settings.ini"_s), settings);
+        }
+        RecordingHost host;
+        modStartup::Main(host, dir.path());
+        EXPECT_EQ(host.settingsAtLoad, dir.path() + u"/Settings.ini"_s);
+        return host.calls;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(Startup, ShowsTheSplashOnlyForExactlyOne) {
+    const QStringList withSplash{u"splash"_s, u"main"_s};
+    const QStringList without{u"main"_s};
+    EXPECT_EQ(Start(QByteArray()), withSplash);  // no file: the default "1"
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=1\r\n"), withSplash);
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash = 1 \r\n"), withSplash);
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=0\r\n"), without);
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=-1\r\n"), without);
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=01\r\n"), without);
+    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=True\r\n"), without);
+}
+
+TEST_F(Startup, LaysOutThePathsBesideTheExecutable) {
+    modStartup::SetupPaths(u"/opt/parlane"_s);
+    const SharedState& s = Shared();
+    EXPECT_EQ(s.AppName, u"Parlane"_s);
+    EXPECT_EQ(s.MailSlotName, u"messngr"_s);
+    EXPECT_EQ(s.FieldSeparator, u"|"_s);
+    EXPECT_EQ(s.ProgramPath, u"/opt/parlane/"_s);
+    EXPECT_EQ(s.DataPath, u"/opt/parlane/Data/"_s);
+    EXPECT_EQ(s.HelpPath, u"/opt/parlane/Data/Help/"_s);
+    EXPECT_EQ(s.ErrorHelpPath, u"/opt/parlane/Data/Help/Errors/"_s);
+    EXPECT_EQ(s.SkinsPath, u"/opt/parlane/Skins/"_s);
+    EXPECT_EQ(s.DefaultSkinPath, u"/opt/parlane/Skins/Default/"_s);
+    EXPECT_EQ(s.SettingsFile, u"/opt/parlane/Settings.ini"_s);
+    EXPECT_EQ(s.OpenChats.Count() + s.UserContacts.Count() + s.DomainContacts.Count(), 0);
+
+    EXPECT_EQ(modStartup::ProgramPathFor(u"/"_s), u"/"_s);
+    EXPECT_EQ(modStartup::ProgramPathFor(u"/opt//parlane/"_s), u"/opt/parlane/"_s);
+    EXPECT_EQ(modStartup::ProgramPathFor(u"//srv///share"_s), u"/srv/share/"_s);
+    modStartup::SetupPaths(u"/"_s);
+    EXPECT_EQ(Shared().SettingsFile, u"/Settings.ini"_s);
+}
+
+TEST_F(Startup, ASecondStartBeginsWithEmptyCollections) {
+    modStartup::SetupPaths(dir.path());
+    Shared().OpenChats.Add(nullptr, u"x"_s);
+    modStartup::SetupPaths(dir.path());
+    EXPECT_EQ(Shared().OpenChats.Count(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/gui/MessageBox.h"
+
+#include <QMessageBox>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+// Answers the message boxes a test causes, in order, and remembers what each one showed.
+// Without answers left, a box gets its default button and the test fails.
+class MessageBoxes {
+public:
+    struct Shown {
+        platform::MessageBoxRequest request;
+        QString text;
+        QMessageBox::Icon icon;
+        QStringList buttons;
+    };
+
+    explicit MessageBoxes(std::deque<int> answers = {});
+    ~MessageBoxes();
+    MessageBoxes(const MessageBoxes&) = delete;
+    MessageBoxes& operator=(const MessageBoxes&) = delete;
+
+    const std::vector<Shown>& shown() const { return shown_; }
+
+private:
+    std::deque<int> answers_;
+    std::vector<Shown> shown_;
+    platform::MessageBoxResponder previous_;
+};
+
+// Installed by the test main: a box nobody expected fails the test instead of blocking it.
+int UnexpectedMessageBox(const platform::MessageBoxRequest& request, QMessageBox& box);

@@ -1,0 +1,21 @@
+#include "support/MessageBoxes.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests happens at build time, where no display may exist.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Parlane"_s);
+    platform::SetMessageBoxResponder(UnexpectedMessageBox);
+    return RUN_ALL_TESTS();
+}
