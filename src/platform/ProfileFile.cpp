@@ -54,6 +54,7 @@ struct CachedFile {
     bool readable = true;
     int batchDepth = 0;
     bool batchDiscarded = false;
+    bool batchChanged = false;
     FileStamp batchBase;
     std::vector<Change> pending;
 };
@@ -135,21 +136,19 @@ void Store(CachedFile& c, const QString& file) {
     c.stamp = StampOf(file);
 }
 
-// A change that raises an error (text the file cannot hold) has changed nothing.
-void Apply(const QString& file, Change change) {
+// A change that raises an error (text the file cannot hold) has changed nothing. One that
+// changes no byte writes nothing.
+void Apply(const QString& file, const Change& change) {
     CachedFile& c = Cached(file);
     if (c.batchDepth > 0) {
-        change(c.doc);
-        c.pending.push_back(std::move(change));
+        c.batchChanged = change(c.doc) || c.batchChanged;
+        c.pending.push_back(change);
         return;
     }
     RefreshForWrite(c, file);
-    ProfileDocument next = c.doc;
-    if (!change(next)) {
-        return;
+    if (change(c.doc)) {
+        Store(c, file);
     }
-    std::swap(c.doc, next);
-    Store(c, file);
 }
 
 }  // namespace
@@ -188,11 +187,14 @@ ProfileBatch::ProfileBatch(QString file) : file_(std::move(file)) {
         RefreshForWrite(c, file_);
         c.batchBase = c.stamp;
         c.batchDiscarded = false;
+        c.batchChanged = false;
         c.pending.clear();
     }
     ++c.batchDepth;
 }
 
+// An outermost batch that was not committed, or whose commit failed, forgets its changes, so
+// reads show the file as it is on disk.
 ProfileBatch::~ProfileBatch() {
     CachedFile& c = Cached(file_);
     if (!committed_) {
@@ -206,35 +208,25 @@ ProfileBatch::~ProfileBatch() {
 
 void ProfileBatch::Commit() {
     CachedFile& c = Cached(file_);
-    if (c.batchDepth > 1 || c.batchDiscarded) {
-        committed_ = !c.batchDiscarded;
-        return;
+    if (c.batchDiscarded) {
+        throw RuntimeError(err::FileAccess, u"WritePrivateProfileString"_s,
+                           u"The changes to the settings file "_s + file_ +
+                               u" were abandoned after an error and are not written."_s);
     }
-    std::vector<Change> changes = std::move(c.pending);
-    c.pending.clear();
-    if (changes.empty()) {
+    if (c.batchDepth > 1 || !c.batchChanged) {
         committed_ = true;
         return;
     }
-    // Another copy wrote the file while the batch was open: keep its keys and apply ours on top.
+    // Another copy wrote the file while the batch was open: keep its keys, put ours on top.
     if (!(StampOf(file_) == c.batchBase)) {
         c.loaded = false;
-        try {
-            RefreshForWrite(c, file_);
-        } catch (...) {
-            c.batchDiscarded = true;
-            throw;
-        }
-        for (const Change& change : changes) {
+        RefreshForWrite(c, file_);
+        for (const Change& change : c.pending) {
             change(c.doc);
         }
     }
-    try {
-        Store(c, file_);
-    } catch (...) {
-        c.batchDiscarded = true;
-        throw;
-    }
+    Store(c, file_);
+    c.pending.clear();
     committed_ = true;
 }
 

@@ -24,8 +24,9 @@ void WritePrivateProfileString(const QString& section, const std::optional<QStri
                                const std::optional<QString>& value, const QString& file);
 
 // While a batch of a file lives, writes to that file change it in memory only; Commit writes them
-// in one replacement of the file. A batch that ends without Commit (an error escaped) discards its
-// writes. Batches of one file nest: the outermost one writes.
+// in one replacement of the file, or nothing when no byte changed. A batch that ends without
+// Commit (an error escaped) discards its writes. Batches of one file nest: the outermost one
+// writes, and its Commit raises an error when a nested batch was abandoned.
 class ProfileBatch {
 public:
     explicit ProfileBatch(QString file);

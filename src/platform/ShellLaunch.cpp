@@ -10,6 +10,8 @@
 
 #include <signal.h>
 
+#include <cerrno>
+
 using namespace Qt::StringLiterals;
 
 namespace platform {

@@ -217,6 +217,33 @@ TEST_F(ProfileWrite, ABatchWritesOnceAndOnlyWhenCommitted) {
     }
     EXPECT_EQ(ReadBytes(path), committed);
     EXPECT_EQ(Read(u"Users"_s, u"Total"_s), u"3"_s);
+
+    // A nested batch that was abandoned makes the outer commit fail, not succeed silently.
+    {
+        ProfileBatch outer(path);
+        Write(u"Users"_s, u"Total"_s, u"0"_s);
+        try {
+            ProfileBatch inner(path);
+            Write(u"Users"_s, u"Bad\nKey"_s, u"x"_s);
+            inner.Commit();
+        } catch (const RuntimeError&) {
+        }
+        EXPECT_THROW(outer.Commit(), RuntimeError);
+    }
+    EXPECT_EQ(ReadBytes(path), committed);
+}
+
+TEST_F(ProfileWrite, WritesNothingWhenNothingChanges) {
+    Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
+    const ino_t inode = Inode();
+    Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
+    {
+        ProfileBatch batch(path);
+        Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
+        WritePrivateProfileString(u"Domains"_s, std::nullopt, {}, path);
+        batch.Commit();
+    }
+    EXPECT_EQ(Inode(), inode);
 }
 
 }  // namespace

@@ -21,6 +21,10 @@ struct ReadCase {
     QString expected;  // the default is "<default>"
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class ProfileRead : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ProfileRead, FindsWhatWindowsFinds) {
