@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace platform;
@@ -18,15 +17,6 @@ protected:
     void SetUp() override { SetShellOpener(MakeRecordingScript(dir.filePath(u"opener"_s))); }
     void TearDown() override { SetShellOpener(u"xdg-open"_s); }
 
-    // What the started program recorded: its directory, then its arguments.
-    QStringList Recorded(const QString& script) {
-        const QString out = script + u".out"_s;
-        if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 5000)) {
-            return {};
-        }
-        return QString::fromUtf8(ReadBytes(out)).split(u'\n', Qt::SkipEmptyParts);
-    }
-
     QTemporaryDir dir;
 };
 
@@ -34,7 +24,7 @@ TEST_F(ShellLaunch, OpensDocumentsAndAddressesWithTheOpener) {
     WriteBytes(dir.filePath(u"page.html"_s), "<p>help</p>");
     ShellExecuteInfo doc{0, u"open"_s, dir.filePath(u"page.html"_s), {}, std::nullopt, 1, 0};
     ASSERT_TRUE(ShellExecuteExA(doc));
-    EXPECT_EQ(Recorded(dir.filePath(u"opener"_s)),
+    EXPECT_EQ(RecordedBy(dir.filePath(u"opener"_s)),
               (QStringList{QDir::currentPath(), dir.filePath(u"page.html"_s)}));
     EXPECT_EQ(doc.process, 0);  // not asked for
 
@@ -43,7 +33,7 @@ TEST_F(ShellLaunch, OpensDocumentsAndAddressesWithTheOpener) {
         SEE_MASK_NOCLOSEPROCESS, u"open"_s, u"https://example.invalid/x"_s, {}, dir.path(), 1, 0};
     ASSERT_TRUE(ShellExecuteExA(web));
     EXPECT_GT(web.process, 0);
-    EXPECT_EQ(Recorded(dir.filePath(u"opener"_s)),
+    EXPECT_EQ(RecordedBy(dir.filePath(u"opener"_s)),
               (QStringList{dir.path(), u"https://example.invalid/x"_s}));
 }
 
@@ -55,7 +45,7 @@ TEST_F(ShellLaunch, RunsAProgramWithItsParametersAndWaitsForIt) {
     EXPECT_EQ(WaitForSingleObject(run.process, 50), WAIT_TIMEOUT);
     EXPECT_EQ(WaitForSingleObject(run.process, INFINITE), WAIT_OBJECT_0);
     EXPECT_TRUE(QFile::exists(program + u".out"_s));  // it had finished
-    EXPECT_EQ(Recorded(program), (QStringList{dir.path(), u"one"_s, u"two words"_s}));
+    EXPECT_EQ(RecordedBy(program), (QStringList{dir.path(), u"one"_s, u"two words"_s}));
     EXPECT_EQ(WaitForSingleObject(0, INFINITE), WAIT_FAILED);
 }
 

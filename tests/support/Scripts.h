@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
+#include <QTest>
 
 // An executable shell script, for standing in for programs the code starts.
 inline QString MakeScript(const QString& path, const QByteArray& body) {
@@ -17,4 +19,13 @@ inline QString MakeScript(const QString& path, const QByteArray& body) {
 inline QString MakeRecordingScript(const QString& path, const char* sleepSeconds = "0") {
     return MakeScript(path, "printf '%s\\n' \"$PWD\" \"$@\" > \"$0.tmp\"\nsleep " +
                                 QByteArray(sleepSeconds) + "\nmv \"$0.tmp\" \"$0.out\"\n");
+}
+
+// What a recording script wrote, once it has finished; empty when it did not run within 5 s.
+inline QStringList RecordedBy(const QString& script) {
+    const QString out = script + QStringLiteral(".out");
+    if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 5000)) {
+        return {};
+    }
+    return QString::fromUtf8(ReadBytes(out)).split(u'\n', Qt::SkipEmptyParts);
 }
