@@ -17,8 +17,19 @@ void InsertFirst(QHash<QString, qsizetype>& hash, const QString& key, qsizetype 
     }
 }
 
-bool IsBlank(char c) {
+// The blanks trimmed around names and values, on the file's side and on the caller's alike.
+bool IsBlank(char16_t c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+QString TrimBlanks(QStringView s) {
+    while (!s.isEmpty() && IsBlank(s.front().unicode())) {
+        s = s.sliced(1);
+    }
+    while (!s.isEmpty() && IsBlank(s.back().unicode())) {
+        s.chop(1);
+    }
+    return s.toString();
 }
 
 QByteArrayView Trim(QByteArrayView s) {
@@ -106,8 +117,8 @@ bool IsAscii(QStringView text) {
 }
 
 QString Fold(QStringView name) {
-    name = name.trimmed();
-    return IsAscii(name) ? FoldAscii(name.toString()) : name.toString().toCaseFolded();
+    QString trimmed = TrimBlanks(name);
+    return IsAscii(trimmed) ? FoldAscii(std::move(trimmed)) : trimmed.toCaseFolded();
 }
 
 QString FoldBytes(QByteArrayView name, bool utf8) {
@@ -136,14 +147,14 @@ void CheckNoLineBreak(const QString& text, const char* what) {
 
 void CheckSectionName(const QString& section) {
     CheckNoLineBreak(section, "section name");
-    if (section.trimmed().isEmpty() || section.contains(u']')) {
+    if (TrimBlanks(section).isEmpty() || section.contains(u']')) {
         Refuse(u"\""_s + section + u"\" cannot be a section name of the settings file."_s);
     }
 }
 
 void CheckKeyName(const QString& key) {
     CheckNoLineBreak(key, "key name");
-    const QString trimmed = key.trimmed();
+    const QString trimmed = TrimBlanks(key);
     if (trimmed.isEmpty() || trimmed.contains(u'=') || trimmed.startsWith(u'[') ||
         trimmed.startsWith(u';')) {
         Refuse(u"\""_s + key + u"\" cannot be a key name of the settings file."_s);
@@ -249,12 +260,12 @@ bool ProfileDocument::SetValue(const QString& section, const QString& key, const
     CheckKeyName(key);
     CheckNoLineBreak(value, "value");
     const QByteArray encodedValue = EncodeText(value, "value");
-    const QByteArray encodedKey = EncodeText(key.trimmed(), "key name");
+    const QByteArray encodedKey = EncodeText(TrimBlanks(key), "key name");
     EncodeText(section, "section name");
 
     Section* s = Find(Fold(section));
     if (!s) {
-        s = &AppendSection(section.trimmed());
+        s = &AppendSection(TrimBlanks(section));
     }
     const auto it = s->keys.constFind(Fold(key));
     if (it != s->keys.cend()) {
