@@ -2,7 +2,6 @@
 #include "controls/TreeWidgetState.h"
 #include "controls/modMiscFunctions.h"
 #include "platform/Twips.h"
-#include "platform/gui/WindowPos.h"
 #include "support/Files.h"
 #include "support/QtPrinters.h"
 
@@ -48,18 +47,6 @@ TEST(MiscFunctions, SelectedOptionIndexTakesTheFirstCheckedOrTheDefault) {
     options[0]->setChecked(true);
     EXPECT_EQ(SelectedOptionIndex(options, 2), 0);
     EXPECT_EQ(SelectedOptionIndex({}, -1), -1);
-}
-
-TEST(MiscFunctions, SetTopMostChangesOnlyTheBand) {
-    QWidget w;
-    w.setGeometry(40, 50, 160, 120);
-    w.show();
-    SetTopMost(&w, platform::HWND_TOPMOST);
-    EXPECT_TRUE(platform::IsTopMost(&w));
-    EXPECT_EQ(w.geometry(), QRect(40, 50, 160, 120));
-    SetTopMost(&w, platform::HWND_NOTOPMOST);
-    EXPECT_FALSE(platform::IsTopMost(&w));
-    EXPECT_TRUE(w.isVisible());
 }
 
 TEST(MiscFunctions, ShowFormAtPlacesInPixelsWithoutActivating) {

@@ -72,11 +72,4 @@ TEST_F(Startup, LaysOutThePathsBesideTheExecutable) {
     EXPECT_EQ(Shared().SettingsFile, u"/Settings.ini"_s);
 }
 
-TEST_F(Startup, ASecondStartBeginsWithEmptyCollections) {
-    modStartup::SetupPaths(dir.path());
-    Shared().OpenChats.Add(nullptr, u"x"_s);
-    modStartup::SetupPaths(dir.path());
-    EXPECT_EQ(Shared().OpenChats.Count(), 0);
-}
-
 }  // namespace

@@ -38,13 +38,6 @@ TEST(WindowPos, ShowsWithoutActivatingWhenAsked) {
     EXPECT_FALSE(w.isActiveWindow());
     // The attribute is only lent for the one show.
     EXPECT_FALSE(w.testAttribute(Qt::WA_ShowWithoutActivating));
-
-    EXPECT_TRUE(ShowWindow(&w, SW_MINIMIZE));
-    EXPECT_TRUE(w.isMinimized());
-    ShowWindow(&w, SW_RESTORE);
-    EXPECT_FALSE(w.isMinimized());
-    ShowWindow(&w, SW_HIDE);
-    EXPECT_FALSE(w.isVisible());
 }
 
 }  // namespace

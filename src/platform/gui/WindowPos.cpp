@@ -58,41 +58,6 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
     return true;
 }
 
-bool ShowWindow(QWidget* window, int command) {
-    if (!window) {
-        return false;
-    }
-    const bool wasVisible = window->isVisible();
-    switch (command) {
-        case SW_HIDE:
-            window->hide();
-            break;
-        case SW_SHOWMINIMIZED:
-        case SW_MINIMIZE:
-        case SW_SHOWMINNOACTIVE:
-            window->setWindowState((window->windowState() & ~Qt::WindowMaximized) |
-                                   Qt::WindowMinimized);
-            Show(window, command == SW_SHOWMINIMIZED);
-            break;
-        case SW_SHOWMAXIMIZED:
-            window->setWindowState((window->windowState() & ~Qt::WindowMinimized) |
-                                   Qt::WindowMaximized);
-            Show(window, true);
-            break;
-        case SW_SHOWNORMAL:
-        case SW_RESTORE:
-        case SW_SHOWNOACTIVATE:
-            window->setWindowState(window->windowState() &
-                                   ~(Qt::WindowMinimized | Qt::WindowMaximized));
-            Show(window, command != SW_SHOWNOACTIVATE);
-            break;
-        default:  // SW_SHOW, SW_SHOWNA
-            Show(window, command == SW_SHOW);
-            break;
-    }
-    return wasVisible;
-}
-
 bool IsTopMost(const QWidget* window) {
     return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }

@@ -20,21 +20,9 @@ inline constexpr unsigned SWP_NOACTIVATE = 0x10;
 inline constexpr unsigned SWP_SHOWWINDOW = 0x40;
 inline constexpr unsigned SWP_HIDEWINDOW = 0x80;
 
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_MINIMIZE = 6;
-inline constexpr int SW_SHOWMINNOACTIVE = 7;
-inline constexpr int SW_SHOWNA = 8;
-inline constexpr int SW_RESTORE = 9;
-
 // False when there is no window.
 bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int width, int height,
                   unsigned flags);
-bool ShowWindow(QWidget* window, int command);
 
 bool IsTopMost(const QWidget* window);
 
