@@ -1,6 +1,5 @@
 #include "controls/modMiscFunctions.h"
 
-#include "platform/Twips.h"
 #include "platform/gui/WindowPos.h"
 
 #include <QAbstractButton>
@@ -32,12 +31,10 @@ void ShowFormAt(QWidget* window, long left, long top) {
         return;
     }
     window->ensurePolished();
-    // The whole window's size, kept in twips, back in whole pixels.
+    // Sizes are whole pixels here, so the design's twips round trip changes nothing.
     const QSize size = window->frameGeometry().size();
-    platform::SetWindowPos(window, platform::HWND_TOP, int(left), int(top),
-                           int(platform::TwipsToPixels(platform::PixelsToTwips(size.width()))),
-                           int(platform::TwipsToPixels(platform::PixelsToTwips(size.height()))),
-                           platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
+    platform::SetWindowPos(window, platform::HWND_TOP, int(left), int(top), size.width(),
+                           size.height(), platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
 }
 
 QPixmap LoadPictureSafe(const QString& path) {

@@ -213,7 +213,12 @@ void ProfileBatch::Commit() {
                            u"The changes to the settings file "_s + file_ +
                                u" were abandoned after an error and are not written."_s);
     }
-    if (c.batchDepth > 1 || !c.batchChanged) {
+    if (c.batchDepth > 1) {
+        committed_ = true;
+        return;
+    }
+    if (!c.batchChanged) {
+        c.pending.clear();
         committed_ = true;
         return;
     }
