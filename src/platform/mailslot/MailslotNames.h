@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/mailslot/NetbiosName.h"
+
+#include <QHostAddress>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// Who this machine is on the NetBIOS datagram service, and where a write to a recipient goes.
+namespace platform::netbios {
+
+// What the mailslot layer runs with. Tests move the port and name the machine; users never do.
+struct MailslotNetwork {
+    std::uint16_t port = 138;
+    QString machineName;  // empty: from the host name
+    QString workgroup;    // empty: from Samba's configuration, else WORKGROUP
+};
+
+void SetMailslotNetwork(const MailslotNetwork& network);
+MailslotNetwork CurrentMailslotNetwork();
+
+// The host name up to its first dot, upper-cased, at most 15 bytes.
+QByteArray OwnMachineName();
+QByteArray OwnWorkgroup();
+
+// `workgroup` of the [global] section of an smb.conf, upper-cased; empty when none is set.
+QByteArray WorkgroupFromSmbConf(const QString& path);
+
+struct Delivery {
+    Name destination;
+    std::uint8_t type = 0;
+    QHostAddress target;
+    QHostAddress source;  // null: whatever address the route to the target leaves from
+};
+
+struct DeliveryPlan {
+    std::vector<Delivery> deliveries;
+    QString error;  // why nothing can be sent, when deliveries is empty
+};
+
+// The datagrams one write to the recipient becomes.
+DeliveryPlan PlanDelivery(const QString& recipient);
+
+}  // namespace platform::netbios
