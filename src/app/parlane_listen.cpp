@@ -1,0 +1,75 @@
+// parlane-listen: prints every message that reaches this machine's mailslot until interrupted.
+#include "platform/mailslot/Mailslot.h"
+#include "transport/modMailSlots.h"
+
+#include <QCoreApplication>
+#include <QTime>
+
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+volatile std::sig_atomic_t stopping = 0;
+
+void Stop(int) {
+    stopping = 1;
+}
+
+// How long one read waits before the loop looks at the interrupt flag again.
+constexpr platform::DWORD kReadTimeoutMs = 200;
+
+void Print(const MailSlotMessage& message) {
+    const QString line = u"%1  From: %2  To: %3  Text: %4\n"_s.arg(
+        QTime::currentTime().toString(u"hh:mm:ss"_s), message.From, message.To, message.Text);
+    std::fputs(line.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    if (QCoreApplication::arguments().size() > 1) {
+        std::fputs(
+            "usage: parlane-listen\n  prints each message sent to this machine's "
+            "messenger mailslot until interrupted (Ctrl+C)\n",
+            stderr);
+        return 64;
+    }
+    struct sigaction action {};
+    action.sa_handler = Stop;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    const platform::HANDLE slot =
+        platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, kReadTimeoutMs, nullptr);
+    if (slot == platform::INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "parlane-listen: cannot open the mailslot messngr: %s\n",
+                     qPrintable(platform::LastErrorText()));
+        return 1;
+    }
+    std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
+
+    std::vector<char> buffer(65536);
+    while (!stopping) {
+        platform::DWORD read = 0;
+        if (platform::ReadFile(slot, buffer.data(), platform::DWORD(buffer.size()), &read,
+                               nullptr)) {
+            const MailSlotMessage message =
+                modMailSlots::SplitMailSlotFields(QByteArrayView(buffer.data(), read));
+            if (!message.Text.isEmpty()) {
+                Print(message);
+            }
+        } else if (platform::GetLastError() == platform::ERROR_INSUFFICIENT_BUFFER) {
+            platform::DWORD next = 0;
+            platform::GetMailslotInfo(slot, nullptr, &next, nullptr, nullptr);
+            buffer.resize(next);
+        }
+    }
+    platform::CloseHandle(slot);
+    return 0;
+}

@@ -1,0 +1,136 @@
+#include "core/SharedState.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/mailslot/Mailslot.h"
+#include "support/MailslotNetwork.h"
+#include "support/MessageBoxes.h"
+#include "support/QtPrinters.h"
+#include "transport/MailSlotListener.h"
+#include "transport/MailSlotMessagePrinter.h"
+
+#include <gtest/gtest.h>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct RecordingHost : MailSlotListenerHost {
+    QStringList statusTexts;
+    QList<int> helpCodes;
+    QList<MailSlotMessage> routed;
+    void SetStatusText(const QString& text) override { statusTexts << text; }
+    void ShowErrorHelp(int code) override { helpCodes << code; }
+    void RouteMessage(const MailSlotMessage& message) override { routed << message; }
+};
+
+class MailSlotListenerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSharedState();
+        Shared().AppName = u"Parlane"_s;
+        Shared().MailSlotName = u"messngr"_s;
+    }
+    void TearDown() override { listener.StopListening(); }
+
+    void Send(const QString& text) {
+        MailSlotMessage message{u"bob"_s, u"."_s, text};
+        ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, message), 0);
+    }
+
+    ScopedMailslotNetwork network;
+    RecordingHost host;
+    MailSlotListener listener{host};
+};
+
+}  // namespace
+
+TEST_F(MailSlotListenerTest, OpensAsksBeforeListeningAgainAndKeepsAllOnNo) {
+    listener.OpenMailSlot();
+    const auto first = Shared().MailSlotHandle;
+    EXPECT_GT(first, 0);
+    EXPECT_TRUE(listener.tmrMailSlot.isActive());
+    EXPECT_EQ(listener.tmrMailSlot.interval(), 1000);
+    EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
+    EXPECT_EQ(host.helpCodes, QList<int>{0});
+
+    MessageBoxes boxes({platform::vbNo, platform::vbYes});
+    listener.EnableCommunications();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown()[0].request.prompt,
+              u"Parlane already seems to be listening. Are you sure you\r\nwant to try "
+              u"listening again?"_s);
+    EXPECT_EQ(boxes.shown()[0].request.style, 36);
+    EXPECT_EQ(boxes.shown()[0].request.title, u"Parlane"_s);
+    EXPECT_EQ(Shared().MailSlotHandle, first);
+    EXPECT_TRUE(listener.tmrMailSlot.isActive());
+    EXPECT_EQ(host.statusTexts.size(), 1);
+
+    listener.EnableCommunications();  // Yes: closes and listens again on the same port
+    EXPECT_GT(Shared().MailSlotHandle, 0);
+    EXPECT_NE(Shared().MailSlotHandle, first);
+    EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
+}
+
+TEST_F(MailSlotListenerTest, FailsToOpenWhileAnotherListenerHoldsThePort) {
+    const platform::HANDLE other =
+        platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
+    ASSERT_GT(other, 0);
+    listener.OpenMailSlot();
+    EXPECT_EQ(Shared().MailSlotHandle, -1);
+    EXPECT_FALSE(listener.tmrMailSlot.isActive());
+    EXPECT_EQ(host.statusTexts, QStringList{u"Couldn't start listening."_s});
+    EXPECT_EQ(host.helpCodes, QList<int>{1});
+    listener.tmrMailSlot_Timer();  // a failed handle reads nothing
+    EXPECT_TRUE(host.routed.isEmpty());
+
+    platform::CloseHandle(other);
+    listener.EnableCommunications();  // -1 counts as closed: no question
+    EXPECT_GT(Shared().MailSlotHandle, 0);
+    EXPECT_EQ(host.helpCodes, (QList<int>{1, 0}));
+}
+
+TEST_F(MailSlotListenerTest, RoutesOneMessagePerTickOldestFirst) {
+    listener.OpenMailSlot();
+    Send(u"first"_s);
+    Send(u"second"_s);
+    Send(u"third"_s);
+    ASSERT_TRUE(WaitForMessages(Shared().MailSlotHandle, 3));
+    ASSERT_TRUE(platform::DeliverToMailslot(Shared().MailSlotHandle, "hello"));
+    host.statusTexts.clear();
+
+    for (int tick = 0; tick < 5; ++tick) {
+        listener.tmrMailSlot_Timer();
+    }
+    ASSERT_EQ(host.routed.size(), 3);
+    EXPECT_EQ(host.routed[0], (MailSlotMessage{u"bob"_s, u"."_s, u"first"_s}));
+    EXPECT_EQ(host.routed[1].Text, u"second"_s);
+    EXPECT_EQ(host.routed[2].Text, u"third"_s);
+    // "hello" has no text: nothing routed and the status stays.
+    ASSERT_EQ(host.statusTexts.size(), 3);
+    static const QRegularExpression received(u"^Message received at \\d\\d:\\d\\d:\\d\\d\\.$"_s);
+    for (const QString& text : host.statusTexts) {
+        EXPECT_TRUE(received.match(text).hasMatch()) << text;
+    }
+}
+
+TEST_F(MailSlotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlot) {
+    listener.OpenMailSlot();
+    listener.DisableCommunications();
+    EXPECT_EQ(Shared().MailSlotHandle, 0);
+    EXPECT_FALSE(listener.tmrMailSlot.isActive());
+    EXPECT_EQ(host.statusTexts.last(), u"Communications disabled."_s);
+    EXPECT_EQ(host.helpCodes.size(), 1);  // the help link is left as it was
+
+    listener.EnableCommunications();
+    EXPECT_GT(Shared().MailSlotHandle, 0);
+    EXPECT_TRUE(listener.tmrMailSlot.isActive());
+    EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
+
+    listener.StopListening();
+    EXPECT_EQ(Shared().MailSlotHandle, 0);
+    EXPECT_FALSE(listener.tmrMailSlot.isActive());
+    const platform::HANDLE again =
+        platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
+    EXPECT_GT(again, 0);
+    platform::CloseHandle(again);
+}
