@@ -65,9 +65,11 @@ int main(int argc, char* argv[]) {
                 Print(message);
             }
         } else if (platform::GetLastError() == platform::ERROR_INSUFFICIENT_BUFFER) {
-            platform::DWORD next = 0;
+            platform::DWORD next = platform::MAILSLOT_NO_MESSAGE;
             platform::GetMailslotInfo(slot, nullptr, &next, nullptr, nullptr);
-            buffer.resize(next);
+            if (next != platform::MAILSLOT_NO_MESSAGE) {
+                buffer.resize(next);
+            }
         }
     }
     platform::CloseHandle(slot);

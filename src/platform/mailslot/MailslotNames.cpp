@@ -70,6 +70,13 @@ DeliveryPlan Refuse(const QString& text) {
     return plan;
 }
 
+DeliveryPlan Broadcast(std::vector<Delivery> deliveries) {
+    if (deliveries.empty()) {
+        return Refuse(u"No network interface that is up can broadcast."_s);
+    }
+    return {std::move(deliveries), {}};
+}
+
 }  // namespace
 
 void SetMailslotNetwork(const MailslotNetwork& next) {
@@ -121,12 +128,7 @@ QByteArray WorkgroupFromSmbConf(const QString& path) {
 
 DeliveryPlan PlanDelivery(const QString& recipient) {
     if (recipient == u"*"_s) {
-        const Name group{OwnWorkgroup(), kWorkstationSuffix};
-        auto deliveries = Broadcasts(group, kDirectGroup);
-        if (deliveries.empty()) {
-            return Refuse(u"No network interface that is up can broadcast."_s);
-        }
-        return {std::move(deliveries), {}};
+        return Broadcast(Broadcasts(Name{OwnWorkgroup(), kWorkstationSuffix}, kDirectGroup));
     }
 
     const QByteArray own = OwnMachineName();
@@ -153,11 +155,7 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
 
     const QByteArray upper = UpperName(*bytes);
     if (upper == OwnWorkgroup()) {
-        auto deliveries = Broadcasts(Name{upper, kWorkstationSuffix}, kDirectGroup);
-        if (deliveries.empty()) {
-            return Refuse(u"No network interface that is up can broadcast."_s);
-        }
-        return {std::move(deliveries), {}};
+        return Broadcast(Broadcasts(Name{upper, kWorkstationSuffix}, kDirectGroup));
     }
     if (const QHostAddress address = Resolve(*bytes); !address.isNull()) {
         return {{{Name{upper, kMessengerSuffix}, kDirectUnique, address, {}}}, {}};
@@ -167,12 +165,7 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
     auto deliveries = Broadcasts(Name{upper, kMessengerSuffix}, kDirectUnique);
     auto domain = Broadcasts(Name{upper, kWorkstationSuffix}, kDirectGroup);
     deliveries.insert(deliveries.end(), domain.begin(), domain.end());
-    if (deliveries.empty()) {
-        return Refuse(
-            u"\"%1\" is not known to the resolver and no network interface that is up "
-            "can broadcast."_s.arg(recipient));
-    }
-    return {std::move(deliveries), {}};
+    return Broadcast(std::move(deliveries));
 }
 
 }  // namespace platform::netbios
