@@ -5,11 +5,19 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
 class clsContact;
+
+// What loading learnt of one contact section of the settings file, so that saving never drops
+// what loading could not show.
+struct ContactSectionState {
+    QStringList KeptEntries;  // entries in the file that are not in the list, in file order
+    bool Unreadable = false;  // its Total could not be read: saving leaves the section alone
+};
 
 // The state the whole program shares, made once at start-up. Tests reset it between cases.
 struct SharedState {
@@ -30,6 +38,8 @@ struct SharedState {
     platform::KeyedCollection<QPointer<QObject>> OpenChats;
     platform::KeyedCollection<std::shared_ptr<clsContact>> UserContacts;
     platform::KeyedCollection<std::shared_ptr<clsContact>> DomainContacts;
+    ContactSectionState UsersSection;
+    ContactSectionState DomainsSection;
 
     bool DisplaySplash = false;
     bool MinimiseOnStartup = false;

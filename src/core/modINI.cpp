@@ -10,6 +10,10 @@ QString ReadINI(const QString& section, const QString& key, const QString& defau
                                              platform::kProfileBufferChars);
 }
 
+QStringList ReadINIKeyNames(const QString& section, const QString& file) {
+    return platform::GetPrivateProfileKeyNames(section, file);
+}
+
 void WriteINI(const QString& section, const QString& key, const QString& value,
               const QString& file) {
     platform::WritePrivateProfileString(section, key, value, file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The only way into the settings file. Reads never fail (a missing file, section or key gives
 // the default); a write that cannot be made raises platform::RuntimeError.
@@ -8,6 +9,8 @@ namespace modINI {
 
 QString ReadINI(const QString& section, const QString& key, const QString& defaultValue,
                 const QString& file);
+// The key names of a section, case-folded, in no particular order.
+QStringList ReadINIKeyNames(const QString& section, const QString& file);
 void WriteINI(const QString& section, const QString& key, const QString& value,
               const QString& file);
 // File first, then section. Removes the section with every key; non-zero on success.

@@ -255,6 +255,11 @@ std::optional<QString> ProfileDocument::Value(const QString& section, const QStr
     return DecodeText(Unquoted(Classify(s->lines[*it]).value));
 }
 
+QStringList ProfileDocument::KeyNames(const QString& section) const {
+    const Section* s = Find(Fold(section));
+    return s ? s->keys.keys() : QStringList();
+}
+
 bool ProfileDocument::SetValue(const QString& section, const QString& key, const QString& value) {
     CheckSectionName(section);
     CheckKeyName(key);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -21,6 +22,8 @@ public:
 
     // The first section of that name decides; nothing when the section or key is absent.
     std::optional<QString> Value(const QString& section, const QString& key) const;
+    // The key names of the first section of that name, case-folded, in no particular order.
+    QStringList KeyNames(const QString& section) const;
 
     // The Set and Remove routines answer whether the bytes changed. Text the file cannot hold
     // (no code in the file's encoding, line breaks, a key with "=") raises an error and changes

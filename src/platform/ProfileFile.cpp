@@ -168,6 +168,14 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
     return value;
 }
 
+QStringList GetPrivateProfileKeyNames(const QString& section, const QString& file) {
+    CachedFile& c = Cached(file);
+    if (c.batchDepth == 0) {
+        Refresh(c, file);
+    }
+    return c.doc.KeyNames(section);
+}
+
 void WritePrivateProfileString(const QString& section, const std::optional<QString>& key,
                                const std::optional<QString>& value, const QString& file) {
     if (!key) {

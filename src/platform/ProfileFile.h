@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,6 +18,10 @@ inline constexpr qsizetype kProfileBufferChars = 60000;
 QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& defaultValue, const QString& file,
                                 qsizetype bufferChars = kProfileBufferChars);
+
+// The key names of a section, case-folded and in no particular order; none when the file or
+// section is absent. Windows hands them out for a null key name.
+QStringList GetPrivateProfileKeyNames(const QString& section, const QString& file);
 
 // No key removes the whole section, no value removes the key. Raises RuntimeError when the file
 // cannot be read or written or the text cannot be stored; nothing is changed then.

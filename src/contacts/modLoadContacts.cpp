@@ -1,0 +1,147 @@
+#include "contacts/modLoadContacts.h"
+
+#include "contacts/ContactKeys.h"
+#include "contacts/ContactSections.h"
+#include "contacts/ContactTree.h"
+#include "contacts/modParse.h"
+#include "core/modINI.h"
+#include "platform/RuntimeError.h"
+#include "platform/gui/MessageBox.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace modLoadContacts {
+namespace {
+
+constexpr long kTypeMismatch = 13;
+constexpr long kOverflow = 6;
+constexpr int kMaxReported = 10;
+
+// The Total as a signed 32-bit whole number; anything else makes the section unreadable.
+long ReadTotal(const ContactSection& section) {
+    const QString text =
+        modINI::ReadINI(section.Section, u"Total"_s, u"0"_s, Shared().SettingsFile);
+    bool ok = false;
+    const int total = text.toInt(&ok);
+    if (ok) {
+        return total;
+    }
+    static const QRegularExpression digits(u"^[+-]?[0-9]+$"_s);
+    const bool tooLarge = digits.match(text).hasMatch();
+    throw platform::RuntimeError(
+        tooLarge ? kOverflow : kTypeMismatch, u"LoadContacts"_s,
+        u"["_s + section.Section + u"] Total \""_s + text +
+            u"\" is not a whole number, so none of its contacts are shown; the section is left "
+            "as it is in Settings.ini. Correct the Total and start Parlane again."_s);
+}
+
+// The highest entry number the section holds, so that a huge Total reads only what is there.
+long LastEntryNumber(const ContactSection& section, long total) {
+    const QString prefix = section.EntryName.toCaseFolded() + u'[';
+    long last = -1;
+    for (const QString& key : modINI::ReadINIKeyNames(section.Section, Shared().SettingsFile)) {
+        if (!key.startsWith(prefix) || !key.endsWith(u']')) {
+            continue;
+        }
+        bool ok = false;
+        const long number = key.sliced(prefix.size(), key.size() - prefix.size() - 1).toLong(&ok);
+        if (ok && number <= total) {
+            last = std::max(last, number);
+        }
+    }
+    return last;
+}
+
+void LoadSection(ContactTree& tree, const ContactSection& section,
+                 QList<platform::RuntimeError>& problems) {
+    section.State = {};
+    long total = 0;
+    try {
+        total = ReadTotal(section);
+    } catch (const platform::RuntimeError& e) {
+        section.State.Unreadable = true;
+        problems << e;
+        return;
+    }
+    if (total <= 0) {
+        return;
+    }
+    const QString sep = u"\u00AC"_s;
+    const long last = LastEntryNumber(section, total);
+    for (long i = 0; i <= last; ++i) {
+        const QString entry =
+            modINI::ReadINI(section.Section, section.EntryKey(i), QString(), Shared().SettingsFile);
+        if (entry.isEmpty()) {
+            continue;
+        }
+        const QString address = modParse::GetFieldValue(entry, u"ADDRESS"_s, sep, u"="_s, {});
+        if (address.isEmpty()) {
+            section.State.KeptEntries << entry;
+            continue;
+        }
+        const QString key = section.KeyPrefix + address;
+        if (tree.NodeExists(key) || section.Contacts.Contains(key)) {
+            section.State.KeptEntries << entry;
+            problems << platform::RuntimeError(
+                platform::err::DuplicateKey, u"LoadContacts"_s,
+                u"["_s + section.Section + u"] "_s + section.EntryKey(i) + u": the address \""_s +
+                    address +
+                    u"\" is already in the list (letter case aside). The entry stays in "
+                    "Settings.ini but is not shown."_s);
+            continue;
+        }
+        tree.AddNode(section.GroupKey, key,
+                     modParse::GetFieldValue(entry, u"NAME"_s, sep, u"="_s, {}), section.Image);
+        auto contact = std::make_shared<clsContact>();
+        contact->Name = modParse::GetFieldValue(entry, u"NAME"_s, sep, u"="_s, {});
+        contact->Address = address;
+        contact->Buffer = entry;
+        section.Contacts.Add(std::move(contact), key);
+    }
+}
+
+void ReportProblems(const QList<platform::RuntimeError>& problems) {
+    if (problems.isEmpty()) {
+        return;
+    }
+    QString text = u"Error during LoadContacts: ["_s + QString::number(problems.first().Number()) +
+                   u"] - "_s + problems.first().Description();
+    for (qsizetype i = 1; i < std::min<qsizetype>(problems.size(), kMaxReported); ++i) {
+        text += u"\n\n["_s + QString::number(problems[i].Number()) + u"] - "_s +
+                problems[i].Description();
+    }
+    if (problems.size() > kMaxReported) {
+        text += u"\n\n"_s + QString::number(problems.size() - kMaxReported) +
+                u" more problems of the same kinds."_s;
+    }
+    platform::MsgBox(text, platform::vbExclamation, Shared().AppName);
+}
+
+}  // namespace
+
+void LoadContacts(ContactTree& tree) {
+    QList<platform::RuntimeError> problems;
+    try {
+        tree.AddNode({}, ContactKeys::kUnknown, u"Unknown"_s, ContactKeys::kImageUnknown);
+        tree.AddNode(ContactKeys::kUnknown, ContactKeys::kCatchAll, u"Catch All"_s,
+                     ContactKeys::kImageCatchAll);
+        const auto sections = ContactSections();
+        tree.AddNode({}, ContactKeys::kUsers, u"Users"_s, ContactKeys::kImageUsers);
+        LoadSection(tree, sections[0], problems);
+        tree.AddNode({}, ContactKeys::kDomains, u"Domains"_s, ContactKeys::kImageDomains);
+        LoadSection(tree, sections[1], problems);
+        for (const QString& key :
+             {ContactKeys::kUsers, ContactKeys::kDomains, ContactKeys::kUnknown}) {
+            tree.SetNodeBold(key, true);
+        }
+    } catch (const platform::RuntimeError& e) {
+        problems << e;
+    }
+    ReportProblems(problems);
+}
+
+}  // namespace modLoadContacts

@@ -1,0 +1,246 @@
+#include "contacts/ContactKeys.h"
+#include "contacts/modFindContact.h"
+#include "contacts/modLoadContacts.h"
+#include "contacts/modParse.h"
+#include "contacts/modSaveContacts.h"
+#include "core/SharedState.h"
+#include "core/modINI.h"
+#include "platform/ProfileFile.h"
+#include "platform/RuntimeError.h"
+#include "support/Files.h"
+#include "support/MemoryContactTree.h"
+#include "support/MessageBoxes.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ContactFile : public ::testing::Test {
+protected:
+    void SetUp() override { Restart(); }
+
+    // What a new start of the program has: fresh state, nothing cached, an empty tree.
+    void Restart() {
+        platform::ForgetCachedProfiles();
+        ResetSharedState();
+        Shared().AppName = u"Parlane"_s;
+        Shared().FieldSeparator = u"|"_s;
+        Shared().SettingsFile = dir.filePath(u"Settings.ini"_s);
+        tree = std::make_unique<MemoryContactTree>();
+    }
+
+    void WriteFile(const QByteArray& text) {
+        QByteArray crlf = text;
+        crlf.replace("\n", "\r\n");
+        WriteBytes(Shared().SettingsFile, crlf);
+        platform::ForgetCachedProfiles();
+    }
+    QByteArray File() const { return ReadBytes(Shared().SettingsFile).replace("\r\n", "\n"); }
+
+    QString Read(const QString& section, const QString& key) const {
+        return modINI::ReadINI(section, key, u"(none)"_s, Shared().SettingsFile);
+    }
+    QStringList Users() const { return tree->ChildTexts(ContactKeys::kUsers); }
+    QStringList Domains() const { return tree->ChildTexts(ContactKeys::kDomains); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<MemoryContactTree> tree;
+};
+
+TEST(ContactParse, FieldsFollowTheEntryStringRules) {
+    ResetSharedState();
+    Shared().FieldSeparator = u"|"_s;
+    using modParse::GetFieldValue;
+    const QString sep = u"\u00AC"_s;
+    const auto field = [&](const QString& entry, const QString& name) {
+        return GetFieldValue(entry, name, sep, u"="_s, u"default"_s);
+    };
+    EXPECT_EQ(field(u"NAME=Anna|ADDRESS=pc01|TYPE=0"_s, u"ADDRESS"_s), u"pc01"_s);
+    EXPECT_EQ(field(u"NAME=Anna|ADDRESS=a=b|TYPE=0"_s, u"ADDRESS"_s), u"a=b"_s);
+    EXPECT_EQ(field(u"NAME =Bob|ADDRESS=pc02"_s, u"NAME"_s), u""_s);  // the key is "NAME "
+    EXPECT_EQ(field(u"NAME=Anna|ADDRESS=pc01"_s, u"address"_s), u""_s);
+    EXPECT_EQ(field(u"junk|NAME=Bob|ADDRESS=pc02"_s, u"ADDRESS"_s), u"default"_s);
+    EXPECT_EQ(field(u""_s, u"ADDRESS"_s), u""_s);
+    EXPECT_EQ(field(u"NAME=A|B|ADDRESS=pc03"_s, u"NAME"_s), u"A"_s);
+    // The shared separator wins over the argument; without it the argument counts.
+    EXPECT_EQ(GetFieldValue(u"A=1|B=2"_s, u"B"_s, u";"_s, u"="_s, {}), u"2"_s);
+    Shared().FieldSeparator.clear();
+    EXPECT_EQ(GetFieldValue(u"A=1;B=2"_s, u"B"_s, u";"_s, u"="_s, {}), u"2"_s);
+
+    using modParse::SplitFields;
+    EXPECT_EQ(SplitFields(u"|a||b|"_s, u"|"_s), (QStringList{u""_s, u"a"_s, u""_s, u"b"_s, u""_s}));
+    EXPECT_EQ(SplitFields(u"aXXXb"_s, u"XX"_s), (QStringList{u"a"_s, u"Xb"_s}));
+    EXPECT_EQ(SplitFields(u"a|b"_s, u""_s), QStringList{u"a|b"_s});
+    EXPECT_EQ(SplitFields(u"aXb"_s, u"x"_s), QStringList{u"aXb"_s});
+}
+
+TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
+    WriteFile(
+        "[Users]\nTotal=5\nUser[0]=NAME=Zero|ADDRESS=pc00|TYPE=0\nUser[2]=NAME=Anna|ADDRESS=pc01|"
+        "TYPE=0\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\nUser[7]=NAME=Past|ADDRESS=pc07|TYPE=0\n"
+        "[Domains]\nTotal=1\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
+    modLoadContacts::LoadContacts(*tree);
+
+    EXPECT_EQ(tree->topLevel, (QStringList{u"_unknown"_s, u"_users"_s, u"_domains"_s}));
+    EXPECT_EQ(tree->ChildTexts(u"_unknown"_s), QStringList{u"Catch All"_s});
+    EXPECT_EQ(Users(), (QStringList{u"Zero"_s, u"Anna"_s, u"Bob"_s}));
+    EXPECT_EQ(Domains(), QStringList{u"Sales"_s});
+    for (const QString& group : {u"_users"_s, u"_domains"_s, u"_unknown"_s}) {
+        EXPECT_TRUE(tree->node(group).bold) << group;
+    }
+    EXPECT_FALSE(tree->node(u"_unknown_catchall"_s).bold);
+    EXPECT_EQ(tree->node(u"_users_pc01"_s).image, ContactKeys::kImageUser);
+    EXPECT_EQ(tree->node(u"_domains_sales"_s).image, ContactKeys::kImageDomain);
+    EXPECT_EQ(tree->node(u"_unknown_catchall"_s).image, ContactKeys::kImageCatchAll);
+
+    // Capitals stay in the record and the key; the key still matches in any letter case.
+    const auto& bob = Shared().UserContacts.Item(u"_users_pc02"_s);
+    EXPECT_EQ(bob->Address, u"PC02"_s);
+    EXPECT_EQ(tree->node(u"_users_pc02"_s).key, u"_users_PC02"_s);
+    EXPECT_EQ(bob->Buffer, u"NAME=Bob|ADDRESS=PC02|TYPE=0"_s);
+
+    modSaveContacts::SaveContacts();
+    EXPECT_EQ(File(),
+              "[Users]\nTotal=3\nUser[1]=NAME=Zero|ADDRESS=pc00|TYPE=0\nUser[2]=NAME=Anna|"
+              "ADDRESS=pc01|TYPE=0\nUser[3]=NAME=Bob|ADDRESS=PC02|TYPE=0\n\n[Domains]\nTotal=1\n"
+              "Domain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
+}
+
+TEST_F(ContactFile, LookupsIgnoreAddressCaseButNotNameCase) {
+    WriteFile(
+        "[Users]\nTotal=2\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[2]=NAME=Same|ADDRESS=PC02\n"
+        "[Domains]\nTotal=2\nDomain[1]=NAME=Same|ADDRESS=sales|TYPE=1\n"
+        "Domain[2]=NAME=Home|ADDRESS=pc01|TYPE=1\n");
+    modLoadContacts::LoadContacts(*tree);
+    using modFindContact::FindContactByAddress;
+    using modFindContact::FindContactByName;
+
+    EXPECT_EQ(FindContactByAddress(u"PC01"_s)->Name, u"Anna"_s);  // users before domains
+    EXPECT_EQ(FindContactByAddress(u"pc02"_s)->Name, u"Same"_s);  // stored in capitals
+    EXPECT_EQ(FindContactByAddress(u"SALES"_s)->Name, u"Same"_s);
+    EXPECT_EQ(FindContactByName(u"Same"_s)->Address, u"PC02"_s);
+    EXPECT_EQ(FindContactByName(u"anna"_s)->Name, u""_s);
+
+    const auto nobody = FindContactByAddress(u"pc99"_s);
+    ASSERT_NE(nobody, nullptr);
+    EXPECT_TRUE(nobody->Name.isEmpty() && nobody->Address.isEmpty() && nobody->Buffer.isEmpty());
+    EXPECT_EQ(nobody->frmChat, nullptr);
+    EXPECT_NE(nobody, FindContactByAddress(u"pc99"_s));  // a new record each time
+}
+
+TEST_F(ContactFile, EntriesThatCannotBeShownAreSkippedButKept) {
+    WriteFile(
+        "[Users]\nTotal=6\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\n"
+        "User[2]=NAME=Bob|ADDRESS=|TYPE=0\nUser[3]=junk|NAME=Carl|ADDRESS=pc03\n"
+        "User[4]=NAME=Twin|ADDRESS=PC01|TYPE=0\nUser[5]=NAME=Dora|ADDRESS=pc05|TYPE=0\n"
+        "User[6]=NAME=Eve|ADDRESS=pc06|TYPE=0\n");
+    MessageBoxes boxes({platform::vbOK});
+    modLoadContacts::LoadContacts(*tree);
+
+    // Loading went on after the duplicate, and said which entry it was.
+    EXPECT_EQ(Users(), (QStringList{u"Anna"_s, u"Dora"_s, u"Eve"_s}));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const auto& box = boxes.shown()[0].request;
+    EXPECT_TRUE(box.prompt.startsWith(u"Error during LoadContacts: [457] - [Users] User[4]"_s))
+        << box.prompt;
+    EXPECT_EQ(box.style, platform::vbExclamation);
+    EXPECT_EQ(box.title, u"Parlane"_s);
+
+    // A save writes every entry of the file back: the shown ones first, then the rest.
+    modSaveContacts::SaveContacts();
+    EXPECT_EQ(File(),
+              "[Users]\nTotal=6\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\n"
+              "User[2]=NAME=Dora|ADDRESS=pc05|TYPE=0\nUser[3]=NAME=Eve|ADDRESS=pc06|TYPE=0\n"
+              "User[4]=NAME=Bob|ADDRESS=|TYPE=0\nUser[5]=junk|NAME=Carl|ADDRESS=pc03\n"
+              "User[6]=NAME=Twin|ADDRESS=PC01|TYPE=0\n");
+
+    // Removing the first contact lets its twin be shown at the next start.
+    Shared().UserContacts.Remove(u"_users_pc01"_s);
+    modSaveContacts::SaveContacts();
+    Restart();
+    MessageBoxes none;
+    modLoadContacts::LoadContacts(*tree);
+    EXPECT_EQ(Users(), (QStringList{u"Dora"_s, u"Eve"_s, u"Twin"_s}));
+}
+
+TEST_F(ContactFile, AnUnreadableTotalLeavesItsSectionAlone) {
+    const QByteArray original =
+        "[Users]\nTotal=\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\n"
+        "[Domains]\nTotal=2\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n"
+        "Domain[2]=NAME=Home|ADDRESS=home|TYPE=1\n";
+    WriteFile(original);
+    MessageBoxes boxes({platform::vbOK});
+    modLoadContacts::LoadContacts(*tree);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(boxes.shown()[0].request.prompt.startsWith(
+        u"Error during LoadContacts: [13] - [Users] Total \"\""_s));
+    EXPECT_TRUE(Users().isEmpty());
+    EXPECT_EQ(Domains(), (QStringList{u"Sales"_s, u"Home"_s}));
+    EXPECT_TRUE(tree->node(u"_users"_s).bold);  // loading finished
+
+    // Removing a domain rewrites Domains only.
+    Shared().DomainContacts.Remove(u"_domains_sales"_s);
+    modSaveContacts::SaveContacts();
+    EXPECT_EQ(Read(u"Users"_s, u"User[1]"_s), u"NAME=Anna|ADDRESS=pc01|TYPE=0"_s);
+    EXPECT_EQ(Read(u"Users"_s, u"Total"_s), u""_s);
+    EXPECT_EQ(Read(u"Domains"_s, u"Total"_s), u"1"_s);
+    EXPECT_EQ(Read(u"Domains"_s, u"Domain[1]"_s), u"NAME=Home|ADDRESS=home|TYPE=1"_s);
+
+    // A user added now cannot be stored, and saving says so after storing the rest.
+    auto added = std::make_shared<clsContact>();
+    added->Buffer = u"NAME=New|ADDRESS=pc09|TYPE=0"_s;
+    Shared().UserContacts.Add(added, u"_users_pc09"_s);
+    EXPECT_THROW(modSaveContacts::SaveContacts(), platform::RuntimeError);
+    EXPECT_EQ(Read(u"Users"_s, u"User[1]"_s), u"NAME=Anna|ADDRESS=pc01|TYPE=0"_s);
+
+    // Other unreadable Totals: text, a fraction, too large a number.
+    for (const char* total : {"abc", "2.5", "2147483648"}) {
+        Restart();
+        WriteFile(QByteArray("[Users]\nTotal=") + total + "\nUser[1]=NAME=Anna|ADDRESS=pc01\n");
+        MessageBoxes one({platform::vbOK});
+        modLoadContacts::LoadContacts(*tree);
+        EXPECT_EQ(one.shown().size(), 1u) << total;
+        modSaveContacts::SaveContacts();
+        EXPECT_EQ(Read(u"Users"_s, u"User[1]"_s), u"NAME=Anna|ADDRESS=pc01"_s);
+    }
+}
+
+TEST_F(ContactFile, EmptyListsHaveNoSection) {
+    // No file, no Total, a zero or negative Total: empty lists, no message.
+    modLoadContacts::LoadContacts(*tree);
+    EXPECT_TRUE(Users().isEmpty());
+    for (const QByteArray& text : {QByteArray("[Users]\nUser[1]=NAME=A|ADDRESS=a\n"),
+                                   QByteArray("[Users]\nTotal=0\nUser[0]=NAME=A|ADDRESS=a\n")}) {
+        Restart();
+        WriteFile(text);
+        modLoadContacts::LoadContacts(*tree);
+        EXPECT_TRUE(Users().isEmpty());
+    }
+
+    // Removing the last contact of a section deletes the section.
+    Restart();
+    WriteFile("[Users]\nTotal=1\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\n[Other]\nKey=1\n");
+    modLoadContacts::LoadContacts(*tree);
+    Shared().UserContacts.Remove(u"_users_pc01"_s);
+    modSaveContacts::SaveContacts();
+    EXPECT_EQ(File(), "[Other]\nKey=1\n");
+}
+
+TEST_F(ContactFile, AHugeTotalReadsOnlyTheEntriesThatExist) {
+    WriteFile(
+        "[Users]\nTotal=2147483647\nUser[3]=NAME=Anna|ADDRESS=pc01\nUser[05]=NAME=B|ADDRESS=b\n");
+    QElapsedTimer timer;
+    timer.start();
+    modLoadContacts::LoadContacts(*tree);
+    EXPECT_LT(timer.elapsed(), 5000);            // a loop to the Total would take minutes
+    EXPECT_EQ(Users(), QStringList{u"Anna"_s});  // "User[05]" is not the key "User[5]"
+}
+
+}  // namespace
