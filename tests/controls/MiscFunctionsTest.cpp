@@ -1,5 +1,4 @@
 #include "controls/FormMetrics.h"
-#include "controls/TreeWidgetState.h"
 #include "controls/modMiscFunctions.h"
 #include "platform/Twips.h"
 #include "support/Files.h"
@@ -88,18 +87,6 @@ TEST(MiscFunctions, LoadPictureSafeNeverFails) {
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(dir.filePath(u"ok.bmp"_s)));
     EXPECT_EQ(LoadPictureSafe(dir.filePath(u"ok.bmp"_s)).size(), QSize(16, 16));
-}
-
-TEST(MiscFunctions, TreeWidgetStateFindsNodesByKey) {
-    QTreeWidget tree;
-    auto* users = new QTreeWidgetItem(&tree);
-    users->setData(0, TreeWidgetState::kKeyRole, u"_users"_s);
-    new QTreeWidgetItem(users);
-    TreeWidgetState state(tree);
-    state.SetNodeExpanded(u"_users"_s, true);
-    EXPECT_TRUE(users->isExpanded());
-    EXPECT_TRUE(state.NodeExpanded(u"_users"_s));
-    EXPECT_THROW(state.NodeExpanded(u"_domains"_s), platform::RuntimeError);
 }
 
 }  // namespace

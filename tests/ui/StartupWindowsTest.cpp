@@ -2,6 +2,7 @@
 #include "core/modStartup.h"
 #include "platform/ProfileFile.h"
 #include "support/Files.h"
+#include "support/MailslotNetwork.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "ui/dialogs/wSplash.h"
@@ -41,6 +42,7 @@ protected:
     }
     QString settings() const { return dir.filePath(u"Settings.ini"_s); }
     QTemporaryDir dir;
+    ScopedMailslotNetwork network;
 };
 
 TEST_F(Start, TheSplashComesBeforeTheMainWindowAndGoesAfterIt) {
@@ -62,6 +64,7 @@ TEST_F(Start, NoSplashAtAnyTimeForZeroOrMinusOne) {
         EXPECT_FALSE(windows.splashEverShown) << value.constData();
         EXPECT_EQ(Shared().DisplaySplash, value == "-1");
         EXPECT_TRUE(windows.MainWindow()->isVisible());
+        windows.MainWindow()->close();
     }
 }
 

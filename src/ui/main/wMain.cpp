@@ -1,7 +1,11 @@
 #include "ui/main/wMain.h"
 
+#include "contacts/ContactKeys.h"
+#include "contacts/modLoadContacts.h"
+#include "contacts/modSaveContacts.h"
 #include "controls/FormMetrics.h"
-#include "controls/TreeWidgetState.h"
+#include "controls/modMiscFunctions.h"
+#include "core/AppVersion.h"
 #include "core/SharedState.h"
 #include "core/modLoadSettings.h"
 #include "core/modSaveSettings.h"
@@ -9,15 +13,29 @@
 #include "core/modWindowMetrics.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WindowPos.h"
+#include "ui/Forms.h"
+#include "ui/main/ImageLists.h"
+#include "ui/main/PendingWindow.h"
+#include "ui/main/modErrorHelp.h"
+#include "ui/main/modInterface.h"
+#include "ui/main/modSkinning.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr int kStatusHeight = 25;
 
 // Shows an error of a handler as every handler of the program does.
 void ShowHandlerError(const QString& handler, const platform::RuntimeError& e) {
@@ -26,47 +44,204 @@ void ShowHandlerError(const QString& handler, const platform::RuntimeError& e) {
                      platform::vbExclamation, Shared().AppName);
 }
 
+QString TrayTip() {
+    return Shared().AppName + u" v"_s + QString::number(AppVersion::Major) + u'.' +
+           u"%1"_s.arg(int(AppVersion::Minor), 2, 10, QChar(u'0'));
+}
+
 }  // namespace
 
-wMain::wMain(QWidget* parent) : QMainWindow(parent) {
+wMain::wMain(QWidget* parent)
+    : QMainWindow(parent),
+      listener(*this),
+      tmrMailSlot(listener.tmrMailSlot),
+      contacts_(*new QTreeWidget) {
     setObjectName(u"wMain"_s);
+    setWindowIcon(ImageLists::ProgramIcon());
+    setFont(QFont(u"Tahoma"_s, 8));
     // The inner area of the design, before window metrics give other values.
     resize(213, 290);
 
-    tvwContacts = new QTreeWidget(this);
+    auto* host = new QWidget(this);
+    setCentralWidget(host);
+    for (int i = 0; i < 2; ++i) {
+        picContainer[i] = new QWidget(host);
+        picContainer[i]->setObjectName(u"picContainer"_s + QString::number(i));
+    }
+    // Only panel 0 holds anything; an empty panel on top would cover the tree.
+    picContainer[1]->hide();
+
+    tvwContacts = contacts_.Tree();
+    tvwContacts->setParent(picContainer[0]);
     tvwContacts->setObjectName(u"tvwContacts"_s);
     tvwContacts->header()->hide();
     tvwContacts->setFrameShape(QFrame::NoFrame);
-    tvwContacts->setRootIsDecorated(true);
-    setCentralWidget(tvwContacts);
-    treeState_ = std::make_unique<TreeWidgetState>(*tvwContacts);
+    tvwContacts->setFont(QFont(u"Tahoma"_s, 8));
+    tvwContacts->setIconSize(QSize(16, 16));
+    tvwContacts->setContextMenuPolicy(Qt::CustomContextMenu);
+    tvwContacts->setExpandsOnDoubleClick(true);
+    // The selection shows only while the tree has the focus.
+    QPalette palette = tvwContacts->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Text));
+    tvwContacts->setPalette(palette);
+    tvwContacts->installEventFilter(this);
+    connect(tvwContacts, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* node) { tvwContacts_NodeDoubleClick(node); });
+    connect(tvwContacts, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* node = tvwContacts->itemAt(at)) {
+            tvwContacts_NodeRightClick(node);
+        }
+    });
+
+    picStatus = new PictureBox(host);
+    picStatus->setObjectName(u"picStatus"_s);
+    picStatus->Paint = [this](QPainter& painter) { picStatus_Paint(painter); };
+    picStatus->ExtendEdges = true;
+
+    labErrorHelp = new QLabel(u"Explain"_s, picStatus);
+    labErrorHelp->setObjectName(u"labErrorHelp"_s);
+    labErrorHelp->setToolTip(u"Click for help, if available."_s);
+    labErrorHelp->setCursor(Qt::PointingHandCursor);
+    labErrorHelp->setStyleSheet(u"color: #0645ad; text-decoration: underline;"_s);
+    labErrorHelp->adjustSize();
+    labErrorHelp->hide();
+    labErrorHelp->installEventFilter(this);
+
+    BuildMenus();
+    connect(&tmrMailSlot, &QTimer::timeout, this, [this] { listener.tmrMailSlot_Timer(); });
+    // The end of the desktop session closes the program without a close event.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!closed_) {
+            closed_ = true;
+            Form_QueryUnload();
+            platform::FreeLibrary(std::exchange(shell32_, 0));
+        }
+    });
+    Forms::SetMain(this);
 }
 
 wMain::~wMain() = default;
+
+void wMain::BuildMenus() {
+    const auto item = [this](QMenu* menu, const QString& name, const QString& caption,
+                             auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto submenu = [this](QMenu* parent, const QString& name, const QString& caption) {
+        QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        return menu;
+    };
+    const auto close = [this] { this->close(); };
+
+    mFILE = submenu(nullptr, u"mFILE"_s, u"&File"_s);
+    mFILE_EXIT = item(mFILE, u"mFILE_EXIT"_s, u"E&xit"_s, close);
+
+    mCONTACTLIST = submenu(nullptr, u"mCONTACTLIST"_s, u"&Contact List"_s);
+    mCONTACTS_ADDCONTACT =
+        item(mCONTACTLIST, u"mCONTACTS_ADDCONTACT"_s, u"&Add Contact.."_s, [this] {
+            PendingWindow::Show(
+                u"wAddContact"_s, u"Add Contact"_s,
+                u"The add-contact window comes with the next version. Until then a "
+                "contact can be added to Settings.ini while Parlane is closed, under "
+                "[Users] as User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0 with Total=1."_s,
+                &Shared().AddContactWindowOpen, this);
+        });
+    mCONTACTLIST->addSeparator()->setObjectName(u"mCONTACTLIST_BLANK01"_s);
+    mCONTACTLIST_ALWAYSONTOP =
+        item(mCONTACTLIST, u"mCONTACTLIST_ALWAYSONTOP"_s, u"Always on &Top"_s, [this](bool on) {
+            modMiscFunctions::SetTopMost(this,
+                                         on ? platform::HWND_TOPMOST : platform::HWND_NOTOPMOST);
+        });
+    mCONTACTLIST_ALWAYSONTOP->setCheckable(true);
+
+    mTOOLS = submenu(nullptr, u"mTOOLS"_s, u"&Tools"_s);
+    mTOOLS_SETTINGS = item(mTOOLS, u"mTOOLS_SETTINGS"_s, u"&Settings"_s, [this] {
+        PendingWindow::Show(u"wSettings"_s, u"Settings"_s,
+                            u"The settings window comes with a later version. Until then the "
+                            "options live in Settings.ini beside the program."_s,
+                            &Shared().SettingsWindowOpen);
+    });
+    mTOOLS->addSeparator()->setObjectName(u"mTOOLS_BLANK1"_s);
+    mTOOLS_ADVANCED = submenu(mTOOLS, u"mTOOLS_ADVANCED"_s, u"&Advanced"_s);
+    mTOOLS_ADVANCED_ENABLECOMMUNICATIONS =
+        item(mTOOLS_ADVANCED, u"mTOOLS_ADVANCED_ENABLECOMMUNICATIONS"_s,
+             u"&Enable Communications"_s, [this] { listener.EnableCommunications(); });
+    mTOOLS_ADVANCED_DISABLECOMMUNICATIONS =
+        item(mTOOLS_ADVANCED, u"mTOOLS_ADVANCED_DISABLECOMMUNICATIONS"_s,
+             u"&Disable Communications"_s, [this] { listener.DisableCommunications(); });
+
+    mHELP = submenu(nullptr, u"mHELP"_s, u"&Help"_s);
+    mHELP_ABOUT = item(mHELP, u"mHELP_ABOUT"_s, u"&About"_s, [this] {
+        PendingWindow::Show(u"wAbout"_s, u"About "_s + Shared().AppName,
+                            TrayTip() + u"\nA messenger for the local network."_s,
+                            &Shared().AboutWindowOpen);
+    });
+
+    mSYSTRAY = new QMenu(u"System Tray"_s, this);
+    mSYSTRAY->setObjectName(u"mSYSTRAY"_s);
+    mSYSTRAY_SHOWHIDE =
+        item(mSYSTRAY, u"mSYSTRAY_SHOWHIDE"_s, QString(), [this] { mSYSTRAY_SHOWHIDE_Click(); });
+    mSYSTRAY->addSeparator()->setObjectName(u"mSYSTRAY_BLANK1"_s);
+    mSYSTRAY_EXIT = item(mSYSTRAY, u"mSYSTRAY_EXIT"_s, u"E&xit"_s, close);
+
+    mCONTEXTMENU = new QMenu(u"ContextMenu"_s, this);
+    mCONTEXTMENU->setObjectName(u"mCONTEXTMENU"_s);
+    mCONTEXTMENU_MESSAGEUSER = mCONTEXTMENU->addAction(u"Message this Contact.."_s);
+    mCONTEXTMENU_MESSAGEUSER->setObjectName(u"mCONTEXTMENU_MESSAGEUSER"_s);
+    mCONTEXTMENU_MESSAGEUSER->setEnabled(false);
+    mCONTEXTMENU_BLANK001 = mCONTEXTMENU->addSeparator();
+    mCONTEXTMENU_BLANK001->setObjectName(u"mCONTEXTMENU_BLANK001"_s);
+    mCONTEXTMENU_REMOVECONTACT =
+        item(mCONTEXTMENU, u"mCONTEXTMENU_REMOVECONTACT"_s, u"&Remove Contact"_s,
+             [this] { mCONTEXTMENU_REMOVECONTACT_Click(); });
+}
 
 void wMain::Form_Initialize() {
     shell32_ = platform::LoadLibraryA(u"shell32.dll"_s);
     modWinXP::InitCommonControlsVB();
 }
 
+QString wMain::HideCaption() const {
+    return u"Hide "_s + Shared().AppName;
+}
+
+QString wMain::ShowCaption() const {
+    return u"Show "_s + Shared().AppName;
+}
+
 void wMain::Form_Load(std::function<void()> unloadSplash) {
     SharedState& s = Shared();
     try {
         setWindowTitle(s.AppName);
-        AddGroupNodes();
-        modLoadSettings::LoadContactListState(*treeState_);
+        imlImages16 = ImageLists::ContactTreeImages();
+        contacts_.SetImageList(imlImages16);
+        modLoadContacts::LoadContacts(contacts_);
+        modLoadSettings::LoadContactListState(contacts_);
         modLoadSettings::LoadSettings();
 
         s.WindowMetricsINIFile = s.SettingsFile;
         FormMetrics metrics(*this);
         modWindowMetrics::LoadWindowMetrics(metrics, true, true);
 
-        if (s.MinimiseOnStartup) {
-            // Until the tray icon exists, the task bar keeps the window reachable.
-            showMinimized();
-        } else {
+        modSkinning::LoadSkinImages();
+        modSkinning::ApplySkin(modSkinning::kSkinMain);
+
+        imgSysTray.Picture = ImageLists::ProgramIcon();
+        modSystemTray::AddTrayIcon(*this, imgSysTray, TrayTip(),
+                                   [this](long x) { Form_MouseMove(x); });
+        mSYSTRAY_SHOWHIDE->setText(HideCaption());
+        if (!s.MinimiseOnStartup) {
             show();
+        } else {
+            mSYSTRAY_SHOWHIDE->setText(ShowCaption());
+            HideToTray();
         }
+        listener.OpenMailSlot();
     } catch (const platform::RuntimeError& e) {
         ShowHandlerError(u"Form_Load"_s, e);
         show();
@@ -76,22 +251,182 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
     }
 }
 
-void wMain::AddGroupNodes() {
-    const auto add = [this](QTreeWidgetItem* parent, const QString& key, const QString& text) {
-        auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvwContacts);
-        node->setText(0, text);
-        node->setData(0, TreeWidgetState::kKeyRole, key);
-        if (!parent) {
-            QFont bold = node->font(0);
-            bold.setBold(true);
-            node->setFont(0, bold);
+void wMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void wMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    if (isMinimized()) {
+        // After the event: showMinimized() shows the window again once its state is set.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized() && mSYSTRAY_SHOWHIDE->text() == HideCaption()) {
+                    mSYSTRAY_SHOWHIDE_Click();
+                }
+            },
+            Qt::QueuedConnection);
+    } else if (isVisible() && mSYSTRAY_SHOWHIDE->text() == ShowCaption()) {
+        // Brought back by the task bar, which is all there is without a tray.
+        mSYSTRAY_SHOWHIDE->setText(HideCaption());
+    }
+    Form_Resize();
+}
+
+// The strip's top follows the design's rule on the outer height, but never lower than where it
+// still fits whole, and it reaches down to the bottom edge; the tree stops above it, so no node
+// and no end of the scroll bar hides under it.
+void wMain::Form_Resize() {
+    QWidget* host = centralWidget();
+    const int width = host->width();
+    const int height = host->height();
+    for (QWidget* panel : picContainer) {
+        panel->setGeometry(0, 0, width, height);
+    }
+    const int outerHeightTwips = frameGeometry().height() * 15;
+    const int top = std::max(0, std::min(outerHeightTwips / 15 - 70, height - kStatusHeight));
+    picStatus->setGeometry(0, top, width, std::max(kStatusHeight, height - top));
+    tvwContacts->setGeometry(0, 0, width, top);
+    labErrorHelp->move(width - 40, 6);
+}
+
+void wMain::picStatus_Paint(QPainter& painter) {
+    painter.setFont(picStatus->font());
+    painter.setPen(picStatus->palette().color(QPalette::WindowText));
+    painter.drawText(QRect(22, 6, picStatus->width() - 22, picStatus->height() - 6),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Shared().StatusText);
+}
+
+bool wMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvwContacts && event->type() == QEvent::KeyPress) {
+        tvwContacts_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    } else if (watched == labErrorHelp && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        labErrorHelp_Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void wMain::tvwContacts_KeyDown(int keyCode) {
+    if (keyCode == Qt::Key_Escape) {
+        showMinimized();
+    }
+}
+
+void wMain::tvwContacts_NodeDoubleClick(QTreeWidgetItem* node) {
+    if (!node) {
+        return;
+    }
+    const QString key = ContactTreeWidget::KeyOf(*node);
+    if (key == ContactKeys::kUsers || key == ContactKeys::kDomains ||
+        key == ContactKeys::kUnknown) {
+        return;
+    }
+    if (key == ContactKeys::kCatchAll) {
+        PendingWindow::Show(u"wCatchAll"_s, u"Catch All"_s,
+                            u"Messages from everyone arrive here until chat windows come with "
+                            "the next version."_s,
+                            &Shared().CatchAllWindowOpen);
+        return;
+    }
+    PendingWindow::Show(u"wChat "_s + key, node->text(0),
+                        u"Chat windows come with the next version. Until then messages from "_s +
+                            node->text(0) + u" appear in the Catch All window."_s,
+                        nullptr);
+}
+
+void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node) {
+    SelectedNode = ContactTreeWidget::KeyOf(*node);
+    const bool contact = !ContactKeys::IsGroupKey(SelectedNode);
+    mCONTEXTMENU_BLANK001->setVisible(contact);
+    mCONTEXTMENU_REMOVECONTACT->setVisible(contact);
+    mCONTEXTMENU->popup(QCursor::pos());
+}
+
+void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
+    if (SelectedNode.isEmpty() || !contacts_.NodeExists(SelectedNode)) {
+        return;
+    }
+    SharedState& s = Shared();
+    const QString prompt = u"Are you sure you want to remove this contact?\r\n\r\n\t> "_s +
+                           contacts_.NodeText(SelectedNode);
+    if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, s.AppName) !=
+        platform::vbYes) {
+        return;
+    }
+    try {
+        auto& collection =
+            SelectedNode.startsWith(ContactKeys::kUserPrefix) ? s.UserContacts : s.DomainContacts;
+        collection.Remove(SelectedNode);
+        contacts_.RemoveNode(std::exchange(SelectedNode, QString()));
+        modSaveContacts::SaveContacts();
+    } catch (const platform::RuntimeError& e) {
+        ShowHandlerError(u"mCONTEXTMENU_REMOVECONTACT_Click"_s, e);
+    }
+}
+
+void wMain::Form_MouseMove(long x) {
+    if (x == modSystemTray::WM_LBUTTONDBLCLK) {
+        if (!isVisible()) {
+            mSYSTRAY_SHOWHIDE->setText(HideCaption());
+            ShowWindowNormal();
+        } else {
+            mSYSTRAY_SHOWHIDE->setText(ShowCaption());
+            HideToTray();
         }
-        return node;
-    };
-    QTreeWidgetItem* unknown = add(nullptr, u"_unknown"_s, u"Unknown"_s);
-    add(unknown, u"_unknown_catchall"_s, u"Catch All"_s);
-    add(nullptr, u"_users"_s, u"Users"_s);
-    add(nullptr, u"_domains"_s, u"Domains"_s);
+    } else if (x == modSystemTray::WM_RBUTTONUP) {
+        mSYSTRAY->popup(QCursor::pos());
+    }
+}
+
+void wMain::mSYSTRAY_SHOWHIDE_Click() {
+    if (mSYSTRAY_SHOWHIDE->text() != HideCaption()) {
+        mSYSTRAY_SHOWHIDE->setText(HideCaption());
+        ShowWindowNormal();
+    } else {
+        mSYSTRAY_SHOWHIDE->setText(ShowCaption());
+        HideToTray();
+    }
+}
+
+void wMain::ShowWindowNormal() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+// Without a tray to come back from, the window stays minimised in the task bar instead.
+void wMain::HideToTray() {
+    showMinimized();
+    if (modSystemTray::TrayAvailable()) {
+        hide();
+    }
+}
+
+void wMain::labErrorHelp_Click() {
+    modErrorHelp::OpenErrorHelp(labErrorHelp->property("Tag").toString().toInt());
+}
+
+void wMain::SetStatusText(const QString& text) {
+    modInterface::SetStatusText(text);
+}
+
+void wMain::ShowErrorHelp(int errorHelpCode) {
+    modErrorHelp::ShowErrorHelp(this, errorHelpCode);
+}
+
+void wMain::RouteMessage(const MailSlotMessage& message) {
+    PendingWindow* window = PendingWindow::Show(
+        u"wCatchAll"_s, u"Catch All"_s,
+        u"Messages from everyone arrive here until chat windows come with the next version."_s,
+        &Shared().CatchAllWindowOpen, nullptr, false);
+    window->AppendLine(message.From + u": "_s + message.Text);
 }
 
 void wMain::closeEvent(QCloseEvent* event) {
@@ -107,11 +442,14 @@ void wMain::closeEvent(QCloseEvent* event) {
 // Never cancels; an error stops the remaining steps, as in every handler.
 void wMain::Form_QueryUnload() {
     try {
-        modSaveSettings::SaveContactListState(*treeState_);
+        modSaveSettings::SaveContactListState(contacts_);
+        listener.StopListening();
         if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
             FormMetrics metrics(*this);
             modWindowMetrics::SaveWindowMetrics(metrics, true, true);
         }
+        modInterface::UnloadAllWindows();
+        modSystemTray::RemoveTrayIcon(imgSysTray, *this);
     } catch (const platform::RuntimeError& e) {
         ShowHandlerError(u"Form_QueryUnload"_s, e);
     }

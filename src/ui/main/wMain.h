@@ -1,17 +1,25 @@
 #pragma once
 
+#include "controls/ContactTreeWidget.h"
+#include "controls/PictureBox.h"
 #include "platform/Library.h"
+#include "transport/MailSlotListener.h"
+#include "ui/main/modSystemTray.h"
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
-#include <memory>
 
+class QAction;
+class QLabel;
+class QMenu;
 class QTreeWidget;
-class TreeWidgetState;
+class QTreeWidgetItem;
 
-// The contact list window: the program's home. Closing it ends the program.
-class wMain : public QMainWindow {
+// The contact list window: the program's home. Its load completes start-up and closing it, by
+// any route, ends the program.
+class wMain : public QMainWindow, public MailSlotListenerHost {
     Q_OBJECT
 public:
     explicit wMain(QWidget* parent = nullptr);
@@ -22,16 +30,70 @@ public:
     // Completes start-up; unloadSplash removes the splash when one is shown.
     void Form_Load(std::function<void()> unloadSplash);
 
+    ContactTree& Contacts() { return contacts_; }
+    // The design's show/hide caption, which is also the window's shown or hidden state.
+    QString HideCaption() const;
+    QString ShowCaption() const;
+
+    // Handlers, public so that the tray and tests reach them as the platform would.
+    void Form_MouseMove(long x);
+    void tvwContacts_KeyDown(int keyCode);
+    void tvwContacts_NodeDoubleClick(QTreeWidgetItem* node);
+    void tvwContacts_NodeRightClick(QTreeWidgetItem* node);
+    void mCONTEXTMENU_REMOVECONTACT_Click();
+    void mSYSTRAY_SHOWHIDE_Click();
+    void labErrorHelp_Click();
+
+    // MailSlotListenerHost
+    void SetStatusText(const QString& text) override;
+    void ShowErrorHelp(int errorHelpCode) override;
+    void RouteMessage(const MailSlotMessage& message) override;
+
     QTreeWidget* tvwContacts = nullptr;
+    QList<QIcon> imlImages16;
+    std::array<QWidget*, 2> picContainer{};
+    PictureBox* picStatus = nullptr;
+    QLabel* labErrorHelp = nullptr;
+    modSystemTray::TrayImage imgSysTray;
+    MailSlotListener listener;
+    QTimer& tmrMailSlot;
+
+    QMenu* mFILE = nullptr;
+    QAction* mFILE_EXIT = nullptr;
+    QMenu* mCONTACTLIST = nullptr;
+    QAction* mCONTACTS_ADDCONTACT = nullptr;
+    QAction* mCONTACTLIST_ALWAYSONTOP = nullptr;
+    QMenu* mTOOLS = nullptr;
+    QAction* mTOOLS_SETTINGS = nullptr;
+    QMenu* mTOOLS_ADVANCED = nullptr;
+    QAction* mTOOLS_ADVANCED_ENABLECOMMUNICATIONS = nullptr;
+    QAction* mTOOLS_ADVANCED_DISABLECOMMUNICATIONS = nullptr;
+    QMenu* mHELP = nullptr;
+    QAction* mHELP_ABOUT = nullptr;
+    QMenu* mSYSTRAY = nullptr;
+    QAction* mSYSTRAY_SHOWHIDE = nullptr;
+    QAction* mSYSTRAY_EXIT = nullptr;
+    QMenu* mCONTEXTMENU = nullptr;
+    QAction* mCONTEXTMENU_MESSAGEUSER = nullptr;
+    QAction* mCONTEXTMENU_BLANK001 = nullptr;
+    QAction* mCONTEXTMENU_REMOVECONTACT = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void AddGroupNodes();
+    void BuildMenus();
+    void Form_Resize();
+    void picStatus_Paint(QPainter& painter);
+    void ShowWindowNormal();
+    void HideToTray();
     void Form_QueryUnload();
 
-    std::unique_ptr<TreeWidgetState> treeState_;
+    ContactTreeWidget contacts_;
+    QString SelectedNode;  // the key of the node last right-clicked
     platform::ModuleHandle shell32_ = 0;
     bool closed_ = false;
 };

@@ -1,0 +1,77 @@
+#include "controls/ContactTreeWidget.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+void ContactTreeWidget::AddNode(const QString& parentKey, const QString& key, const QString& text,
+                                int image) {
+    if (NodeExists(key)) {
+        throw platform::RuntimeError(35602, u"TreeView"_s, u"Key is not unique in collection"_s);
+    }
+    auto* node = parentKey.isEmpty() ? new QTreeWidgetItem(&tree_)
+                                     : new QTreeWidgetItem(&Required(parentKey));
+    node->setText(0, text);
+    node->setData(0, kKeyRole, key);
+    if (image >= 0 && image < images_.size()) {
+        node->setIcon(0, images_[image]);
+    }
+    nodes_.insert(key.toCaseFolded(), node);
+}
+
+bool ContactTreeWidget::NodeExists(const QString& key) const {
+    return nodes_.contains(key.toCaseFolded());
+}
+
+QString ContactTreeWidget::NodeText(const QString& key) const {
+    return Required(key).text(0);
+}
+
+int ContactTreeWidget::NodeChildren(const QString& key) const {
+    return Required(key).childCount();
+}
+
+void ContactTreeWidget::RemoveNode(const QString& key) {
+    QTreeWidgetItem& node = Required(key);
+    Forget(node);
+    delete &node;
+}
+
+void ContactTreeWidget::Forget(QTreeWidgetItem& node) {
+    for (int i = 0; i < node.childCount(); ++i) {
+        Forget(*node.child(i));
+    }
+    nodes_.remove(KeyOf(node).toCaseFolded());
+}
+
+void ContactTreeWidget::SetNodeBold(const QString& key, bool bold) {
+    QTreeWidgetItem& node = Required(key);
+    QFont font = node.font(0);
+    font.setBold(bold);
+    node.setFont(0, font);
+}
+
+bool ContactTreeWidget::NodeExpanded(const QString& key) const {
+    return Required(key).isExpanded();
+}
+
+void ContactTreeWidget::SetNodeExpanded(const QString& key, bool expanded) {
+    Required(key).setExpanded(expanded);
+}
+
+QTreeWidgetItem* ContactTreeWidget::Node(const QString& key) const {
+    return nodes_.value(key.toCaseFolded());
+}
+
+QString ContactTreeWidget::KeyOf(const QTreeWidgetItem& node) {
+    return node.data(0, kKeyRole).toString();
+}
+
+QTreeWidgetItem& ContactTreeWidget::Required(const QString& key) const {
+    if (QTreeWidgetItem* node = Node(key)) {
+        return *node;
+    }
+    throw platform::RuntimeError(35601, u"TreeView"_s, u"Element not found: "_s + key);
+}

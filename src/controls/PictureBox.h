@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+// A surface with an optional picture at its top-left corner over its background colour, and a
+// paint handler that draws over both. With ExtendEdges the picture's last column and row are
+// drawn on to the edges, so a strip picture narrower or lower than the surface still fills it.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    void SetPicture(const QPixmap& picture);
+    const QPixmap& Picture() const { return picture_; }
+
+    std::function<void(QPainter&)> Paint;
+    bool ExtendEdges = false;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap picture_;
+};
