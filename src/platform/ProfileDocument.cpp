@@ -198,12 +198,10 @@ ProfileDocument ProfileDocument::Parse(const QByteArray& bytes) {
     while (pos < bytes.size()) {
         const qsizetype nl = bytes.indexOf('\n', pos);
         const qsizetype end = nl < 0 ? bytes.size() : nl + 1;
-        QByteArray raw = bytes.sliced(pos, end - pos);
-        QByteArrayView view = raw;
-        if (pos == 0 && doc.utf8_) {
-            view = view.sliced(kUtf8Bom.size());
-        }
-        const Classified c = Classify(view);
+        // The mark belongs to the file, not to its first line, which a change may remove.
+        const qsizetype from = pos == 0 && doc.utf8_ ? kUtf8Bom.size() : pos;
+        QByteArray raw = bytes.sliced(from, end - from);
+        const Classified c = Classify(raw);
         if (c.kind == Kind::Header) {
             finishSection();
             Section next;
@@ -233,7 +231,10 @@ QByteArray ProfileDocument::Serialize() const {
         }
     }
     QByteArray out;
-    out.reserve(size);
+    out.reserve(size + kUtf8Bom.size());
+    if (utf8_) {
+        out += kUtf8Bom;
+    }
     for (const Section& s : sections_) {
         out += s.header;
         for (const QByteArray& line : s.lines) {

@@ -103,6 +103,13 @@ TEST_F(ProfileWrite, DeletesEverySectionOfTheNameAndKeepsTheRestByteForByte) {
     EXPECT_EQ(ReadBytes(path), head + "[Domains]\r\n  ; odd  \r\n\r\n");
 }
 
+TEST_F(ProfileWrite, AUtf8FileStaysUtf8WhenItsFirstLineGoes) {
+    WriteBytes(path, "\xEF\xBB\xBF[Users]\r\nTotal=1\r\n[Other]\r\nK=Caf\xC3\xA9\r\n");
+    WritePrivateProfileString(u"Users"_s, std::nullopt, u""_s, path);
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF[Other]\r\nK=Caf\xC3\xA9\r\n");
+    EXPECT_EQ(Read(u"Other"_s, u"K"_s), u"Caf\u00E9"_s);
+}
+
 TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
     WriteBytes(path, "[S]\r\nK=1\r\n");
     const auto refused = [&](const QString& section, const QString& key, const QString& value) {
