@@ -20,4 +20,9 @@ public:
     virtual void RemoveNode(const QString& key) = 0;
     // The one display attribute the program sets: group nodes are shown in bold.
     virtual void SetNodeBold(const QString& key, bool bold) = 0;
+
+    // Many nodes follow: a tree may hold them back until EndAdding, but answers every call as if
+    // they were in.
+    virtual void BeginAdding() {}
+    virtual void EndAdding() {}
 };

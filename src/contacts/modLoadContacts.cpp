@@ -5,6 +5,7 @@
 #include "contacts/ContactTree.h"
 #include "contacts/modParse.h"
 #include "core/modINI.h"
+#include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
 
@@ -94,10 +95,9 @@ void LoadSection(ContactTree& tree, const ContactSection& section,
                     "Settings.ini but is not shown."_s);
             continue;
         }
-        tree.AddNode(section.GroupKey, key,
-                     modParse::GetFieldValue(entry, u"NAME"_s, sep, u"="_s, {}), section.Image);
         auto contact = std::make_shared<clsContact>();
         contact->Name = modParse::GetFieldValue(entry, u"NAME"_s, sep, u"="_s, {});
+        tree.AddNode(section.GroupKey, key, contact->Name, section.Image);
         contact->Address = address;
         contact->Buffer = entry;
         section.Contacts.Add(std::move(contact), key);
@@ -124,7 +124,9 @@ void ReportProblems(const QList<platform::RuntimeError>& problems) {
 }  // namespace
 
 void LoadContacts(ContactTree& tree) {
+    const platform::ProfileSnapshot snapshot(Shared().SettingsFile);
     QList<platform::RuntimeError> problems;
+    tree.BeginAdding();
     try {
         tree.AddNode({}, ContactKeys::kUnknown, u"Unknown"_s, ContactKeys::kImageUnknown);
         tree.AddNode(ContactKeys::kUnknown, ContactKeys::kCatchAll, u"Catch All"_s,
@@ -141,6 +143,7 @@ void LoadContacts(ContactTree& tree) {
     } catch (const platform::RuntimeError& e) {
         problems << e;
     }
+    tree.EndAdding();
     ReportProblems(problems);
 }
 

@@ -6,19 +6,46 @@
 
 using namespace Qt::StringLiterals;
 
+ContactTreeWidget::~ContactTreeWidget() {
+    qDeleteAll(pending_);
+}
+
 void ContactTreeWidget::AddNode(const QString& parentKey, const QString& key, const QString& text,
                                 int image) {
     if (NodeExists(key)) {
         throw platform::RuntimeError(35602, u"TreeView"_s, u"Key is not unique in collection"_s);
     }
-    auto* node = parentKey.isEmpty() ? new QTreeWidgetItem(&tree_)
-                                     : new QTreeWidgetItem(&Required(parentKey));
-    node->setText(0, text);
+    QTreeWidgetItem* parent = parentKey.isEmpty() ? nullptr : &Required(parentKey);
+    if (parent != pendingParent_ || !parent) {
+        Flush();
+    }
+    auto* node = new QTreeWidgetItem(QStringList{text});
     node->setData(0, kKeyRole, key);
     if (image >= 0 && image < images_.size()) {
         node->setIcon(0, images_[image]);
     }
     nodes_.insert(key.toCaseFolded(), node);
+    if (!parent) {
+        tree_.addTopLevelItem(node);
+    } else if (adding_) {
+        pendingParent_ = parent;
+        pending_ << node;
+    } else {
+        parent->addChild(node);
+    }
+}
+
+void ContactTreeWidget::EndAdding() {
+    Flush();
+    adding_ = false;
+}
+
+void ContactTreeWidget::Flush() const {
+    if (pendingParent_ && !pending_.isEmpty()) {
+        pendingParent_->addChildren(pending_);
+    }
+    pending_.clear();
+    pendingParent_ = nullptr;
 }
 
 bool ContactTreeWidget::NodeExists(const QString& key) const {
@@ -26,14 +53,17 @@ bool ContactTreeWidget::NodeExists(const QString& key) const {
 }
 
 QString ContactTreeWidget::NodeText(const QString& key) const {
+    Flush();
     return Required(key).text(0);
 }
 
 int ContactTreeWidget::NodeChildren(const QString& key) const {
+    Flush();
     return Required(key).childCount();
 }
 
 void ContactTreeWidget::RemoveNode(const QString& key) {
+    Flush();
     QTreeWidgetItem& node = Required(key);
     Forget(node);
     delete &node;
@@ -47,6 +77,7 @@ void ContactTreeWidget::Forget(QTreeWidgetItem& node) {
 }
 
 void ContactTreeWidget::SetNodeBold(const QString& key, bool bold) {
+    Flush();
     QTreeWidgetItem& node = Required(key);
     QFont font = node.font(0);
     font.setBold(bold);
@@ -54,14 +85,17 @@ void ContactTreeWidget::SetNodeBold(const QString& key, bool bold) {
 }
 
 bool ContactTreeWidget::NodeExpanded(const QString& key) const {
+    Flush();
     return Required(key).isExpanded();
 }
 
 void ContactTreeWidget::SetNodeExpanded(const QString& key, bool expanded) {
+    Flush();
     Required(key).setExpanded(expanded);
 }
 
 QTreeWidgetItem* ContactTreeWidget::Node(const QString& key) const {
+    Flush();
     return nodes_.value(key.toCaseFolded());
 }
 
@@ -70,7 +104,7 @@ QString ContactTreeWidget::KeyOf(const QTreeWidgetItem& node) {
 }
 
 QTreeWidgetItem& ContactTreeWidget::Required(const QString& key) const {
-    if (QTreeWidgetItem* node = Node(key)) {
+    if (QTreeWidgetItem* node = nodes_.value(key.toCaseFolded())) {
         return *node;
     }
     throw platform::RuntimeError(35601, u"TreeView"_s, u"Element not found: "_s + key);

@@ -1,19 +1,21 @@
 #include "platform/NamedMutex.h"
 
 #include <QDir>
-#include <QLockFile>
+#include <QFile>
 
-#include <memory>
-#include <vector>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace platform {
 
 void CreateMutexA(const QString& name) {
-    // Held until the process ends; the lock file goes with it.
-    static std::vector<std::unique_ptr<QLockFile>> held;
-    auto lock = std::make_unique<QLockFile>(QDir::temp().filePath(name + QStringLiteral(".lock")));
-    if (lock->tryLock(0)) {
-        held.push_back(std::move(lock));
+    // The lock is held until the process ends, however it ends; the kernel lets it go then.
+    const QByteArray path =
+        QFile::encodeName(QDir::temp().filePath(name + QStringLiteral(".lock")));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
     }
 }
 

@@ -53,6 +53,7 @@ struct CachedFile {
     bool loaded = false;
     bool readable = true;
     int batchDepth = 0;
+    int snapshotDepth = 0;
     bool batchDiscarded = false;
     bool batchChanged = false;
     FileStamp batchBase;
@@ -157,7 +158,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& defaultValue, const QString& file,
                                 qsizetype bufferChars) {
     CachedFile& c = Cached(file);
-    if (c.batchDepth == 0) {
+    if (c.batchDepth == 0 && c.snapshotDepth == 0) {
         Refresh(c, file);
     }
     QString value = c.doc.Value(section, key).value_or(defaultValue);
@@ -170,7 +171,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
 
 QStringList GetPrivateProfileKeyNames(const QString& section, const QString& file) {
     CachedFile& c = Cached(file);
-    if (c.batchDepth == 0) {
+    if (c.batchDepth == 0 && c.snapshotDepth == 0) {
         Refresh(c, file);
     }
     return c.doc.KeyNames(section);
@@ -241,6 +242,18 @@ void ProfileBatch::Commit() {
     Store(c, file_);
     c.pending.clear();
     committed_ = true;
+}
+
+ProfileSnapshot::ProfileSnapshot(QString file) : file_(std::move(file)) {
+    CachedFile& c = Cached(file_);
+    if (c.batchDepth == 0 && c.snapshotDepth == 0) {
+        Refresh(c, file_);
+    }
+    ++c.snapshotDepth;
+}
+
+ProfileSnapshot::~ProfileSnapshot() {
+    --Cached(file_).snapshotDepth;
 }
 
 void ForgetCachedProfiles() {

@@ -46,6 +46,19 @@ private:
     bool committed_ = false;
 };
 
+// While a snapshot of a file lives, reads of it see the file as it was when the snapshot began,
+// without asking the disk again at every read: for a routine that reads many keys at once.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(QString file);
+    ~ProfileSnapshot();
+    ProfileSnapshot(const ProfileSnapshot&) = delete;
+    ProfileSnapshot& operator=(const ProfileSnapshot&) = delete;
+
+private:
+    QString file_;
+};
+
 // Drops what is cached of every file, as a newly started process would have it.
 void ForgetCachedProfiles();
 

@@ -164,6 +164,20 @@ TEST_F(ProfileWrite, AFailedWriteRaisesAnErrorAndLosesNothing) {
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
+TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndItsKeyNames) {
+    WriteBytes(path, "[S]\r\nK=1\r\nUser[2]=x\r\n");
+    {
+        platform::ProfileSnapshot snapshot(path);
+        OtherCopyWrites("[S]\r\nK=2\r\n");
+        EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
+        QStringList names = platform::GetPrivateProfileKeyNames(u"s"_s, path);
+        names.sort();
+        EXPECT_EQ(names, (QStringList{u"k"_s, u"user[2]"_s}));
+    }
+    EXPECT_EQ(Read(u"S"_s, u"K"_s), u"2"_s);
+    EXPECT_TRUE(platform::GetPrivateProfileKeyNames(u"Absent"_s, path).isEmpty());
+}
+
 TEST_F(ProfileWrite, SeesAFileReplacedUnderTheReader) {
     WriteBytes(path, "[S]\r\nK=1\r\n");
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);

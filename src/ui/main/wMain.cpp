@@ -52,10 +52,7 @@ QString TrayTip() {
 }  // namespace
 
 wMain::wMain(QWidget* parent)
-    : QMainWindow(parent),
-      listener(*this),
-      tmrMailSlot(listener.tmrMailSlot),
-      contacts_(*new QTreeWidget) {
+    : QMainWindow(parent), listener(*this), tmrMailSlot(listener.tmrMailSlot) {
     setObjectName(u"wMain"_s);
     setWindowIcon(ImageLists::ProgramIcon());
     setFont(QFont(u"Tahoma"_s, 8));
@@ -71,8 +68,8 @@ wMain::wMain(QWidget* parent)
     // Only panel 0 holds anything; an empty panel on top would cover the tree.
     picContainer[1]->hide();
 
-    tvwContacts = contacts_.Tree();
-    tvwContacts->setParent(picContainer[0]);
+    tvwContacts = new QTreeWidget(picContainer[0]);
+    contacts_ = std::make_unique<ContactTreeWidget>(*tvwContacts);
     tvwContacts->setObjectName(u"tvwContacts"_s);
     tvwContacts->header()->hide();
     tvwContacts->setFrameShape(QFrame::NoFrame);
@@ -103,11 +100,19 @@ wMain::wMain(QWidget* parent)
     labErrorHelp->setObjectName(u"labErrorHelp"_s);
     labErrorHelp->setToolTip(u"Click for help, if available."_s);
     labErrorHelp->setCursor(Qt::PointingHandCursor);
-    labErrorHelp->setStyleSheet(u"color: #0645ad; text-decoration: underline;"_s);
+    // A link's look without a style sheet, which would cost the window a style of its own.
+    QFont linkFont = labErrorHelp->font();
+    linkFont.setUnderline(true);
+    labErrorHelp->setFont(linkFont);
+    QPalette linkColours = labErrorHelp->palette();
+    linkColours.setColor(QPalette::WindowText, QColor(0x06, 0x45, 0xad));
+    labErrorHelp->setPalette(linkColours);
     labErrorHelp->adjustSize();
     labErrorHelp->hide();
     labErrorHelp->installEventFilter(this);
 
+    // The menus stay in the window, as designed, rather than moving to a desktop's global menu.
+    menuBar()->setNativeMenuBar(false);
     BuildMenus();
     connect(&tmrMailSlot, &QTimer::timeout, this, [this] { listener.tmrMailSlot_Timer(); });
     // The end of the desktop session closes the program without a close event.
@@ -219,9 +224,9 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
     try {
         setWindowTitle(s.AppName);
         imlImages16 = ImageLists::ContactTreeImages();
-        contacts_.SetImageList(imlImages16);
-        modLoadContacts::LoadContacts(contacts_);
-        modLoadSettings::LoadContactListState(contacts_);
+        contacts_->SetImageList(imlImages16);
+        modLoadContacts::LoadContacts(*contacts_);
+        modLoadSettings::LoadContactListState(*contacts_);
         modLoadSettings::LoadSettings();
 
         s.WindowMetricsINIFile = s.SettingsFile;
@@ -350,12 +355,12 @@ void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node) {
 }
 
 void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
-    if (SelectedNode.isEmpty() || !contacts_.NodeExists(SelectedNode)) {
+    if (SelectedNode.isEmpty() || !contacts_->NodeExists(SelectedNode)) {
         return;
     }
     SharedState& s = Shared();
     const QString prompt = u"Are you sure you want to remove this contact?\r\n\r\n\t> "_s +
-                           contacts_.NodeText(SelectedNode);
+                           contacts_->NodeText(SelectedNode);
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, s.AppName) !=
         platform::vbYes) {
         return;
@@ -364,7 +369,7 @@ void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
         auto& collection =
             SelectedNode.startsWith(ContactKeys::kUserPrefix) ? s.UserContacts : s.DomainContacts;
         collection.Remove(SelectedNode);
-        contacts_.RemoveNode(std::exchange(SelectedNode, QString()));
+        contacts_->RemoveNode(std::exchange(SelectedNode, QString()));
         modSaveContacts::SaveContacts();
     } catch (const platform::RuntimeError& e) {
         ShowHandlerError(u"mCONTEXTMENU_REMOVECONTACT_Click"_s, e);
@@ -442,7 +447,7 @@ void wMain::closeEvent(QCloseEvent* event) {
 // Never cancels; an error stops the remaining steps, as in every handler.
 void wMain::Form_QueryUnload() {
     try {
-        modSaveSettings::SaveContactListState(contacts_);
+        modSaveSettings::SaveContactListState(*contacts_);
         listener.StopListening();
         if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
             FormMetrics metrics(*this);

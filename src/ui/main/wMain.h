@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -30,7 +31,7 @@ public:
     // Completes start-up; unloadSplash removes the splash when one is shown.
     void Form_Load(std::function<void()> unloadSplash);
 
-    ContactTree& Contacts() { return contacts_; }
+    ContactTree& Contacts() { return *contacts_; }
     // The design's show/hide caption, which is also the window's shown or hidden state.
     QString HideCaption() const;
     QString ShowCaption() const;
@@ -92,7 +93,7 @@ private:
     void HideToTray();
     void Form_QueryUnload();
 
-    ContactTreeWidget contacts_;
+    std::unique_ptr<ContactTreeWidget> contacts_;
     QString SelectedNode;  // the key of the node last right-clicked
     platform::ModuleHandle shell32_ = 0;
     bool closed_ = false;
