@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,12 +169,21 @@ TEST_F(MainWindow, LoadsEverythingInOrderAndListens) {
     EXPECT_FALSE(w.labErrorHelp->isVisible());
     EXPECT_FALSE(w.mCONTACTLIST_ALWAYSONTOP->isChecked());
 
-    // A message from the network reaches a window and the strip, one a tick.
-    MailSlotMessage message{u"Ann"_s, u"testhost"_s, u"Lunch?"_s};
-    ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, message), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(Forms::Find(u"wCatchAll"_s) != nullptr, 5000);
+    // Messages from the network reach a window and the strip, one a tick.
+    w.tmrMailSlot.stop();
+    for (const QString& text : {u"Lunch?"_s, u"Now!"_s}) {
+        MailSlotMessage message{u"Ann"_s, u"testhost"_s, text};
+        ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, message), 0);
+    }
+    ASSERT_TRUE(WaitForMessages(Shared().MailSlotHandle, 2));
+    QSignalSpy ticks(&w.tmrMailSlot, &QTimer::timeout);
+    w.tmrMailSlot.start(20);
+    ASSERT_TRUE(ticks.wait(5000));
     auto* catchAll = qobject_cast<PendingWindow*>(Forms::Find(u"wCatchAll"_s));
+    ASSERT_NE(catchAll, nullptr);
     EXPECT_EQ(catchAll->Log(), u"Ann: Lunch?"_s);
+    ASSERT_TRUE(ticks.wait(5000));
+    EXPECT_EQ(catchAll->Log(), u"Ann: Lunch?\nAnn: Now!"_s);
     EXPECT_TRUE(Shared().StatusText.startsWith(u"Message received at "_s));
     EXPECT_TRUE(Shared().CatchAllWindowOpen);
 

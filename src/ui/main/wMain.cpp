@@ -114,7 +114,6 @@ wMain::wMain(QWidget* parent)
     // The menus stay in the window, as designed, rather than moving to a desktop's global menu.
     menuBar()->setNativeMenuBar(false);
     BuildMenus();
-    connect(&tmrMailSlot, &QTimer::timeout, this, [this] { listener.tmrMailSlot_Timer(); });
     // The end of the desktop session closes the program without a close event.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!closed_) {
