@@ -4,6 +4,7 @@
 #include "contacts/ContactSections.h"
 #include "contacts/ContactTree.h"
 #include "contacts/modParse.h"
+#include "core/HandlerError.h"
 #include "core/modINI.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
@@ -108,11 +109,9 @@ void ReportProblems(const QList<platform::RuntimeError>& problems) {
     if (problems.isEmpty()) {
         return;
     }
-    QString text = u"Error during LoadContacts: ["_s + QString::number(problems.first().Number()) +
-                   u"] - "_s + problems.first().Description();
+    QString text = HandlerError::Text(u"LoadContacts"_s, problems.first());
     for (qsizetype i = 1; i < std::min<qsizetype>(problems.size(), kMaxReported); ++i) {
-        text += u"\n\n["_s + QString::number(problems[i].Number()) + u"] - "_s +
-                problems[i].Description();
+        text += u"\n\n"_s + HandlerError::NumberedText(problems[i]);
     }
     if (problems.size() > kMaxReported) {
         text += u"\n\n"_s + QString::number(problems.size() - kMaxReported) +

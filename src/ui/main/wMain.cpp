@@ -6,6 +6,7 @@
 #include "controls/FormMetrics.h"
 #include "controls/modMiscFunctions.h"
 #include "core/AppVersion.h"
+#include "core/HandlerError.h"
 #include "core/SharedState.h"
 #include "core/modLoadSettings.h"
 #include "core/modSaveSettings.h"
@@ -39,9 +40,7 @@ constexpr int kStatusHeight = 25;
 
 // Shows an error of a handler as every handler of the program does.
 void ShowHandlerError(const QString& handler, const platform::RuntimeError& e) {
-    platform::MsgBox(u"Error during "_s + handler + u": ["_s + QString::number(e.Number()) +
-                         u"] - "_s + e.Description(),
-                     platform::vbExclamation, Shared().AppName);
+    platform::MsgBox(HandlerError::Text(handler, e), platform::vbExclamation, Shared().AppName);
 }
 
 QString TrayTip() {
@@ -235,7 +234,7 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
         modSkinning::LoadSkinImages();
         modSkinning::ApplySkin(modSkinning::kSkinMain);
 
-        imgSysTray.Picture = ImageLists::ProgramIcon();
+        imgSysTray.Picture = windowIcon();
         modSystemTray::AddTrayIcon(*this, imgSysTray, TrayTip(),
                                    [this](long x) { Form_MouseMove(x); });
         mSYSTRAY_SHOWHIDE->setText(HideCaption());
@@ -279,7 +278,6 @@ void wMain::changeEvent(QEvent* event) {
         // Brought back by the task bar, which is all there is without a tray.
         mSYSTRAY_SHOWHIDE->setText(HideCaption());
     }
-    Form_Resize();
 }
 
 // The strip's top follows the design's rule on the outer height, but never lower than where it
