@@ -8,29 +8,11 @@
 #include <QImage>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 using namespace modMiscFunctions;
 
 namespace {
-
-TEST(MiscFunctions, BoolToIntGivesOneForAnyNonZeroFlag) {
-    EXPECT_EQ(BoolToInt(0), 0);
-    EXPECT_EQ(BoolToInt(false), 0);
-    EXPECT_EQ(BoolToInt(true), 1);
-    EXPECT_EQ(BoolToInt(-1), 1);
-    EXPECT_EQ(BoolToInt(7), 1);
-}
-
-TEST(MiscFunctions, CollectionKeyExistsIgnoresCaseAndChangesNothing) {
-    platform::KeyedCollection<int> c;
-    c.Add(1, u"_users_pc01"_s);
-    EXPECT_TRUE(CollectionKeyExists(c, u"_users_pc01"_s));
-    EXPECT_TRUE(CollectionKeyExists(c, u"_USERS_PC01"_s));
-    EXPECT_FALSE(CollectionKeyExists(c, u"_users_pc02"_s));
-    EXPECT_EQ(c.Count(), 1);
-}
 
 TEST(MiscFunctions, SelectedOptionIndexTakesTheFirstCheckedOrTheDefault) {
     QWidget parent;

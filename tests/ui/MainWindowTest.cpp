@@ -101,10 +101,8 @@ protected:
     }
     QStringList Children(const QString& key) {
         QStringList texts;
-        for (int i = 0; QTreeWidgetItem* node = Node(key); ++i) {
-            if (i >= node->childCount()) {
-                break;
-            }
+        const QTreeWidgetItem* node = Node(key);
+        for (int i = 0; node && i < node->childCount(); ++i) {
             texts << node->child(i)->text(0);
         }
         return texts;

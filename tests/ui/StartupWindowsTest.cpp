@@ -97,19 +97,6 @@ TEST_F(Start, TheMainWindowRestoresAndSavesItsStateAndPlace) {
                        "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"));
 }
 
-TEST_F(Start, ClosedWhileMinimisedKeepsTheLastPlace) {
-    WriteBytes(settings(),
-               "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n\r\n"
-               "[Window Metrics]\r\nwMain Window Left=1500\r\n");
-    StartupWindows windows;
-    modStartup::Main(windows, dir.path());
-    EXPECT_TRUE(windows.MainWindow()->isMinimized());
-    windows.MainWindow()->move(500, 500);
-    windows.MainWindow()->close();
-    EXPECT_TRUE(ReadBytes(settings()).contains("wMain Window Left=1500\r\n"));
-    EXPECT_FALSE(ReadBytes(settings()).contains("wMain Window Width"));
-}
-
 TEST_F(Start, AFailedSaveOnClosingIsShownAndTheWindowStillCloses) {
     WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=0\r\n");
     StartupWindows windows;
