@@ -1,5 +1,7 @@
 #include "ui/main/modSkinning.h"
 
+#include <QLabel>
+
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "ui/Forms.h"
@@ -34,18 +36,46 @@ void LoadSkinImages() {
     p.Circle = load(u"BigCirclePlayLight.jpg"_s);
 }
 
+namespace {
+
+// The image controls of a skinned dialog: QLabels named as designed, showing a pixmap.
+void SetImage(QWidget* window, const QString& control, const QPixmap& picture) {
+    if (auto* image = window->findChild<QLabel*>(control)) {
+        image->setPixmap(picture);
+    }
+}
+
+}  // namespace
+
 void ApplySkin(int window) {
     const bool on = Shared().SkinningEnabled;
     const auto picture = [on](const QPixmap& slot) { return on ? slot : QPixmap(); };
-    switch (window) {
-        case kSkinMain:
-            if (wMain* main = Forms::Main()) {
-                main->picStatus->SetPicture(picture(Pictures().StatusStrip));
-            }
-            break;
-        default:
-            // The other skinned windows take their pictures when they are built.
-            break;
+    const SkinPictures& p = Pictures();
+    if (window == kSkinMain) {
+        if (wMain* main = Forms::Main()) {
+            main->picStatus->SetPicture(picture(p.StatusStrip));
+        }
+        return;
+    }
+    struct Target {
+        QString form;
+        QString logo;
+        const QPixmap* slot;
+    };
+    const Target targets[] = {
+        {u"wCatchAll"_s, u"imgGlobeBig"_s, &p.Globe},
+        {u"wAddContact"_s, u"imgTopRightLogo"_s, &p.RunningMan},
+        {u"wSettings"_s, u"imgTopRightLogo"_s, &p.Circle},
+        {u"wAbout"_s, u"imgGlobe"_s, &p.Globe},
+    };
+    if (window < kSkinCatchAll || window > kSkinAbout) {
+        return;
+    }
+    const Target& t = targets[window - kSkinCatchAll];
+    // Only an open window takes pictures; a window that opens later applies its own skin.
+    if (QWidget* form = Forms::Find(t.form)) {
+        SetImage(form, u"imgBottom"_s, picture(p.BottomTrim));
+        SetImage(form, t.logo, picture(*t.slot));
     }
 }
 

@@ -32,7 +32,8 @@ void ResetPictures();
 void LoadSkinImages();
 
 // Puts the slots' pictures on the window with that number, or empty pictures when skinning is
-// off. Numbers of no skinned window do nothing.
+// off. Numbers of no skinned window do nothing. Dialogs carry their pictures in QLabels named
+// imgBottom and imgGlobeBig, imgTopRightLogo or imgGlobe, found by the form's object name.
 void ApplySkin(int window);
 
 }  // namespace modSkinning
