@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QLabel;
 class QWidget;
 
 // The "Explain" link that a window shows after a failure, and the help page behind it.
@@ -13,6 +16,10 @@ enum ErrorHelpCode {
     kCouldNotSendMessage = 2,
     kNoMessageToSend = 3,
 };
+
+// The hidden "Explain" link, named labErrorHelp, on a window's status strip; a left click runs
+// onClick.
+QLabel* CreateErrorHelpLink(QWidget* strip, std::function<void()> onClick);
 
 // Shows the window's labErrorHelp with the code in its Tag, or hides it for 0 and keeps the Tag.
 void ShowErrorHelp(QWidget* window, int code);
