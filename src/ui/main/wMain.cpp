@@ -16,6 +16,10 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
 #include "ui/Forms.h"
+#include "ui/conversations/modChat.h"
+#include "ui/conversations/modChatHistory.h"
+#include "ui/conversations/wCatchAll.h"
+#include "ui/dialogs/wAddContact.h"
 #include "ui/main/ImageLists.h"
 #include "ui/main/PendingWindow.h"
 #include "ui/main/modErrorHelp.h"
@@ -95,20 +99,7 @@ wMain::wMain(QWidget* parent)
     picStatus->Paint = [this](QPainter& painter) { picStatus_Paint(painter); };
     picStatus->ExtendEdges = true;
 
-    labErrorHelp = new QLabel(u"Explain"_s, picStatus);
-    labErrorHelp->setObjectName(u"labErrorHelp"_s);
-    labErrorHelp->setToolTip(u"Click for help, if available."_s);
-    labErrorHelp->setCursor(Qt::PointingHandCursor);
-    // A link's look without a style sheet, which would cost the window a style of its own.
-    QFont linkFont = labErrorHelp->font();
-    linkFont.setUnderline(true);
-    labErrorHelp->setFont(linkFont);
-    QPalette linkColours = labErrorHelp->palette();
-    linkColours.setColor(QPalette::WindowText, QColor(0x06, 0x45, 0xad));
-    labErrorHelp->setPalette(linkColours);
-    labErrorHelp->adjustSize();
-    labErrorHelp->hide();
-    labErrorHelp->installEventFilter(this);
+    labErrorHelp = modErrorHelp::CreateErrorHelpLink(picStatus, [this] { labErrorHelp_Click(); });
 
     // The menus stay in the window, as designed, rather than moving to a desktop's global menu.
     menuBar()->setNativeMenuBar(false);
@@ -145,15 +136,8 @@ void wMain::BuildMenus() {
     mFILE_EXIT = item(mFILE, u"mFILE_EXIT"_s, u"E&xit"_s, close);
 
     mCONTACTLIST = submenu(nullptr, u"mCONTACTLIST"_s, u"&Contact List"_s);
-    mCONTACTS_ADDCONTACT =
-        item(mCONTACTLIST, u"mCONTACTS_ADDCONTACT"_s, u"&Add Contact.."_s, [this] {
-            PendingWindow::Show(
-                u"wAddContact"_s, u"Add Contact"_s,
-                u"The add-contact window comes with the next version. Until then a "
-                "contact can be added to Settings.ini while Parlane is closed, under "
-                "[Users] as User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0 with Total=1."_s,
-                &Shared().AddContactWindowOpen, this);
-        });
+    mCONTACTS_ADDCONTACT = item(mCONTACTLIST, u"mCONTACTS_ADDCONTACT"_s, u"&Add Contact.."_s,
+                                [] { wAddContact::Open(); });
     mCONTACTLIST->addSeparator()->setObjectName(u"mCONTACTLIST_BLANK01"_s);
     mCONTACTLIST_ALWAYSONTOP =
         item(mCONTACTLIST, u"mCONTACTLIST_ALWAYSONTOP"_s, u"Always on &Top"_s, [this](bool on) {
@@ -307,10 +291,6 @@ void wMain::picStatus_Paint(QPainter& painter) {
 bool wMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvwContacts && event->type() == QEvent::KeyPress) {
         tvwContacts_KeyDown(static_cast<QKeyEvent*>(event)->key());
-    } else if (watched == labErrorHelp && event->type() == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        labErrorHelp_Click();
-        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -331,16 +311,10 @@ void wMain::tvwContacts_NodeDoubleClick(QTreeWidgetItem* node) {
         return;
     }
     if (key == ContactKeys::kCatchAll) {
-        PendingWindow::Show(u"wCatchAll"_s, u"Catch All"_s,
-                            u"Messages from everyone arrive here until chat windows come with "
-                            "the next version."_s,
-                            &Shared().CatchAllWindowOpen);
+        wCatchAll::Open();
         return;
     }
-    PendingWindow::Show(u"wChat "_s + key, node->text(0),
-                        u"Chat windows come with the next version. Until then messages from "_s +
-                            node->text(0) + u" appear in the Catch All window."_s,
-                        nullptr);
+    modChat::OpenChat(*contacts_, key);
 }
 
 void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node) {
@@ -424,11 +398,7 @@ void wMain::ShowErrorHelp(int errorHelpCode) {
 }
 
 void wMain::RouteMessage(const MailSlotMessage& message) {
-    PendingWindow* window = PendingWindow::Show(
-        u"wCatchAll"_s, u"Catch All"_s,
-        u"Messages from everyone arrive here until chat windows come with the next version."_s,
-        &Shared().CatchAllWindowOpen, nullptr, false);
-    window->AppendLine(message.From + u": "_s + message.Text);
+    modChatHistory::RouteMessage(*contacts_, message);
 }
 
 void wMain::closeEvent(QCloseEvent* event) {

@@ -1,0 +1,54 @@
+#include "contacts/modAddContact.h"
+
+#include "contacts/ContactKeys.h"
+#include "contacts/ContactTree.h"
+#include "contacts/clsContact.h"
+#include "contacts/modSaveContacts.h"
+#include "core/SharedState.h"
+
+using namespace Qt::StringLiterals;
+
+namespace modAddContact {
+
+QString WithoutSeparator(const QString& text) {
+    QString clean = text;
+    return clean.remove(u'|');
+}
+
+QString EntryString(const QString& name, const QString& address, bool domain) {
+    const QString& separator = Shared().FieldSeparator;
+    return u"NAME="_s + name + separator + u"ADDRESS="_s + address + separator + u"TYPE="_s +
+           (domain ? u"1"_s : u"0"_s);
+}
+
+AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address) {
+    const QString n = WithoutSeparator(name).trimmed();
+    const QString a = WithoutSeparator(address).trimmed().toLower();
+    if (n.isEmpty()) {
+        return AddResult::EmptyName;
+    }
+    if (a.isEmpty()) {
+        return AddResult::EmptyAddress;
+    }
+    const bool domain = kind != 0;
+    SharedState& s = Shared();
+    auto& collection = domain ? s.DomainContacts : s.UserContacts;
+    const QString key = (domain ? ContactKeys::kDomainPrefix : ContactKeys::kUserPrefix) + a;
+    if (collection.Contains(key)) {
+        return AddResult::Duplicate;
+    }
+    const QString parent = domain ? ContactKeys::kDomains : ContactKeys::kUsers;
+    tree.AddNode(parent, key, n, domain ? ContactKeys::kImageDomain : ContactKeys::kImageUser);
+
+    auto contact = std::make_shared<clsContact>();
+    contact->Name = n;
+    contact->Address = a;
+    contact->Buffer = EntryString(n, a, domain);
+    collection.Add(contact, key);
+
+    tree.SetNodeExpanded(parent, true);
+    modSaveContacts::SaveContacts();
+    return AddResult::Added;
+}
+
+}  // namespace modAddContact

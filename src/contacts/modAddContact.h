@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class ContactTree;
+
+// Creating a contact: the tree node, the collection entry and the saved contact sections, as
+// the add-contact window asks for them.
+namespace modAddContact {
+
+enum class AddResult { Added, EmptyName, EmptyAddress, Duplicate };
+
+// The separator would split the entry string where nobody meant it, so it never enters a name
+// or an address, typed or pasted.
+QString WithoutSeparator(const QString& text);
+
+// "NAME=" name "|ADDRESS=" address "|TYPE=0", or "TYPE=1" for a domain.
+QString EntryString(const QString& name, const QString& address, bool domain);
+
+// Kind 0 is a user or machine, any other a domain. Blanks around name and address are dropped
+// and the address is kept in lower case. Nothing changes unless the result is Added. Errors of
+// the tree or of saving raise platform::RuntimeError; what was done before them stays done.
+AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address);
+
+}  // namespace modAddContact

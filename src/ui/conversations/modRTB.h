@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QTextEdit;
+
+// Writing into a conversation view: one run of plain text with its look, always at the end.
+namespace modRTB {
+
+// The view the next runs go to; a view that has been deleted since takes nothing.
+void SetAppendTarget(QTextEdit* box);
+
+// Colour is 0x00BBGGRR. The text is never read as markup; "|" and CR LF become line breaks.
+// The view is left scrolled to its end with nothing selected.
+void AppendText(const QString& text, quint32 colour, const QString& fontName, int fontSize,
+                bool bold, bool italic, bool underline);
+
+// A received line: the name in red bold, then ": ", the text and a line break in black.
+void AppendIncomingLine(const QString& name, const QString& text);
+
+}  // namespace modRTB

@@ -1,0 +1,257 @@
+#include "ui/conversations/wChat.h"
+
+#include "contacts/modParse.h"
+#include "controls/PictureBox.h"
+#include "controls/modMiscFunctions.h"
+#include "core/SharedState.h"
+#include "platform/RuntimeError.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/WindowPos.h"
+#include "transport/modMailSlots.h"
+#include "ui/Forms.h"
+#include "ui/conversations/modChat.h"
+#include "ui/main/ImageLists.h"
+#include "ui/main/modErrorHelp.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPixmap Banner() {
+    QPixmap banner(214, 19);
+    QPainter painter(&banner);
+    QLinearGradient fade(0, 0, 214, 0);
+    fade.setColorAt(0, QColor(0xc8, 0xd8, 0xf0));
+    fade.setColorAt(1, QColor(0xf0, 0xf0, 0xf0));
+    painter.fillRect(banner.rect(), fade);
+    return banner;
+}
+
+QTextEdit* TextBox(QWidget* parent, const QString& name) {
+    auto* box = new QTextEdit(parent);
+    box->setObjectName(name);
+    box->setFont(QFont(u"Arial"_s, 9));
+    box->setAcceptRichText(false);
+    return box;
+}
+
+}  // namespace
+
+wChat::wChat() {
+    setObjectName(u"wChat"_s);
+    setWindowTitle(u"Message"_s);
+    setFont(QFont(u"Tahoma"_s, 8));
+    setWindowIcon(ImageLists::ProgramIcon());
+    resize(403, 214);
+
+    QFont bold = font();
+    bold.setBold(true);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(u"Image1"_s);
+    Image1->setGeometry(1, 1, 214, 19);
+    Image1->setPixmap(Banner());
+    labH_To = new QLabel(u"To:"_s, this);
+    labH_To->setObjectName(u"labH_To"_s);
+    labH_To->setFont(bold);
+    labH_To->move(5, 4);
+    labTo = new QLabel(u"-"_s, this);
+    labTo->setObjectName(u"labTo"_s);
+    labTo->setGeometry(27, 4, 195, 15);
+    Label1 = new QLabel(u"Extremely work in progress!"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setFont(bold);
+    Label1->move(227, 4);
+
+    rtbHistory = TextBox(this, u"rtbHistory"_s);
+    rtbHistory->setGeometry(1, 21, 319, 80);
+    // Written only by incoming messages.
+    rtbHistory->setReadOnly(true);
+    rtbChat = TextBox(this, u"rtbChat"_s);
+    rtbChat->setGeometry(1, 105, 319, 80);
+    rtbChat->installEventFilter(this);
+    connect(rtbChat, &QTextEdit::textChanged, this, [this] { rtbChat_Change(); });
+
+    cmdSend = new QPushButton(u"Send"_s, this);
+    cmdSend->setObjectName(u"cmdSend"_s);
+    cmdSend->setGeometry(328, 114, 68, 61);
+    connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+
+    picStatus = new PictureBox(this);
+    picStatus->setObjectName(u"picStatus"_s);
+    picStatus->Paint = [this](QPainter& painter) { picStatus_Paint(painter); };
+    imgStatus = new QLabel(picStatus);
+    imgStatus->setObjectName(u"imgStatus"_s);
+    imgStatus->setGeometry(4, 5, 16, 16);
+    labErrorHelp = modErrorHelp::CreateErrorHelpLink(picStatus, [this] {
+        modErrorHelp::OpenErrorHelp(labErrorHelp->property("Tag").toString().toInt());
+    });
+    labErrorHelp->move(364, 6);
+    imlImages = ImageLists::ChatStatusImages();
+
+    tmrBringToFront.setInterval(100);
+    tmrBringToFront.setSingleShot(true);
+    connect(&tmrBringToFront, &QTimer::timeout, this, [this] {
+        modMiscFunctions::SetTopMost(this, platform::HWND_NOTOPMOST);
+        raise();
+    });
+    Forms::Loaded(this);
+}
+
+// Also brings a closed window back as new: empty views, no recipient, the first status.
+void wChat::Form_Load() {
+    rtbHistory->clear();
+    rtbChat->clear();
+    RecipientEntry.clear();
+    setWindowTitle(u"Message"_s);
+    labTo->setText(u"-"_s);
+    modErrorHelp::ShowErrorHelp(this, modErrorHelp::kNoError);
+    cmdSend->setEnabled(true);
+    counterText_ = QString::number(kMaxChars) + u" chars left"_s;
+    SetStatus(1, u"Waiting.."_s);
+    modMiscFunctions::SetTopMost(this, platform::HWND_TOPMOST);
+    tmrBringToFront.start();
+    loaded_ = true;
+}
+
+void wChat::resizeEvent(QResizeEvent*) {
+    Form_Resize();
+}
+
+// Negative sizes of a very small window are left out rather than applied.
+void wChat::Form_Resize() {
+    const int sw = width();
+    const int sh = height();
+    const auto place = [](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    };
+    if (sh - 109 >= 0 && sw - 84 >= 0) {
+        place(rtbChat, rtbChat->x(), sh - 109, sw - 84, rtbChat->height());
+    }
+    if (sw - 84 >= 0 && sh - 134 >= 0) {
+        place(rtbHistory, rtbHistory->x(), rtbHistory->y(), sw - 84, sh - 134);
+    }
+    if (sw - 75 >= 0 && sh - 100 >= 0) {
+        cmdSend->move(sw - 75, sh - 100);
+    }
+    picStatus->setGeometry(0, sh - 25, sw, 25);
+    if (sw - 40 >= 0) {
+        labErrorHelp->move(sw - 40, labErrorHelp->y());
+    }
+    picStatus->update();
+}
+
+void wChat::picStatus_Paint(QPainter& painter) {
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics metrics(font());
+    painter.drawText(25, 6 + metrics.ascent(), statusText_);
+    painter.drawText(picStatus->width() - 117, 6 + metrics.ascent(), counterText_);
+}
+
+void wChat::SetStatus(int state, const QString& text) {
+    statusState_ = state;
+    imgStatus->setPixmap(state >= 0 && state < imlImages.size() ? imlImages[state] : QPixmap());
+    statusText_ = text;
+    picStatus->setToolTip(text);
+    picStatus->repaint();
+}
+
+void wChat::UpdateCharsLeft() {
+    counterText_ = QString::number(kMaxChars - rtbChat->toPlainText().size()) + u" chars left"_s;
+    picStatus->repaint();
+}
+
+void wChat::rtbChat_Change() {
+    const QString text = rtbChat->toPlainText();
+    if (text.size() > kMaxChars) {
+        QSignalBlocker quiet(rtbChat);
+        rtbChat->setPlainText(text.left(kMaxChars));
+        rtbChat->moveCursor(QTextCursor::End);
+    }
+    // Kept current on every change, pasted text included.
+    UpdateCharsLeft();
+}
+
+bool wChat::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rtbChat && event->type() == QEvent::KeyPress) {
+        return rtbChat_KeyPress(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// True swallows the key.
+bool wChat::rtbChat_KeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        return false;
+    }
+    // One line per message: Enter never enters the text. An Enter that waited while a send
+    // ran would send the same text again.
+    if (!sending_ && !rtbChat->toPlainText().isEmpty()) {
+        cmdSend_Click();
+    }
+    return true;
+}
+
+void wChat::cmdSend_Click() {
+    if (sending_) {
+        return;
+    }
+    const QString text = rtbChat->toPlainText();
+    if (text.isEmpty()) {
+        modErrorHelp::ShowErrorHelp(this, modErrorHelp::kNoMessageToSend);
+        SetStatus(3, u"Please enter a message to send."_s);
+        return;
+    }
+    sending_ = true;
+    try {
+        cmdSend->setEnabled(false);
+        QCoreApplication::processEvents();
+        MailSlotMessage message{
+            QString(kSender),
+            modParse::GetFieldValue(RecipientEntry, u"ADDRESS"_s, u"|"_s, u"="_s, {}),
+            rtbChat->toPlainText()};
+        rtbChat->clear();
+        SetStatus(0, u"Sending message.."_s);
+        const int result = modMailSlots::SendMailSlotMessage(Shared().MailSlotName, message);
+        const modChat::SendOutcome outcome = modChat::OutcomeOf(result, QTime::currentTime());
+        modErrorHelp::ShowErrorHelp(this, outcome.errorHelpCode);
+        rtbChat->clear();
+        UpdateCharsLeft();
+        SetStatus(outcome.state, outcome.statusText);
+    } catch (const platform::RuntimeError& e) {
+        // The text that could not go stays for the user to mend.
+        if (rtbChat->toPlainText().isEmpty()) {
+            rtbChat->setPlainText(text);
+            rtbChat->moveCursor(QTextCursor::End);
+        }
+        const modChat::SendOutcome failed = modChat::OutcomeOf(modMailSlots::SendFailed, {});
+        modErrorHelp::ShowErrorHelp(this, failed.errorHelpCode);
+        SetStatus(failed.state, failed.statusText);
+        platform::MsgBox(u"Error during cmdSend_Click: "_s + e.Description(),
+                         platform::vbExclamation, Shared().AppName);
+    }
+    cmdSend->setEnabled(true);
+    sending_ = false;
+}
+
+void wChat::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void wChat::Form_Unload() {
+    if (!std::exchange(loaded_, false)) {
+        return;
+    }
+    tmrBringToFront.stop();
+    modChat::CloseChat(modParse::GetFieldValue(RecipientEntry, u"NAME"_s, u"|"_s, u"="_s, {}));
+}

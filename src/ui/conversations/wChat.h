@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+class PictureBox;
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+// The conversation with one contact: received lines above, the input box and Send below, the
+// outcome of the last send in the status strip. Closing only hides it, so that a later message
+// can bring it back through its contact; Form_Load starts it afresh from its design.
+class wChat : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaxChars = 400;
+    // The sender field of every message a chat window sends.
+    static inline const QString kSender = QStringLiteral("Quarnby");
+
+    wChat();
+
+    void Form_Load();
+    // Whether Form_Load ran since the window was last closed.
+    bool Loaded() const { return loaded_; }
+
+    void cmdSend_Click();
+    void SetStatus(int state, const QString& text);
+    void UpdateCharsLeft();
+
+    QString StatusText() const { return statusText_; }
+    QString CounterText() const { return counterText_; }
+    int StatusState() const { return statusState_; }
+
+    QString RecipientEntry;
+
+    QLabel* labH_To = nullptr;
+    QLabel* labTo = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QTextEdit* rtbHistory = nullptr;
+    QTextEdit* rtbChat = nullptr;
+    QPushButton* cmdSend = nullptr;
+    PictureBox* picStatus = nullptr;
+    QLabel* imgStatus = nullptr;
+    QLabel* labErrorHelp = nullptr;
+    QList<QPixmap> imlImages;
+    QTimer tmrBringToFront;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Resize();
+    void Form_Unload();
+    void rtbChat_Change();
+    bool rtbChat_KeyPress(int key);
+    void picStatus_Paint(QPainter& painter);
+
+    QString statusText_;
+    QString counterText_;
+    int statusState_ = 1;
+    bool loaded_ = false;
+    bool sending_ = false;
+};
