@@ -3,6 +3,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Windows1252.h"
 #include "platform/mailslot/Mailslot.h"
+#include "platform/mailslot/MailslotNames.h"
 
 #include <vector>
 
@@ -54,6 +55,10 @@ MailSlotMessage SplitMailSlotFields(QByteArrayView datagram) {
         start = end + 1;
     }
     return message;
+}
+
+QString OwnName() {
+    return QString::fromLatin1(platform::netbios::OwnMachineName());
 }
 
 int SendMailSlotMessage(const QString& slotName, MailSlotMessage& message) {

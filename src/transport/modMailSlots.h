@@ -27,6 +27,10 @@ inline constexpr int SendFailed = 3;
 // Windows-1252 code or a zero character, or the datagram does not fit the send buffer.
 int SendMailSlotMessage(const QString& slotName, MailSlotMessage& message);
 
+// The name this machine answers to on the network, as a sender field that lets the recipient
+// answer.
+QString OwnName();
+
 std::intptr_t CreateMailSlot(const QString& name);
 std::intptr_t CloseMailSlot(std::intptr_t handle);
 

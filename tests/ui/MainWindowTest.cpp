@@ -5,6 +5,7 @@
 #include "platform/gui/WindowPos.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
+#include "support/MainWindowFixture.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
@@ -43,84 +44,8 @@ const QByteArray kContacts =
     "User[2]=NAME=Bob|ADDRESS=pc02|TYPE=0\r\nUser[3]=NAME=Carl|ADDRESS=pc03|TYPE=0\r\n"
     "[Domains]\r\nTotal=1\r\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\r\n";
 
-void CopyTree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir()) {
-            CopyTree(entry.filePath(), to + u'/' + entry.fileName());
-        } else {
-            QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
-        }
-    }
-}
-
-class MainWindow : public ::testing::Test {
+class MainWindow : public MainWindowFixture {
 protected:
-    void SetUp() override {
-        ResetSharedState();
-        platform::ForgetCachedProfiles();
-        modSkinning::ResetPictures();
-        modSystemTray::OverrideTrayAvailable(true);
-    }
-    void TearDown() override {
-        if (windows && windows->MainWindow()) {
-            windows->MainWindow()->close();
-        }
-        windows.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        modSystemTray::OverrideTrayAvailable(std::nullopt);
-        platform::SetShellOpener(u"xdg-open"_s);
-    }
-
-    QString settings() const { return dir.filePath(u"Settings.ini"_s); }
-    void WriteSettings(const QByteArray& more) {
-        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=0\r\n" + more);
-    }
-    // The skin pictures and help pages of the build beside the test's program directory.
-    void CopyResources() {
-        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + u"/Skins"_s, dir.filePath(u"Skins"_s));
-        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + u"/Data"_s, dir.filePath(u"Data"_s));
-    }
-
-    wMain& Start() {
-        platform::ForgetCachedProfiles();
-        windows = std::make_unique<StartupWindows>();
-        modStartup::Main(*windows, dir.path());
-        return *windows->MainWindow();
-    }
-    void Restart() {
-        windows->MainWindow()->close();
-        windows.reset();
-        ResetSharedState();
-        Start();
-    }
-    wMain& main() { return *windows->MainWindow(); }
-
-    QTreeWidgetItem* Node(const QString& key) {
-        return static_cast<ContactTreeWidget&>(main().Contacts()).Node(key);
-    }
-    QStringList Children(const QString& key) {
-        QStringList texts;
-        const QTreeWidgetItem* node = Node(key);
-        for (int i = 0; node && i < node->childCount(); ++i) {
-            texts << node->child(i)->text(0);
-        }
-        return texts;
-    }
-    // A right click on a node, as the mouse gives it.
-    void RightClick(const QString& key) {
-        QTreeWidget* tree = main().tvwContacts;
-        tree->expandAll();
-        const QRect at = tree->visualItemRect(Node(key));
-        ASSERT_TRUE(at.isValid()) << key;
-        // What the platform makes of a right click.
-        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at.center());
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, at.center(),
-                               tree->viewport()->mapToGlobal(at.center()));
-        QApplication::sendEvent(tree->viewport(), &menu);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return main().mCONTEXTMENU->isVisible(); }));
-    }
     // Minimising hides into the tray once the state change is through.
     static bool Hidden(QWidget& w) {
         return QTest::qWaitFor([&] { return !w.isVisible(); }, 2000);
@@ -135,10 +60,6 @@ protected:
         }
         return texts;
     }
-
-    QTemporaryDir dir;
-    ScopedMailslotNetwork network;
-    std::unique_ptr<StartupWindows> windows;
 };
 
 TEST_F(MainWindow, LoadsEverythingInOrderAndListens) {

@@ -137,8 +137,6 @@ void wCatchAll::closeEvent(QCloseEvent* event) {
 
 void wCatchAll::Form_Unload() {
     Shared().CatchAllWindowOpen = false;
-    // Deleted later: until then no one may find it as the open window.
-    setObjectName({});
     try {
         FormMetrics metrics(*this);
         modWindowMetrics::SaveWindowMetrics(metrics, true, false);
@@ -147,4 +145,6 @@ void wCatchAll::Form_Unload() {
         platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
                          Shared().AppName);
     }
+    // Deleted later: until then no one may find it as the open window.
+    setObjectName({});
 }

@@ -215,8 +215,10 @@ void wChat::cmdSend_Click() {
     try {
         cmdSend->setEnabled(false);
         QCoreApplication::processEvents();
+        // This machine's name, not a fixed one: it is the address the recipient has for us, so
+        // the answer finds its way back into a chat window.
         MailSlotMessage message{
-            QString(kSender),
+            modMailSlots::OwnName(),
             modParse::GetFieldValue(RecipientEntry, u"ADDRESS"_s, u"|"_s, u"="_s, {}),
             rtbChat->toPlainText()};
         rtbChat->clear();

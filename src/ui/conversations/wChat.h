@@ -16,8 +16,6 @@ class wChat : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxChars = 400;
-    // The sender field of every message a chat window sends.
-    static inline const QString kSender = QStringLiteral("Quarnby");
 
     wChat();
 

@@ -186,8 +186,6 @@ void wAddContact::closeEvent(QCloseEvent* event) {
 
 void wAddContact::Form_Unload() {
     Shared().AddContactWindowOpen = false;
-    // Deleted later: until then no one may find it as the open window.
-    setObjectName({});
     try {
         FormMetrics metrics(*this);
         modWindowMetrics::SaveWindowMetrics(metrics, true, false);
@@ -195,6 +193,8 @@ void wAddContact::Form_Unload() {
         platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
                          Shared().AppName);
     }
+    // Deleted later: until then no one may find it as the open window.
+    setObjectName({});
 }
 
 void wAddContact::optEntryType_Click(int index) {

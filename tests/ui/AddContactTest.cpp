@@ -1,0 +1,162 @@
+#include "contacts/clsContact.h"
+#include "support/MainWindowFixture.h"
+#include "support/MessageBoxes.h"
+#include "support/QtPrinters.h"
+#include "ui/Forms.h"
+#include "ui/conversations/wChat.h"
+#include "ui/dialogs/wAddContact.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class AddContact : public MainWindowFixture {
+protected:
+    wAddContact* Open() {
+        main().mCONTACTS_ADDCONTACT->trigger();
+        return qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    }
+    // Fills the window and presses Add Entry; returns the texts of the boxes shown meanwhile.
+    QStringList Add(bool domain, const QString& name, const QString& address) {
+        wAddContact* w = Open();
+        EXPECT_NE(w, nullptr);
+        if (!w) {
+            return {};
+        }
+        QTest::mouseClick(domain ? w->labDomain : w->labUserOrMachine, Qt::LeftButton);
+        w->txtName->setText(name);
+        w->txtAddress->setText(address);
+        MessageBoxes boxes({platform::vbOK});
+        QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
+        QStringList texts;
+        for (const auto& shown : boxes.shown()) {
+            texts << shown.text;
+        }
+        return texts;
+    }
+    bool IsOpen() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return Forms::Find(u"wAddContact"_s) != nullptr;
+    }
+};
+
+TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
+    WriteSettings({});
+    Start();
+    main().tmrMailSlot.stop();
+
+    EXPECT_EQ(Add(false, u"Anna"_s, u" PC01 "_s), QStringList());
+    EXPECT_FALSE(IsOpen());
+    EXPECT_FALSE(Shared().AddContactWindowOpen);
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
+    EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
+    EXPECT_TRUE(ReadBytes(settings()).contains("User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"));
+    EXPECT_EQ(Shared().UserContacts.Item(u"_users_pc01"_s)->Address, u"pc01"_s);
+    main().RouteMessage({u"PC01"_s, {}, u"hello"_s});
+    bool reached = false;
+    for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
+        if (auto* chat = qobject_cast<wChat*>(w.data())) {
+            reached = chat->rtbHistory->toPlainText() == u"Anna: hello\n"_s;
+        }
+    }
+    EXPECT_TRUE(reached);
+
+    // The same address: refused as a user, welcome as a domain.
+    EXPECT_EQ(Add(false, u"Other"_s, u"pc01"_s),
+              QStringList{u"Sorry, but this user/machine already exists in your contact list."_s});
+    ASSERT_TRUE(IsOpen());
+    wAddContact* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    EXPECT_EQ(w->txtName->text(), u"Other"_s);
+    w->close();
+    EXPECT_EQ(Add(true, u"Office"_s, u"pc01"_s), QStringList());
+    EXPECT_TRUE(ReadBytes(settings()).contains("Domain[1]=NAME=Office|ADDRESS=pc01|TYPE=1\r\n"));
+    EXPECT_EQ(Add(true, u"Again"_s, u"PC01"_s),
+              QStringList{u"Sorry, but this domain already exists in your contact list."_s});
+    Forms::Find(u"wAddContact"_s)->close();
+
+    // Removed, then added again in the same run.
+    RightClick(u"_users_pc01"_s);
+    {
+        MessageBoxes yes({platform::vbYes});
+        main().mCONTEXTMENU_REMOVECONTACT->trigger();
+    }
+    EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
+
+    Restart();
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
+    EXPECT_EQ(Children(u"_domains"_s), QStringList{u"Office"_s});
+}
+
+TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
+    WriteSettings({});
+    Start();
+    const QByteArray before = ReadBytes(settings());
+
+    EXPECT_EQ(Add(false, u"  "_s, u"pc01"_s),
+              QStringList{u"Please enter a name for this entry."_s});
+    EXPECT_EQ(Add(false, u"Anna"_s, u""_s),
+              QStringList{u"Please enter the address of the computer or domain for this entry."_s});
+    ASSERT_TRUE(IsOpen());
+    wAddContact* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    EXPECT_EQ(w->txtName->text(), u"Anna"_s);
+    EXPECT_TRUE(w->txtAddress->hasFocus() || !QApplication::focusWidget());
+    EXPECT_EQ(Children(u"_users"_s), QStringList());
+    EXPECT_EQ(ReadBytes(settings()), before);
+
+    // Typed or pasted, "|" stays out of both boxes.
+    for (QLineEdit* box : {w->txtName, w->txtAddress}) {
+        box->clear();
+        box->setFocus();
+        QTest::keyClicks(box, u"a|b"_s);
+        QGuiApplication::clipboard()->setText(u"|c|"_s);
+        box->paste();
+        EXPECT_EQ(box->text(), u"abc"_s) << box->objectName();
+    }
+
+    // Escape in either box closes the window with nothing added.
+    QTest::keyClick(w->txtAddress, Qt::Key_Escape);
+    EXPECT_FALSE(IsOpen());
+    w = Open();
+    w->txtName->setText(u"Zed"_s);
+    QTest::keyClick(w->txtName, Qt::Key_Escape);
+    EXPECT_FALSE(IsOpen());
+    EXPECT_FALSE(ReadBytes(settings()).contains("[Users]"));  // only the window's place
+}
+
+TEST_F(AddContact, TheKindLabelsChooseTheirOptionAndItsPicture) {
+    WriteSettings({});
+    Start();
+    wAddContact* w = Open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->optEntryType[0]->isChecked());
+    EXPECT_EQ(w->size(), QSize(401, 376));
+    const auto front = [w] {
+        const QObjectList& order = w->fraEntryType->children();
+        return order.indexOf(w->imgLogo[1]) > order.indexOf(w->imgLogo[0]) ? 1 : 0;
+    };
+    QTest::mouseClick(w->labDomain, Qt::LeftButton);
+    EXPECT_TRUE(w->optEntryType[1]->isChecked());
+    EXPECT_EQ(front(), 1);
+    QTest::mouseClick(w->labUserOrMachine, Qt::LeftButton);
+    EXPECT_TRUE(w->optEntryType[0]->isChecked());
+    EXPECT_EQ(front(), 0);
+
+    // Focus selects what a box holds.
+    w->txtName->setText(u"Anna"_s);
+    w->txtAddress->setFocus();
+    w->txtName->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([w] { return w->txtName->selectedText() == u"Anna"_s; }, 1000));
+}
+
+}  // namespace
