@@ -1,6 +1,7 @@
 // Two machines in two network namespaces joined by a veth pair, each with a host name of its own,
 // talking through parlane-send and parlane-listen on the real port 138. Needs root.
 #include "platform/mailslot/MailslotNames.h"
+#include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kTools = QStringLiteral(PARLANE_TOOLS_DIR);
-
-bool RunIp(const QStringList& args) {
-    QProcess ip;
-    ip.start(u"ip"_s, args);
-    return ip.waitForFinished(10000) && ip.exitStatus() == QProcess::NormalExit &&
-           ip.exitCode() == 0;
-}
-
-// A command run inside a namespace under its own host name.
-QStringList Inside(const QString& ns, const QString& host, const QStringList& command) {
-    return QStringList{u"netns"_s, u"exec"_s, ns,      u"unshare"_s,
-                       u"--uts"_s, u"sh"_s,   u"-c"_s, u"hostname \"$0\" && exec \"$@\""_s,
-                       host} +
-           command;
-}
 
 class Machine {
 public:
@@ -101,45 +87,6 @@ private:
     std::unique_ptr<QProcess> listener_;
     QString printed_;
     QString errors_;
-};
-
-class NetworkNamespaces : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (geteuid() != 0 || QStandardPaths::findExecutable(u"ip"_s).isEmpty() ||
-            QStandardPaths::findExecutable(u"unshare"_s).isEmpty()) {
-            GTEST_SKIP() << "needs root, ip and unshare";
-        }
-        const QString id = QString::number(getpid());
-        nsA_ = u"parlane-a-"_s + id;
-        nsB_ = u"parlane-b-"_s + id;
-        const QString vethA = u"pla"_s + id, vethB = u"plb"_s + id;
-        if (!RunIp({u"netns"_s, u"add"_s, nsA_})) {
-            nsA_.clear();
-            GTEST_SKIP() << "this machine cannot make network namespaces";
-        }
-        ASSERT_TRUE(RunIp({u"netns"_s, u"add"_s, nsB_}));
-        ASSERT_TRUE(RunIp({u"link"_s, u"add"_s, vethA, u"netns"_s, nsA_, u"type"_s, u"veth"_s,
-                           u"peer"_s, u"name"_s, vethB, u"netns"_s, nsB_}));
-        for (const auto& [ns, veth, address] :
-             {std::tuple{nsA_, vethA, u"10.99.0.1/24"_s}, {nsB_, vethB, u"10.99.0.2/24"_s}}) {
-            ASSERT_TRUE(RunIp(
-                {u"-n"_s, ns, u"addr"_s, u"add"_s, address, u"brd"_s, u"+"_s, u"dev"_s, veth}));
-            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"link"_s, u"set"_s, veth, u"up"_s}));
-            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"link"_s, u"set"_s, u"lo"_s, u"up"_s}));
-        }
-    }
-
-    void TearDown() override {
-        for (const QString& ns : {nsA_, nsB_}) {
-            if (!ns.isEmpty()) {
-                RunIp({u"netns"_s, u"del"_s, ns});
-            }
-        }
-    }
-
-    QString nsA_;
-    QString nsB_;
 };
 
 }  // namespace
