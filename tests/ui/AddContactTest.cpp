@@ -135,12 +135,15 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
 }
 
 TEST_F(AddContact, TheKindLabelsChooseTheirOptionAndItsPicture) {
-    WriteSettings({});
+    CopyResources();
+    WriteSettings("[Skinning]\r\nEnable=1\r\n");
     Start();
     wAddContact* w = Open();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->optEntryType[0]->isChecked());
     EXPECT_EQ(w->size(), QSize(401, 376));
+    EXPECT_FALSE(w->imgTopRightLogo->pixmap().isNull());
+    EXPECT_FALSE(w->imgBottom->pixmap().isNull());
     const auto front = [w] {
         const QObjectList& order = w->fraEntryType->children();
         return order.indexOf(w->imgLogo[1]) > order.indexOf(w->imgLogo[0]) ? 1 : 0;
@@ -157,6 +160,13 @@ TEST_F(AddContact, TheKindLabelsChooseTheirOptionAndItsPicture) {
     w->txtAddress->setFocus();
     w->txtName->setFocus();
     EXPECT_TRUE(QTest::qWaitFor([w] { return w->txtName->selectedText() == u"Anna"_s; }, 1000));
+
+    // PARLANE_WRITE_PICTURES=dir writes the README's picture there.
+    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (!dir.isEmpty()) {
+        w->txtAddress->setText(u"pc01"_s);
+        EXPECT_TRUE(w->grab().save(dir + u"/add-contact-window.png"_s));
+    }
 }
 
 }  // namespace

@@ -347,4 +347,36 @@ TEST_F(Conversations, AppendingGoesToTheEndWhateverTheUserSelected) {
     modRTB::AppendText(u"lost"_s, 0, u"Arial"_s, 8, false, false, false);
 }
 
+// The windows of the README; PARLANE_WRITE_PICTURES=dir writes the pictures there.
+TEST_F(Conversations, TheReadmePicturesShowAConversationAndTheCatchAll) {
+    CopyResources();
+    WriteSettings("[Skinning]\r\nEnable=1\r\n" + kContacts);
+    Start();
+    main().tmrMailSlot.stop();
+    Route(u"pc01"_s, u"Lunch at twelve?"_s);
+    Route(u"pc01"_s, u"The usual place.|Bring the <b>report</b>."_s);
+    wChat* anna = Chat(u"Anna"_s);
+    ASSERT_NE(anna, nullptr);
+    anna->SetStatus(1, u"Message sent successfully at 11:52:07."_s);
+    anna->rtbChat->setPlainText(u"Sounds good, see you there"_s);
+    Route(u"LAPTOP-7"_s, u"Backup finished: 0 errors."_s);
+    Route(u"PRINTSRV"_s, u"Printer 2 is out of paper."_s);
+    wCatchAll* log = wCatchAll::Current();
+    ASSERT_NE(log, nullptr);
+    QCoreApplication::processEvents();
+
+    const QImage chat = anna->grab().toImage();
+    const QImage catchAll = log->grab().toImage();
+    // The skin's bottom trim is on the catch-all window, as loaded.
+    const QPoint inTrim(200, 4);
+    EXPECT_EQ(catchAll.pixel(log->imgBottom->mapTo(log, inTrim)),
+              log->imgBottom->pixmap().toImage().pixel(inTrim));
+
+    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(chat.save(dir + u"/chat-window.png"_s));
+        EXPECT_TRUE(catchAll.save(dir + u"/catch-all-window.png"_s));
+    }
+}
+
 }  // namespace

@@ -54,7 +54,9 @@ wCatchAll::wCatchAll() {
     imgGlobeBig->setGeometry(0, 2, 72, 72);
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(u"imgLogo"_s);
-    imgLogo->setGeometry(407, 8, 32, 32);
+    // In the button row: the header's width belongs to the description, which fonts wider than
+    // Tahoma need in full.
+    imgLogo->setGeometry(7, 273, 32, 32);
     imgLogo->setPixmap(ImageLists::ProgramIcon().pixmap(32, 32));
 
     QFont bold = font();
@@ -70,7 +72,7 @@ wCatchAll::wCatchAll() {
         "sent to yourself in a history format."_s,
         this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(75, 25, 361, 42);
+    Label1->setGeometry(75, 24, 366, 52);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

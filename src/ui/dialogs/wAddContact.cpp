@@ -94,12 +94,12 @@ wAddContact::wAddContact() {
 
     fraEntryType = new QGroupBox(u"Entry Type"_s, this);
     fraEntryType->setObjectName(u"fraEntryType"_s);
-    fraEntryType->setGeometry(8, 78, 385, 104);
+    fraEntryType->setGeometry(8, 80, 385, 110);
     const QList<QIcon> images = ImageLists::ContactTreeImages();
     const int pictures[2] = {ContactKeys::kImageUser, ContactKeys::kImageDomain};
     const QString captions[2] = {u"User or Machine"_s, u"Domain"_s};
     for (int i = 0; i < 2; ++i) {
-        imgLogo[i] = Label(fraEntryType, u"imgLogo"_s + QString::number(i), {}, {333, 36, 40, 40});
+        imgLogo[i] = Label(fraEntryType, u"imgLogo"_s + QString::number(i), {}, {333, 38, 40, 40});
         imgLogo[i]->setAlignment(Qt::AlignCenter);
         if (pictures[i] < images.size()) {
             imgLogo[i]->setPixmap(images[pictures[i]].pixmap(32, 32));
@@ -109,7 +109,7 @@ wAddContact::wAddContact() {
         QFont bold = optEntryType[i]->font();
         bold.setBold(true);
         optEntryType[i]->setFont(bold);
-        optEntryType[i]->move(12, 18 + i * 44);
+        optEntryType[i]->move(12, 16 + i * 45);
         optEntryType[i]->adjustSize();
         connect(optEntryType[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) {
@@ -120,10 +120,10 @@ wAddContact::wAddContact() {
     labUserOrMachine =
         Label(fraEntryType, u"labUserOrMachine"_s,
               u"Select this type if you want to send a message to a user on a single machine."_s,
-              {32, 38, 290, 20});
+              {32, 33, 290, 28});
     labDomain = Label(fraEntryType, u"labDomain"_s,
                       u"Or this type if you want to send a message to an entire domain."_s,
-                      {32, 82, 290, 20});
+                      {32, 78, 290, 28});
     for (QLabel* label : {labUserOrMachine, labDomain}) {
         label->installEventFilter(this);
     }
@@ -131,22 +131,22 @@ wAddContact::wAddContact() {
 
     fraDetails = new QGroupBox(u"Recipient Details"_s, this);
     fraDetails->setObjectName(u"fraDetails"_s);
-    fraDetails->setGeometry(8, 186, 385, 146);
-    labH_Name = Label(fraDetails, u"labH_Name"_s, u"Name"_s, {12, 20, 56, 16}, true);
+    fraDetails->setGeometry(8, 192, 385, 140);
+    labH_Name = Label(fraDetails, u"labH_Name"_s, u"Name"_s, {12, 18, 56, 16}, true);
     labName = Label(fraDetails, u"labName"_s, u"Enter a name for this new entry into here."_s,
-                    {70, 20, 305, 16});
+                    {70, 18, 305, 16});
     txtName = new QLineEdit(fraDetails);
     txtName->setObjectName(u"txtName"_s);
-    txtName->setGeometry(70, 38, 305, 21);
-    labH_Address = Label(fraDetails, u"labH_Address"_s, u"Address"_s, {12, 66, 56, 16}, true);
+    txtName->setGeometry(70, 36, 305, 21);
+    labH_Address = Label(fraDetails, u"labH_Address"_s, u"Address"_s, {12, 62, 56, 16}, true);
     labAddress = Label(fraDetails, u"labAddress"_s,
                        u"Finally enter either the IP address or name of the computer you would "
                        "like to add to your address book here. If using a computer name, it "
                        "must obviously exist within your Local Area Network."_s,
-                       {70, 66, 305, 50});
+                       {70, 62, 305, 52});
     txtAddress = new QLineEdit(fraDetails);
     txtAddress->setObjectName(u"txtAddress"_s);
-    txtAddress->setGeometry(70, 117, 305, 21);
+    txtAddress->setGeometry(70, 114, 305, 21);
     for (QLineEdit* box : {txtName, txtAddress}) {
         KeepSeparatorOut(box);
         box->installEventFilter(this);
