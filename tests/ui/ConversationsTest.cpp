@@ -5,6 +5,7 @@
 #include "support/Scripts.h"
 #include "transport/modMailSlots.h"
 #include "ui/Forms.h"
+#include "ui/conversations/modChat.h"
 #include "ui/conversations/modRTB.h"
 #include "ui/conversations/wCatchAll.h"
 #include "ui/conversations/wChat.h"
@@ -246,6 +247,15 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
     EXPECT_EQ(me->StatusState(), 4);
     EXPECT_EQ(modMailSlots::ReadMailSlot(Shared().MailSlotHandle), MailSlotMessage{});
+
+    // The results a window cannot cause by itself: an empty text, a datagram cut short.
+    const modChat::SendOutcome empty = modChat::OutcomeOf(modMailSlots::SendNoText, {});
+    EXPECT_EQ(empty.statusText, u"Nothing to send. Please enter a message."_s);
+    EXPECT_EQ(std::pair(empty.state, empty.errorHelpCode), std::pair(3, 3));
+    const modChat::SendOutcome shortWrite =
+        modChat::OutcomeOf(modMailSlots::SendShortWrite, QTime(14, 5, 9));
+    EXPECT_EQ(shortWrite.statusText, u"Message sent successfully at 14:05:09."_s);
+    EXPECT_EQ(std::pair(shortWrite.state, shortWrite.errorHelpCode), std::pair(1, 0));
 }
 
 TEST_F(Conversations, TheInputHoldsFourHundredCharactersAndTheLayoutFollowsTheWindow) {
