@@ -17,11 +17,13 @@ void SetTopMostFlag(QWidget* window, bool on, bool activate) {
     if (IsTopMost(window) == on) {
         return;
     }
-    // Changing a window flag hides a shown window; show it again where it was.
+    // Changing a window flag hides a shown window; show it again where it was, and no more
+    // active than it was: only the Z order is meant to change.
     const bool visible = window->isVisible();
+    const bool active = window->isActiveWindow();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible) {
-        Show(window, activate);
+        Show(window, activate && active);
     }
 }
 
