@@ -19,6 +19,7 @@
 #include "ui/conversations/modChat.h"
 #include "ui/conversations/modChatHistory.h"
 #include "ui/conversations/wCatchAll.h"
+#include "ui/dialogs/wAbout.h"
 #include "ui/dialogs/wAddContact.h"
 #include "ui/main/ImageLists.h"
 #include "ui/main/PendingWindow.h"
@@ -163,11 +164,7 @@ void wMain::BuildMenus() {
              u"&Disable Communications"_s, [this] { listener.DisableCommunications(); });
 
     mHELP = submenu(nullptr, u"mHELP"_s, u"&Help"_s);
-    mHELP_ABOUT = item(mHELP, u"mHELP_ABOUT"_s, u"&About"_s, [this] {
-        PendingWindow::Show(u"wAbout"_s, u"About "_s + Shared().AppName,
-                            TrayTip() + u"\nA messenger for the local network."_s,
-                            &Shared().AboutWindowOpen);
-    });
+    mHELP_ABOUT = item(mHELP, u"mHELP_ABOUT"_s, u"&About"_s, [] { wAbout::Open(); });
 
     mSYSTRAY = new QMenu(u"System Tray"_s, this);
     mSYSTRAY->setObjectName(u"mSYSTRAY"_s);

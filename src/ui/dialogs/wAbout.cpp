@@ -1,0 +1,185 @@
+#include "ui/dialogs/wAbout.h"
+
+#include "controls/FormMetrics.h"
+#include "controls/MultiRule.h"
+#include "controls/modShellExecute.h"
+#include "core/AppVersion.h"
+#include "core/HandlerError.h"
+#include "core/SharedState.h"
+#include "core/modWindowMetrics.h"
+#include "platform/RuntimeError.h"
+#include "platform/gui/MessageBox.h"
+#include "ui/Forms.h"
+#include "ui/main/modSkinning.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+const QString wAbout::kWebsite = u"https://www.ostrell.example/"_s;
+const QString wAbout::kWebsiteHost = u"www.ostrell.example"_s;
+
+namespace {
+
+constexpr QSize kClientSize(380, 252);
+
+QFont Tahoma(int points, bool bold) {
+    QFont font;
+    font.setFamilies({u"Tahoma"_s, u"DejaVu Sans"_s});
+    font.setPointSize(points);
+    font.setBold(bold);
+    return font;
+}
+
+void ShowError(const QString& handler, const platform::RuntimeError& e) {
+    platform::MsgBox(HandlerError::Text(handler, e), platform::vbExclamation);
+}
+
+}  // namespace
+
+wAbout* wAbout::Open() {
+    auto* window = qobject_cast<wAbout*>(Forms::Find(u"wAbout"_s));
+    if (!window) {
+        window = new wAbout;
+        window->Form_Load();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+    setObjectName(u"wAbout"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"Parlane Extended"_s);
+    setFixedSize(kClientSize);
+    setFont(Tahoma(8, false));
+
+    const auto label = [this](const QString& name, const QString& text, QRect at) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        l->setTextFormat(Qt::PlainText);
+        l->setGeometry(at);
+        return l;
+    };
+    imgGlobe = label(u"imgGlobe"_s, {}, QRect(8, 8, 72, 72));
+    labTitle = label(u"labTitle"_s, u"Parlane"_s, QRect(92, 10, 200, 20));
+    labTitle->setFont(Tahoma(9, true));
+    labH_Version = label(u"labH_Version"_s, u"Version:"_s, QRect(92, 36, 70, 16));
+    labVersion = label(u"labVersion"_s, u"1.00"_s, QRect(166, 36, 120, 16));
+    labH_Build = label(u"labH_Build"_s, u"Build:"_s, QRect(92, 54, 70, 16));
+    labBuild = label(u"labBuild"_s, u"#000"_s, QRect(166, 54, 120, 16));
+    labH_Released = label(u"labH_Released"_s, u"Released:"_s, QRect(92, 72, 70, 16));
+    labReleased = label(u"labReleased"_s, u"12th March, 2004."_s, QRect(166, 72, 140, 16));
+    for (QLabel* heading : {labH_Version, labH_Build, labH_Released}) {
+        heading->setFont(Tahoma(8, true));
+    }
+
+    imgOstrellLogo = label(u"imgOstrellLogo"_s, {}, QRect(318, 12, 48, 48));
+    imgOstrellLogo->setPixmap(QPixmap(u":/icons/about-logo.png"_s));
+    imgOstrellLogo->setCursor(Qt::PointingHandCursor);
+    imgOstrellLogo->installEventFilter(this);
+
+    MultiRule2 = new MultiRule(this);
+    MultiRule2->setObjectName(u"MultiRule2"_s);
+    MultiRule2->setGeometry(8, 104, kClientSize.width() - 16, 6);
+
+    imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
+    imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
+    imgOstrell->setToolTip(u"Ostrell Software"_s);
+    Label2 = label(u"Label2"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
+    labWebsite = label(u"labWebsite"_s, kWebsiteHost, QRect(232, 126, 140, 16));
+    QPalette blue = labWebsite->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    labWebsite->setPalette(blue);
+    labWebsite->setCursor(Qt::PointingHandCursor);
+    labWebsite->installEventFilter(this);
+
+    cmdCheckForUpdate = new QPushButton(u"Check For Update"_s, this);
+    cmdCheckForUpdate->setObjectName(u"cmdCheckForUpdate"_s);
+    cmdCheckForUpdate->setToolTip(u"Close the window"_s);
+    cmdCheckForUpdate->setGeometry(8, 200, 130, 26);
+    // It was never given anything to do.
+    cmdCheckForUpdate->setEnabled(false);
+
+    cmdClose = new QPushButton(u"Close"_s, this);
+    cmdClose->setObjectName(u"cmdClose"_s);
+    cmdClose->setToolTip(u"Close the window"_s);
+    cmdClose->setGeometry(kClientSize.width() - 88, 200, 80, 26);
+    cmdClose->setDefault(true);
+    cmdClose->installEventFilter(this);
+    connect(cmdClose, &QPushButton::clicked, this, &wAbout::cmdClose_Click);
+
+    imgBottom = label(u"imgBottom"_s, {}, QRect(0, kClientSize.height() - 10, 640, 10));
+    Forms::Loaded(this);
+}
+
+QString wAbout::VersionText(int major, int minor) {
+    return QString::number(major) + u'.' + QString::number(minor).rightJustified(2, u'0');
+}
+
+QString wAbout::BuildText(int revision) {
+    return u'#' + QString::number(revision).rightJustified(3, u'0');
+}
+
+void wAbout::Form_Load() {
+    try {
+        labVersion->setText(VersionText(AppVersion::Major, AppVersion::Minor));
+        labBuild->setText(BuildText(AppVersion::Revision));
+        modSkinning::ApplySkin(modSkinning::kSkinAbout);
+        FormMetrics metrics(*this);
+        modWindowMetrics::LoadWindowMetrics(metrics, true, false);
+        Shared().AboutWindowOpen = true;
+    } catch (const platform::RuntimeError& e) {
+        ShowError(u"Form_Load"_s, e);
+    }
+}
+
+void wAbout::cmdClose_Click() {
+    close();
+}
+
+void wAbout::labWebsite_Click() {
+    modShellExecute::ShellExe(kWebsite, QString(), 0, 1, QString(), false);
+}
+
+void wAbout::imgOstrellLogo_Click() {
+    modShellExecute::ShellExe(kWebsite, QString(), 0, 1, QString(), false);
+}
+
+void wAbout::closeEvent(QCloseEvent* event) {
+    try {
+        FormMetrics metrics(*this);
+        modWindowMetrics::SaveWindowMetrics(metrics, true, false);
+    } catch (const platform::RuntimeError& e) {
+        ShowError(u"Form_Unload"_s, e);
+    }
+    Shared().AboutWindowOpen = false;
+    // Deleted later; until then a new request must make a new window.
+    setObjectName(QString());
+    event->accept();
+}
+
+bool wAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == labWebsite) {
+            labWebsite_Click();
+            return true;
+        }
+        if (watched == imgOstrellLogo) {
+            imgOstrellLogo_Click();
+            return true;
+        }
+    }
+    if (watched == cmdClose && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        cmdClose_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
