@@ -1,6 +1,8 @@
 // Draws all of Parlane's pictures from code, so they can be changed and redrawn at will.
 // Usage: make-artwork [resources-dir]
 
+#include "Painting.h"
+
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -39,31 +41,10 @@ const QColor kAmberDark{0x9a, 0x64, 0x00};
 const QColor kGrey{0xa4, 0xaa, 0xb2};
 const QColor kGreyDark{0x70, 0x77, 0x80};
 
-using Draw = std::function<void(QPainter&)>;
-
-QImage paint(int width, int height, const Draw& draw, bool opaque = false) {
-    QImage image(width, height,
-                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
-    image.fill(opaque ? QColor(Qt::white) : QColor(Qt::transparent));
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
-    return image;
-}
-
-QPen pen(const QColor& color, qreal width = 1.0) {
-    QPen result(color, width);
-    result.setCapStyle(Qt::RoundCap);
-    result.setJoinStyle(Qt::RoundJoin);
-    return result;
-}
-
-QLinearGradient vertical(qreal top, qreal bottom, const QColor& from, const QColor& to) {
-    QLinearGradient g(0, top, 0, bottom);
-    g.setColorAt(0, from);
-    g.setColorAt(1, to);
-    return g;
-}
+using artwork::Draw;
+using artwork::paint;
+using artwork::pen;
+using artwork::vertical;
 
 QColor alpha(QColor color, int a) {
     color.setAlpha(a);
@@ -301,10 +282,7 @@ QImage treeCatchAll() {
 // ---- chat status icons ---------------------------------------------------------------------
 
 void disc(QPainter& p, const QColor& fill, const QColor& outline) {
-    const QRectF box(1.5, 1.5, 13, 13);
-    p.setPen(pen(outline));
-    p.setBrush(vertical(1, 15, fill.lighter(118), fill));
-    p.drawEllipse(box);
+    artwork::disc(p, fill, outline, 118);
 }
 
 QImage chatSending() {

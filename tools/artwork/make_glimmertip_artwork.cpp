@@ -2,6 +2,8 @@
 // pictures of Parlane's About window from code.
 // Usage: make-glimmertip-artwork [resources-dir]
 
+#include "Painting.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -34,39 +36,17 @@ const QColor kGreyDark{0x5e, 0x65, 0x6e};
 const QColor kPaper{0xfd, 0xfd, 0xfb};
 const QColor kOrange{0xf0, 0x8a, 0x2b};
 
-using Draw = std::function<void(QPainter&)>;
-
-QImage paint(int width, int height, const Draw& draw) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
-    return image;
-}
+using artwork::Draw;
+using artwork::paint;
+using artwork::pen;
+using artwork::vertical;
 
 QImage icon(const Draw& draw) {
     return paint(16, 16, draw);
 }
 
-QPen pen(const QColor& color, qreal width = 1.0) {
-    QPen result(color, width);
-    result.setCapStyle(Qt::RoundCap);
-    result.setJoinStyle(Qt::RoundJoin);
-    return result;
-}
-
-QLinearGradient vertical(qreal top, qreal bottom, const QColor& from, const QColor& to) {
-    QLinearGradient g(0, top, 0, bottom);
-    g.setColorAt(0, from);
-    g.setColorAt(1, to);
-    return g;
-}
-
 void disc(QPainter& p, const QColor& fill, const QColor& outline) {
-    p.setPen(pen(outline));
-    p.setBrush(vertical(1, 15, fill.lighter(125), fill));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    artwork::disc(p, fill, outline, 125);
 }
 
 void glyph(QPainter& p, const QString& text, const QColor& color, int pixelSize,

@@ -1,0 +1,48 @@
+#pragma once
+
+// The drawing helpers both artwork generators share.
+
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPen>
+
+#include <functional>
+
+namespace artwork {
+
+using Draw = std::function<void(QPainter&)>;
+
+// A picture of that size, antialiased, on white or on nothing.
+inline QImage paint(int width, int height, const Draw& draw, bool opaque = false) {
+    QImage image(width, height,
+                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.fill(opaque ? QColor(Qt::white) : QColor(Qt::transparent));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return image;
+}
+
+inline QPen pen(const QColor& color, qreal width = 1.0) {
+    QPen result(color, width);
+    result.setCapStyle(Qt::RoundCap);
+    result.setJoinStyle(Qt::RoundJoin);
+    return result;
+}
+
+inline QLinearGradient vertical(qreal top, qreal bottom, const QColor& from, const QColor& to) {
+    QLinearGradient g(0, top, 0, bottom);
+    g.setColorAt(0, from);
+    g.setColorAt(1, to);
+    return g;
+}
+
+// A round 16-pixel badge, lit from the top by the given amount.
+inline void disc(QPainter& p, const QColor& fill, const QColor& outline, int lighter) {
+    p.setPen(pen(outline));
+    p.setBrush(vertical(1, 15, fill.lighter(lighter), fill));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+}
+
+}  // namespace artwork
