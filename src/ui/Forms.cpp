@@ -1,6 +1,13 @@
 #include "ui/Forms.h"
 
+#include "controls/FormMetrics.h"
+#include "core/HandlerError.h"
+#include "core/SharedState.h"
+#include "core/modWindowMetrics.h"
+#include "platform/gui/MessageBox.h"
 #include "ui/main/wMain.h"
+
+using namespace Qt::StringLiterals;
 
 namespace Forms {
 namespace {
@@ -47,6 +54,28 @@ QWidget* Find(const QString& objectName) {
         }
     }
     return nullptr;
+}
+
+void RestorePosition(QWidget& window) {
+    try {
+        FormMetrics metrics(window);
+        modWindowMetrics::LoadWindowMetrics(metrics, true, false);
+    } catch (const platform::RuntimeError& e) {
+        platform::MsgBox(HandlerError::Text(u"Form_Load"_s, e), platform::vbExclamation,
+                         Shared().AppName);
+    }
+}
+
+void UnloadDialog(QWidget& window, bool& openFlag) {
+    try {
+        FormMetrics metrics(window);
+        modWindowMetrics::SaveWindowMetrics(metrics, true, false);
+    } catch (const platform::RuntimeError& e) {
+        platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
+                         Shared().AppName);
+    }
+    openFlag = false;
+    window.setObjectName({});
 }
 
 }  // namespace Forms

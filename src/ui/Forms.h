@@ -19,4 +19,12 @@ QList<QPointer<QWidget>> LoadedWindows();
 // The loaded window with that object name, or null.
 QWidget* Find(const QString& objectName);
 
+// A dialog's remembered position; a failure is shown and the dialog opens where it is.
+void RestorePosition(QWidget& window);
+
+// The unload of a dialog that remembers its place: saves its position (a failure is shown, the
+// dialog closes all the same), clears its open flag, and drops its name, so that a request
+// before its deletion makes a new one.
+void UnloadDialog(QWidget& window, bool& openFlag);
+
 }  // namespace Forms

@@ -1,11 +1,8 @@
 #include "ui/conversations/wCatchAll.h"
 
-#include "controls/FormMetrics.h"
 #include "controls/MultiRule.h"
 #include "controls/modMiscFunctions.h"
-#include "core/HandlerError.h"
 #include "core/SharedState.h"
-#include "core/modWindowMetrics.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
 #include "ui/Forms.h"
@@ -115,8 +112,7 @@ wCatchAll::wCatchAll() {
 }
 
 void wCatchAll::Form_Load() {
-    FormMetrics metrics(*this);
-    modWindowMetrics::LoadWindowMetrics(metrics, true, false);
+    Forms::RestorePosition(*this);
     modSkinning::ApplySkin(modSkinning::kSkinCatchAll);
     modMiscFunctions::SetTopMost(this, platform::HWND_TOPMOST);
     tmrBringToFront.start();
@@ -138,15 +134,5 @@ void wCatchAll::closeEvent(QCloseEvent* event) {
 }
 
 void wCatchAll::Form_Unload() {
-    Shared().CatchAllWindowOpen = false;
-    try {
-        FormMetrics metrics(*this);
-        modWindowMetrics::SaveWindowMetrics(metrics, true, false);
-    } catch (const platform::RuntimeError& e) {
-        // The window closes all the same; only its place is not remembered.
-        platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
-                         Shared().AppName);
-    }
-    // Deleted later: until then no one may find it as the open window.
-    setObjectName({});
+    Forms::UnloadDialog(*this, Shared().CatchAllWindowOpen);
 }

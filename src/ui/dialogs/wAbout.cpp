@@ -152,15 +152,7 @@ void wAbout::imgOstrellLogo_Click() {
 }
 
 void wAbout::closeEvent(QCloseEvent* event) {
-    try {
-        FormMetrics metrics(*this);
-        modWindowMetrics::SaveWindowMetrics(metrics, true, false);
-    } catch (const platform::RuntimeError& e) {
-        ShowError(u"Form_Unload"_s, e);
-    }
-    Shared().AboutWindowOpen = false;
-    // Deleted later; until then a new request must make a new window.
-    setObjectName(QString());
+    Forms::UnloadDialog(*this, Shared().AboutWindowOpen);
     event->accept();
 }
 

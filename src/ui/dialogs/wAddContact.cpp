@@ -2,12 +2,9 @@
 
 #include "contacts/ContactKeys.h"
 #include "contacts/modAddContact.h"
-#include "controls/FormMetrics.h"
 #include "controls/MultiRule.h"
 #include "controls/modMiscFunctions.h"
-#include "core/HandlerError.h"
 #include "core/SharedState.h"
-#include "core/modWindowMetrics.h"
 #include "platform/gui/MessageBox.h"
 #include "ui/Forms.h"
 #include "ui/main/ImageLists.h"
@@ -174,8 +171,7 @@ wAddContact::wAddContact() {
 
 void wAddContact::Form_Load() {
     modSkinning::ApplySkin(modSkinning::kSkinAddContact);
-    FormMetrics metrics(*this);
-    modWindowMetrics::LoadWindowMetrics(metrics, true, false);
+    Forms::RestorePosition(*this);
     Shared().AddContactWindowOpen = true;
 }
 
@@ -185,16 +181,7 @@ void wAddContact::closeEvent(QCloseEvent* event) {
 }
 
 void wAddContact::Form_Unload() {
-    Shared().AddContactWindowOpen = false;
-    try {
-        FormMetrics metrics(*this);
-        modWindowMetrics::SaveWindowMetrics(metrics, true, false);
-    } catch (const platform::RuntimeError& e) {
-        platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
-                         Shared().AppName);
-    }
-    // Deleted later: until then no one may find it as the open window.
-    setObjectName({});
+    Forms::UnloadDialog(*this, Shared().AddContactWindowOpen);
 }
 
 void wAddContact::optEntryType_Click(int index) {
