@@ -20,6 +20,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
@@ -165,9 +166,12 @@ void wChat::SetStatus(int state, const QString& text) {
     picStatus->repaint();
 }
 
+// Runs on every key: the count comes from the document without copying its text, and the
+// strip is painted with the next frame rather than at once.
 void wChat::UpdateCharsLeft() {
-    counterText_ = QString::number(kMaxChars - rtbChat->toPlainText().size()) + u" chars left"_s;
-    picStatus->repaint();
+    const int typed = rtbChat->document()->characterCount() - 1;
+    counterText_ = QString::number(kMaxChars - typed) + u" chars left"_s;
+    picStatus->update();
 }
 
 void wChat::rtbChat_Change() {
