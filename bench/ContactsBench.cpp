@@ -5,6 +5,8 @@
 #include "core/SharedState.h"
 #include "platform/ProfileFile.h"
 
+#include "WidgetBenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QFile>
@@ -89,10 +91,5 @@ BENCHMARK(BM_SaveContacts)
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,5 +1,7 @@
 #include "ui/conversations/modRTB.h"
 
+#include "WidgetBenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTextEdit>
@@ -53,10 +55,5 @@ BENCHMARK(BM_AppendIncomingLines)->Iterations(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

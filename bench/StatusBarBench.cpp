@@ -4,6 +4,8 @@
 #include "controls/StatusBarHost.h"
 #include "controls/cNoStatusBar.h"
 
+#include "WidgetBenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QPainter>
@@ -73,15 +75,5 @@ BENCHMARK(Draw)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);  // the themed look needs the application's style
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
