@@ -141,7 +141,6 @@ TEST_F(AddContact, TheKindLabelsChooseTheirOptionAndItsPicture) {
     wAddContact* w = Open();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->optEntryType[0]->isChecked());
-    EXPECT_EQ(w->size(), QSize(401, 376));
     EXPECT_FALSE(w->imgTopRightLogo->pixmap().isNull());
     EXPECT_FALSE(w->imgBottom->pixmap().isNull());
     const auto front = [w] {
