@@ -21,4 +21,15 @@ void SaveContactListState(const ContactTreeState& tree) {
     batch.Commit();
 }
 
+void SaveSettings(bool displaySplash, bool minimiseOnStartup, bool skinningEnabled) {
+    using namespace SettingsKeys;
+    const QString& file = Shared().SettingsFile;
+    const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
+    platform::ProfileBatch batch(file);
+    modINI::WriteINI(kInterface, kDisplaySplash, flag(displaySplash), file);
+    modINI::WriteINI(kInterface, kMinimiseOnStartup, flag(minimiseOnStartup), file);
+    modINI::WriteINI(kSkinning, kSkinningEnable, flag(skinningEnabled), file);
+    batch.Commit();
+}
+
 }  // namespace modSaveSettings
