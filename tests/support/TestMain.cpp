@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Components are found through a registry of the run's own, never the user's.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Parlane"_s);
     platform::SetMessageBoxResponder(UnexpectedMessageBox);
