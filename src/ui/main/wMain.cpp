@@ -21,8 +21,8 @@
 #include "ui/conversations/wCatchAll.h"
 #include "ui/dialogs/wAbout.h"
 #include "ui/dialogs/wAddContact.h"
+#include "ui/dialogs/wSettings.h"
 #include "ui/main/ImageLists.h"
-#include "ui/main/PendingWindow.h"
 #include "ui/main/modErrorHelp.h"
 #include "ui/main/modInterface.h"
 #include "ui/main/modSkinning.h"
@@ -148,12 +148,7 @@ void wMain::BuildMenus() {
     mCONTACTLIST_ALWAYSONTOP->setCheckable(true);
 
     mTOOLS = submenu(nullptr, u"mTOOLS"_s, u"&Tools"_s);
-    mTOOLS_SETTINGS = item(mTOOLS, u"mTOOLS_SETTINGS"_s, u"&Settings"_s, [this] {
-        PendingWindow::Show(u"wSettings"_s, u"Settings"_s,
-                            u"The settings window comes with a later version. Until then the "
-                            "options live in Settings.ini beside the program."_s,
-                            &Shared().SettingsWindowOpen);
-    });
+    mTOOLS_SETTINGS = item(mTOOLS, u"mTOOLS_SETTINGS"_s, u"&Settings"_s, [] { wSettings::Open(); });
     mTOOLS->addSeparator()->setObjectName(u"mTOOLS_BLANK1"_s);
     mTOOLS_ADVANCED = submenu(mTOOLS, u"mTOOLS_ADVANCED"_s, u"&Advanced"_s);
     mTOOLS_ADVANCED_ENABLECOMMUNICATIONS =

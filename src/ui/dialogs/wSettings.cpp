@@ -1,0 +1,322 @@
+#include "ui/dialogs/wSettings.h"
+
+#include "controls/ContactTreeWidget.h"
+#include "controls/MultiRule.h"
+#include "core/SharedState.h"
+#include "core/modLoadSettings.h"
+#include "core/modSaveSettings.h"
+#include "platform/ComponentObject.h"
+#include "platform/RuntimeError.h"
+#include "platform/gui/MessageBox.h"
+#include "ui/Forms.h"
+#include "ui/main/ImageLists.h"
+#include "ui/main/modInterface.h"
+#include "ui/main/modSkinning.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+const QString wSettings::kSaveHelp =
+    u"Save Changes_Clicking on this button will save any changes made."_s;
+const QString wSettings::kCancelHelp =
+    u"Cancel Changes_Clicking on this button will discard any changes made."_s;
+const QString wSettings::kSectionsHelp =
+    u"Sections_This area contains the available sections available for customisation in a "
+    "grouped order."_s;
+
+namespace {
+
+const QString kToolTipProgId = u"Tolv_Glimmertip.PelGlimmertip"_s;
+
+constexpr QSize kClientSize(502, 354);
+// The description needs four lines in DejaVu Sans, which is wider than Tahoma.
+constexpr int kHeaderHeight = 86;
+// Every pane sits here: 1920 twips from the left and 5490 x 3060 twips, as designed, but below
+// the taller header.
+constexpr QRect kPaneRect(128, kHeaderHeight + 7, 366, 204);
+constexpr int kButtonRowTop = kPaneRect.bottom() + 7;
+
+QLabel* Label(QWidget* parent, const QString& name, const QString& text, const QRect& at) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(at);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QCheckBox* CheckBox(QWidget* pane, const QString& name, const QString& text, int top) {
+    auto* box = new QCheckBox(text, pane);
+    box->setObjectName(name);
+    box->setGeometry(12, top, kPaneRect.width() - 24, 20);
+    return box;
+}
+
+}  // namespace
+
+QString wSettings::SkinningHelp() {
+    return u"Enable Application Skinning_Enabling this option causes "_s + Shared().AppName +
+           u" to display customised graphics in certain areas of its interface.||Enabling this "
+           "option increases resource usage by an extremely small amount, and so it is "
+           "recommended that it is left enabled."_s;
+}
+
+int wSettings::PaneForKey(const QString& key) {
+    if (key == u"_contactlist"_s) {
+        return 0;
+    }
+    if (key == u"_contactlist_interface"_s) {
+        return 1;
+    }
+    if (key == u"_contactlist_skinning"_s) {
+        return 2;
+    }
+    if (key == u"_sounds"_s) {
+        return 5;
+    }
+    return -1;
+}
+
+wSettings* wSettings::Open() {
+    auto* window = qobject_cast<wSettings*>(Forms::Find(u"wSettings"_s));
+    if (!window) {
+        window = new wSettings;
+        window->Form_Load();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+wSettings::wSettings() {
+    setObjectName(u"wSettings"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(u"Settings"_s);
+    setWindowIcon(ImageLists::ProgramIcon());
+    setFont(QFont(u"Tahoma"_s, 8));
+    setFixedSize(kClientSize);
+
+    labBkg = Label(this, u"labBkg"_s, {}, {0, 0, kClientSize.width(), kHeaderHeight});
+    labBkg->setAutoFillBackground(true);
+    labBkg->setBackgroundRole(QPalette::Base);
+    labTitle = Label(this, u"labTitle"_s, u"Application Settings"_s, {10, 8, 300, 16});
+    QFont bold = labTitle->font();
+    bold.setBold(true);
+    labTitle->setFont(bold);
+    Label1 = Label(this, u"Label1"_s,
+                   u"Parlane supports a whole array of customisation options, which you can set "
+                   "in this section of the application. Please note that there will be a lot "
+                   "more in a future version. You can press the right mouse button on a control "
+                   "for context help."_s,
+                   {10, 24, kClientSize.width() - 84, kHeaderHeight - 26});
+    imgTopRightLogo = Label(this, u"imgTopRightLogo"_s, {}, {kClientSize.width() - 72, 0, 72, 72});
+    MultiRule1 = new MultiRule(this);
+    MultiRule1->setObjectName(u"MultiRule1"_s);
+    MultiRule1->setGeometry(0, kHeaderHeight, kClientSize.width(), 6);
+
+    tvwSections = new QTreeWidget(this);
+    tvwSections->setObjectName(u"tvwSections"_s);
+    tvwSections->setHeaderHidden(true);
+    tvwSections->setGeometry(8, kPaneRect.top(), kPaneRect.left() - 14, kPaneRect.height());
+    sections_ = std::make_unique<ContactTreeWidget>(*tvwSections);
+    // The focus alone makes a node current without selecting it; only a selection shows a pane.
+    connect(tvwSections, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = tvwSections->selectedItems();
+        if (!selected.isEmpty()) {
+            const int pane = PaneForKey(ContactTreeWidget::KeyOf(*selected.first()));
+            if (pane >= 0) {
+                ShowPane(pane);
+            }
+        }
+    });
+
+    for (int i = 0; i < kPaneCount; ++i) {
+        picContainer[i] = new QFrame(this);
+        picContainer[i]->setObjectName(u"picContainer"_s + QString::number(i));
+        picContainer[i]->setFrameShape(QFrame::StyledPanel);
+        picContainer[i]->setGeometry(kPaneRect);
+        picContainer[i]->hide();
+    }
+    Label(picContainer[0], u"labContactList"_s, u"Contact List settings."_s,
+          {12, 12, kPaneRect.width() - 24, 16});
+    chkContactListInterface_MinimiseOnStartup =
+        CheckBox(picContainer[1], u"chkContactListInterface_MinimiseOnStartup"_s,
+                 u"Minimise to tray on startup."_s, 10);
+    chkContactListInterface_DisplaySplash =
+        CheckBox(picContainer[1], u"chkContactListInterface_DisplaySplash"_s,
+                 u"Display the splash graphic at startup."_s, 34);
+    chkEnableApplicationSkinning = CheckBox(picContainer[2], u"chkEnableApplicationSkinning"_s,
+                                            u"Enable application skinning."_s, 10);
+    Label(picContainer[5], u"labSounds"_s, u"Sounds."_s, {12, 12, kPaneRect.width() - 24, 16});
+
+    MultiRule2 = new MultiRule(this);
+    MultiRule2->setObjectName(u"MultiRule2"_s);
+    MultiRule2->setGeometry(0, kButtonRowTop, kClientSize.width(), 6);
+    imgLogo = Label(this, u"imgLogo"_s, {}, {8, kButtonRowTop + 8, 32, 32});
+    imgLogo->setPixmap(ImageLists::ProgramIcon().pixmap(32, 32));
+    cmdSave = new QPushButton(u"Save"_s, this);
+    cmdSave->setObjectName(u"cmdSave"_s);
+    cmdSave->setToolTip(u"Save any changes made"_s);
+    cmdSave->setGeometry(kClientSize.width() - 196, kButtonRowTop + 12, 90, 24);
+    connect(cmdSave, &QPushButton::clicked, this, &wSettings::cmdSave_Click);
+    cmdCancel = new QPushButton(u"Cancel"_s, this);
+    cmdCancel->setObjectName(u"cmdCancel"_s);
+    cmdCancel->setToolTip(u"Discard any changes made"_s);
+    cmdCancel->setGeometry(kClientSize.width() - 98, kButtonRowTop + 12, 90, 24);
+    connect(cmdCancel, &QPushButton::clicked, this, &wSettings::cmdCancel_Click);
+    imgBottom = Label(this, u"imgBottom"_s, {}, {0, kClientSize.height() - 10, 640, 10});
+
+    for (QObject* element :
+         std::initializer_list<QObject*>{cmdSave, cmdCancel, chkEnableApplicationSkinning,
+                                         tvwSections, tvwSections->viewport()}) {
+        element->installEventFilter(this);
+    }
+
+    // Without the component the window works all the same, only without help popups.
+    ToolTip = platform::ComponentObject::Create(kToolTipProgId, this, &ToolTipError,
+                                                Shared().ProgramPath);
+    if (ToolTip) {
+        // The control's own face has nothing to show on this window.
+        if (auto* face = qobject_cast<QWidget*>(ToolTip->Object())) {
+            face->hide();
+        }
+    } else {
+        qWarning("Help popups are off: %s", qUtf8Printable(ToolTipError));
+    }
+
+    setTabOrder(tvwSections, chkContactListInterface_MinimiseOnStartup);
+    setTabOrder(chkContactListInterface_MinimiseOnStartup, chkContactListInterface_DisplaySplash);
+    setTabOrder(chkContactListInterface_DisplaySplash, chkEnableApplicationSkinning);
+    setTabOrder(chkEnableApplicationSkinning, cmdSave);
+    setTabOrder(cmdSave, cmdCancel);
+    tvwSections->setFocus();
+    Forms::Loaded(this);
+}
+
+wSettings::~wSettings() = default;
+
+void wSettings::Form_Load() {
+    if (ToolTip) {
+        ToolTip->SetProperty("Opacity", 220);
+    }
+    ShowPane(0);
+    ContactTreeWidget& tree = *sections_;
+    tree.AddNode({}, u"_sounds"_s, u"Sounds"_s, -1);
+    tree.SetNodeBold(u"_sounds"_s, true);
+    tree.AddNode({}, u"_contactlist"_s, u"Contact List"_s, -1);
+    tree.SetNodeBold(u"_contactlist"_s, true);
+    tree.AddNode(u"_contactlist"_s, u"_contactlist_interface"_s, u"Interface"_s, -1);
+    tree.AddNode(u"_contactlist"_s, u"_contactlist_skinning"_s, u"Skinning"_s, -1);
+    tree.SetNodeExpanded(u"_contactlist"_s, true);
+    modSkinning::ApplySkin(modSkinning::kSkinSettings);
+    Forms::RestorePosition(*this);
+    const SharedState& s = Shared();
+    chkContactListInterface_DisplaySplash->setChecked(s.DisplaySplash);
+    chkContactListInterface_MinimiseOnStartup->setChecked(s.MinimiseOnStartup);
+    chkEnableApplicationSkinning->setChecked(s.SkinningEnabled);
+    Shared().SettingsWindowOpen = true;
+}
+
+// The pane in front is the only one shown, so that no hidden check box takes the focus.
+void wSettings::ShowPane(int index) {
+    if (index < 0 || index >= kPaneCount) {
+        return;
+    }
+    for (int i = 0; i < kPaneCount; ++i) {
+        picContainer[i]->setVisible(i == index);
+    }
+    picContainer[index]->raise();
+    frontPane_ = index;
+}
+
+void wSettings::cmdSave_Click() {
+    try {
+        modSaveSettings::SaveSettings(chkContactListInterface_DisplaySplash->isChecked(),
+                                      chkContactListInterface_MinimiseOnStartup->isChecked(),
+                                      chkEnableApplicationSkinning->isChecked());
+        modLoadSettings::LoadSettings();
+    } catch (const platform::RuntimeError& e) {
+        // Nothing was written; the window stays open with the user's choices.
+        platform::MsgBox(u"Error while saving the settings: "_s + e.Description(),
+                         platform::vbExclamation, Shared().AppName);
+        return;
+    }
+    modInterface::RefreshMainSkin();
+    const SharedState& s = Shared();
+    if (s.AddContactWindowOpen) {
+        modSkinning::ApplySkin(modSkinning::kSkinAddContact);
+    }
+    if (s.AboutWindowOpen) {
+        modSkinning::ApplySkin(modSkinning::kSkinAbout);
+    }
+    if (s.CatchAllWindowOpen) {
+        modSkinning::ApplySkin(modSkinning::kSkinCatchAll);
+    }
+    close();
+}
+
+void wSettings::cmdCancel_Click() {
+    close();
+}
+
+void wSettings::ShowHelp(const QString& text) {
+    if (!ToolTip) {
+        return;
+    }
+    QString error;
+    if (!ToolTip->Invoke("Show", {text}, &error)) {
+        qWarning("The help popup failed: %s", qUtf8Printable(error));
+    }
+}
+
+void wSettings::closeEvent(QCloseEvent* event) {
+    Forms::UnloadDialog(*this, Shared().SettingsWindowOpen);
+    event->accept();
+}
+
+bool wSettings::eventFilter(QObject* watched, QEvent* event) {
+    const bool inTree = watched == tvwSections || watched == tvwSections->viewport();
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+                (watched == tvwSections || watched == cmdCancel)) {
+                cmdCancel_Click();
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // A right click asks for help; it must not select a section.
+            if (inTree && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                if (watched == cmdSave) {
+                    ShowHelp(kSaveHelp);
+                } else if (watched == cmdCancel) {
+                    ShowHelp(kCancelHelp);
+                } else if (watched == chkEnableApplicationSkinning) {
+                    ShowHelp(SkinningHelp());
+                } else if (inTree) {
+                    ShowHelp(kSectionsHelp);
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
