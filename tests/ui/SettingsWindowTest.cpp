@@ -35,14 +35,6 @@ protected:
         // A registry of the test's own: empty unless the test registers the component.
         qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toLocal8Bit());
     }
-    void TearDown() override {
-        for (const QString& name : {u"wSettings"_s, u"wAddContact"_s, u"wAbout"_s}) {
-            if (QWidget* w = Forms::Find(name)) {
-                w->close();
-            }
-        }
-        MainWindowFixture::TearDown();
-    }
 
     // What the build's registration step does.
     static void RegisterComponent() {
