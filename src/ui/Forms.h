@@ -19,6 +19,20 @@ QList<QPointer<QWidget>> LoadedWindows();
 // The loaded window with that object name, or null.
 QWidget* Find(const QString& objectName);
 
+// The loaded window of that name, or a new one from make (which also loads it); shown in front
+// with the focus either way.
+template <class Window, class Make>
+Window* OpenInFront(const QString& objectName, Make make) {
+    auto* window = qobject_cast<Window*>(Find(objectName));
+    if (!window) {
+        window = make();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
 // A dialog's remembered position; a failure is shown and the dialog opens where it is.
 void RestorePosition(QWidget& window);
 

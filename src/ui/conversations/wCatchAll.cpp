@@ -1,10 +1,10 @@
 #include "ui/conversations/wCatchAll.h"
 
-#include "controls/MultiRule.h"
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
+#include "ui/DialogParts.h"
 #include "ui/Forms.h"
 #include "ui/main/ImageLists.h"
 #include "ui/main/modSkinning.h"
@@ -16,6 +16,7 @@
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
+using namespace DialogParts;
 
 wCatchAll* wCatchAll::Current() {
     return qobject_cast<wCatchAll*>(Forms::Find(u"wCatchAll"_s));
@@ -34,26 +35,12 @@ wCatchAll* wCatchAll::Open() {
 }
 
 wCatchAll::wCatchAll() {
-    setObjectName(u"wCatchAll"_s);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"CatchAll Account"_s);
-    setWindowIcon(ImageLists::ProgramIcon());
-    setFont(QFont(u"Tahoma"_s, 8));
-    setFixedSize(447, 309);
-
-    labBkg = new QLabel(this);
-    labBkg->setObjectName(u"labBkg"_s);
-    labBkg->setGeometry(0, 0, 447, 76);
-    labBkg->setAutoFillBackground(true);
-    labBkg->setBackgroundRole(QPalette::Base);
-    imgGlobeBig = new QLabel(this);
-    imgGlobeBig->setObjectName(u"imgGlobeBig"_s);
-    imgGlobeBig->setGeometry(0, 2, 72, 72);
-    imgLogo = new QLabel(this);
-    imgLogo->setObjectName(u"imgLogo"_s);
+    SetUp(*this, u"wCatchAll"_s, u"CatchAll Account"_s, {447, 309});
+    labBkg = HeaderBand(this, u"labBkg"_s, {0, 0, 447, 76});
+    imgGlobeBig = Label(this, u"imgGlobeBig"_s, {}, {0, 2, 72, 72});
     // In the button row: the header's width belongs to the description, which fonts wider than
     // Tahoma need in full.
-    imgLogo->setGeometry(7, 273, 32, 32);
+    imgLogo = Label(this, u"imgLogo"_s, {}, {7, 273, 32, 32});
     imgLogo->setPixmap(ImageLists::ProgramIcon().pixmap(32, 32));
 
     QFont bold = font();
@@ -63,22 +50,15 @@ wCatchAll::wCatchAll() {
     labTitle->setFont(bold);
     labTitle->move(74, 11);
     labTitle->adjustSize();
-    Label1 = new QLabel(
+    Label1 = Label(
+        this, u"Label1"_s,
         u"If you receive a message from a user or domain that is not in your contact list, then "
         "it will appear in this catch-all area. This is especially useful for revisiting items "
         "sent to yourself in a history format."_s,
-        this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(75, 24, 366, 52);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        {75, 24, 366, 52});
 
-    MultiRule1 = new MultiRule(this);
-    MultiRule1->setObjectName(u"MultiRule1"_s);
-    MultiRule1->setGeometry(0, 76, 447, 6);
-    MultiRule2 = new MultiRule(this);
-    MultiRule2->setObjectName(u"MultiRule2"_s);
-    MultiRule2->setGeometry(0, 266, 447, 6);
+    MultiRule1 = Rule(this, u"MultiRule1"_s, {0, 76, 447, 6});
+    MultiRule2 = Rule(this, u"MultiRule2"_s, {0, 266, 447, 6});
 
     rtbHistory = new QTextEdit(this);
     rtbHistory->setObjectName(u"rtbHistory"_s);
@@ -86,15 +66,10 @@ wCatchAll::wCatchAll() {
     rtbHistory->setReadOnly(true);
     rtbHistory->installEventFilter(this);
 
-    cmdClear = new QPushButton(u"Clear"_s, this);
-    cmdClear->setObjectName(u"cmdClear"_s);
-    cmdClear->setToolTip(u"Clear the Catch All log.."_s);
-    cmdClear->setGeometry(224, 275, 107, 27);
+    cmdClear = Button(this, u"cmdClear"_s, u"Clear"_s, u"Clear the Catch All log.."_s,
+                      {224, 275, 107, 27});
     cmdClear->setEnabled(false);
-    cmdClose = new QPushButton(u"Close"_s, this);
-    cmdClose->setObjectName(u"cmdClose"_s);
-    cmdClose->setToolTip(u"Close the window"_s);
-    cmdClose->setGeometry(333, 275, 107, 27);
+    cmdClose = Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s, {333, 275, 107, 27});
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 

@@ -1,7 +1,6 @@
 #include "ui/dialogs/wAbout.h"
 
 #include "controls/FormMetrics.h"
-#include "controls/MultiRule.h"
 #include "controls/modShellExecute.h"
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
@@ -9,6 +8,7 @@
 #include "core/modWindowMetrics.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/DialogParts.h"
 #include "ui/Forms.h"
 #include "ui/main/modSkinning.h"
 
@@ -41,15 +41,11 @@ void ShowError(const QString& handler, const platform::RuntimeError& e) {
 }  // namespace
 
 wAbout* wAbout::Open() {
-    auto* window = qobject_cast<wAbout*>(Forms::Find(u"wAbout"_s));
-    if (!window) {
-        window = new wAbout;
+    return Forms::OpenInFront<wAbout>(u"wAbout"_s, [] {
+        auto* window = new wAbout;
         window->Form_Load();
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+        return window;
+    });
 }
 
 wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
@@ -84,9 +80,7 @@ wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     imgOstrellLogo->setCursor(Qt::PointingHandCursor);
     imgOstrellLogo->installEventFilter(this);
 
-    MultiRule2 = new MultiRule(this);
-    MultiRule2->setObjectName(u"MultiRule2"_s);
-    MultiRule2->setGeometry(8, 104, kClientSize.width() - 16, 6);
+    MultiRule2 = DialogParts::Rule(this, u"MultiRule2"_s, {8, 104, kClientSize.width() - 16, 6});
 
     imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
     imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
@@ -99,17 +93,13 @@ wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     labWebsite->setCursor(Qt::PointingHandCursor);
     labWebsite->installEventFilter(this);
 
-    cmdCheckForUpdate = new QPushButton(u"Check For Update"_s, this);
-    cmdCheckForUpdate->setObjectName(u"cmdCheckForUpdate"_s);
-    cmdCheckForUpdate->setToolTip(u"Close the window"_s);
-    cmdCheckForUpdate->setGeometry(8, 200, 130, 26);
+    cmdCheckForUpdate = DialogParts::Button(this, u"cmdCheckForUpdate"_s, u"Check For Update"_s,
+                                            u"Close the window"_s, {8, 200, 130, 26});
     // It was never given anything to do.
     cmdCheckForUpdate->setEnabled(false);
 
-    cmdClose = new QPushButton(u"Close"_s, this);
-    cmdClose->setObjectName(u"cmdClose"_s);
-    cmdClose->setToolTip(u"Close the window"_s);
-    cmdClose->setGeometry(kClientSize.width() - 88, 200, 80, 26);
+    cmdClose = DialogParts::Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s,
+                                   {kClientSize.width() - 88, 200, 80, 26});
     cmdClose->setDefault(true);
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, &wAbout::cmdClose_Click);

@@ -2,10 +2,10 @@
 
 #include "contacts/ContactKeys.h"
 #include "contacts/modAddContact.h"
-#include "controls/MultiRule.h"
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/DialogParts.h"
 #include "ui/Forms.h"
 #include "ui/main/ImageLists.h"
 #include "ui/main/modSkinning.h"
@@ -21,23 +21,9 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using namespace DialogParts;
 
 namespace {
-
-QLabel* Label(QWidget* parent, const QString& name, const QString& text, const QRect& at,
-              bool bold = false) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(at);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    return label;
-}
 
 // The separator never enters a box, typed or pasted; the cursor stays where the user had it.
 void KeepSeparatorOut(QLineEdit* box) {
@@ -55,28 +41,16 @@ void KeepSeparatorOut(QLineEdit* box) {
 }  // namespace
 
 wAddContact* wAddContact::Open() {
-    auto* window = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
-    if (!window) {
-        window = new wAddContact;
+    return Forms::OpenInFront<wAddContact>(u"wAddContact"_s, [] {
+        auto* window = new wAddContact;
         window->Form_Load();
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+        return window;
+    });
 }
 
 wAddContact::wAddContact() {
-    setObjectName(u"wAddContact"_s);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Add Contact"_s);
-    setWindowIcon(ImageLists::ProgramIcon());
-    setFont(QFont(u"Tahoma"_s, 8));
-    setFixedSize(401, 376);
-
-    labHeaderBkg = Label(this, u"labHeaderBkg"_s, {}, {0, 0, 401, 72});
-    labHeaderBkg->setAutoFillBackground(true);
-    labHeaderBkg->setBackgroundRole(QPalette::Base);
+    SetUp(*this, u"wAddContact"_s, u"Add Contact"_s, {401, 376});
+    labHeaderBkg = HeaderBand(this, u"labHeaderBkg"_s, {0, 0, 401, 72});
     labTitle =
         Label(this, u"labTitle"_s, u"Enter New Address Book Entry"_s, {10, 8, 300, 16}, true);
     labBody = Label(this, u"labBody"_s,
@@ -85,9 +59,7 @@ wAddContact::wAddContact() {
                     "Machine option."_s,
                     {10, 26, 312, 44});
     imgTopRightLogo = Label(this, u"imgTopRightLogo"_s, {}, {329, 0, 72, 72});
-    ruleTop = new MultiRule(this);
-    ruleTop->setObjectName(u"ruleTop"_s);
-    ruleTop->setGeometry(0, 72, 401, 6);
+    ruleTop = Rule(this, u"ruleTop"_s, {0, 72, 401, 6});
 
     fraEntryType = new QGroupBox(u"Entry Type"_s, this);
     fraEntryType->setObjectName(u"fraEntryType"_s);
@@ -149,16 +121,10 @@ wAddContact::wAddContact() {
         box->installEventFilter(this);
     }
 
-    ruleBottom = new MultiRule(this);
-    ruleBottom->setObjectName(u"ruleBottom"_s);
-    ruleBottom->setGeometry(0, 334, 401, 6);
-    cmdAddEntry = new QPushButton(u"Add Entry"_s, this);
-    cmdAddEntry->setObjectName(u"cmdAddEntry"_s);
-    cmdAddEntry->setGeometry(206, 340, 90, 24);
+    ruleBottom = Rule(this, u"ruleBottom"_s, {0, 334, 401, 6});
+    cmdAddEntry = Button(this, u"cmdAddEntry"_s, u"Add Entry"_s, {}, {206, 340, 90, 24});
     connect(cmdAddEntry, &QPushButton::clicked, this, [this] { cmdAddEntry_Click(); });
-    cmdCancel = new QPushButton(u"Cancel"_s, this);
-    cmdCancel->setObjectName(u"cmdCancel"_s);
-    cmdCancel->setGeometry(302, 340, 90, 24);
+    cmdCancel = Button(this, u"cmdCancel"_s, u"Cancel"_s, {}, {302, 340, 90, 24});
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     imgBottom = Label(this, u"imgBottom"_s, {}, {0, 366, 401, 10});
 

@@ -1,13 +1,13 @@
 #include "ui/dialogs/wSettings.h"
 
 #include "controls/ContactTreeWidget.h"
-#include "controls/MultiRule.h"
 #include "core/SharedState.h"
 #include "core/modLoadSettings.h"
 #include "core/modSaveSettings.h"
 #include "platform/ComponentObject.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/DialogParts.h"
 #include "ui/Forms.h"
 #include "ui/main/ImageLists.h"
 #include "ui/main/modInterface.h"
@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
+using namespace DialogParts;
 
 const QString wSettings::kSaveHelp =
     u"Save Changes_Clicking on this button will save any changes made."_s;
@@ -43,16 +44,6 @@ constexpr int kHeaderHeight = 86;
 // the taller header.
 constexpr QRect kPaneRect(128, kHeaderHeight + 7, 366, 204);
 constexpr int kButtonRowTop = kPaneRect.bottom() + 7;
-
-QLabel* Label(QWidget* parent, const QString& name, const QString& text, const QRect& at) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(at);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
 
 QCheckBox* CheckBox(QWidget* pane, const QString& name, const QString& text, int top) {
     auto* box = new QCheckBox(text, pane);
@@ -87,32 +78,17 @@ int wSettings::PaneForKey(const QString& key) {
 }
 
 wSettings* wSettings::Open() {
-    auto* window = qobject_cast<wSettings*>(Forms::Find(u"wSettings"_s));
-    if (!window) {
-        window = new wSettings;
+    return Forms::OpenInFront<wSettings>(u"wSettings"_s, [] {
+        auto* window = new wSettings;
         window->Form_Load();
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+        return window;
+    });
 }
 
 wSettings::wSettings() {
-    setObjectName(u"wSettings"_s);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Settings"_s);
-    setWindowIcon(ImageLists::ProgramIcon());
-    setFont(QFont(u"Tahoma"_s, 8));
-    setFixedSize(kClientSize);
-
-    labBkg = Label(this, u"labBkg"_s, {}, {0, 0, kClientSize.width(), kHeaderHeight});
-    labBkg->setAutoFillBackground(true);
-    labBkg->setBackgroundRole(QPalette::Base);
-    labTitle = Label(this, u"labTitle"_s, u"Application Settings"_s, {10, 8, 300, 16});
-    QFont bold = labTitle->font();
-    bold.setBold(true);
-    labTitle->setFont(bold);
+    DialogParts::SetUp(*this, u"wSettings"_s, u"Settings"_s, kClientSize);
+    labBkg = HeaderBand(this, u"labBkg"_s, {0, 0, kClientSize.width(), kHeaderHeight});
+    labTitle = Label(this, u"labTitle"_s, u"Application Settings"_s, {10, 8, 300, 16}, true);
     Label1 = Label(this, u"Label1"_s,
                    u"Parlane supports a whole array of customisation options, which you can set "
                    "in this section of the application. Please note that there will be a lot "
@@ -120,9 +96,7 @@ wSettings::wSettings() {
                    "for context help."_s,
                    {10, 24, kClientSize.width() - 84, kHeaderHeight - 26});
     imgTopRightLogo = Label(this, u"imgTopRightLogo"_s, {}, {kClientSize.width() - 72, 0, 72, 72});
-    MultiRule1 = new MultiRule(this);
-    MultiRule1->setObjectName(u"MultiRule1"_s);
-    MultiRule1->setGeometry(0, kHeaderHeight, kClientSize.width(), 6);
+    MultiRule1 = Rule(this, u"MultiRule1"_s, {0, kHeaderHeight, kClientSize.width(), 6});
 
     tvwSections = new QTreeWidget(this);
     tvwSections->setObjectName(u"tvwSections"_s);
@@ -159,20 +133,14 @@ wSettings::wSettings() {
                                             u"Enable application skinning."_s, 10);
     Label(picContainer[5], u"labSounds"_s, u"Sounds."_s, {12, 12, kPaneRect.width() - 24, 16});
 
-    MultiRule2 = new MultiRule(this);
-    MultiRule2->setObjectName(u"MultiRule2"_s);
-    MultiRule2->setGeometry(0, kButtonRowTop, kClientSize.width(), 6);
+    MultiRule2 = Rule(this, u"MultiRule2"_s, {0, kButtonRowTop, kClientSize.width(), 6});
     imgLogo = Label(this, u"imgLogo"_s, {}, {8, kButtonRowTop + 8, 32, 32});
     imgLogo->setPixmap(ImageLists::ProgramIcon().pixmap(32, 32));
-    cmdSave = new QPushButton(u"Save"_s, this);
-    cmdSave->setObjectName(u"cmdSave"_s);
-    cmdSave->setToolTip(u"Save any changes made"_s);
-    cmdSave->setGeometry(kClientSize.width() - 196, kButtonRowTop + 12, 90, 24);
+    cmdSave = Button(this, u"cmdSave"_s, u"Save"_s, u"Save any changes made"_s,
+                     {kClientSize.width() - 196, kButtonRowTop + 12, 90, 24});
     connect(cmdSave, &QPushButton::clicked, this, &wSettings::cmdSave_Click);
-    cmdCancel = new QPushButton(u"Cancel"_s, this);
-    cmdCancel->setObjectName(u"cmdCancel"_s);
-    cmdCancel->setToolTip(u"Discard any changes made"_s);
-    cmdCancel->setGeometry(kClientSize.width() - 98, kButtonRowTop + 12, 90, 24);
+    cmdCancel = Button(this, u"cmdCancel"_s, u"Cancel"_s, u"Discard any changes made"_s,
+                       {kClientSize.width() - 98, kButtonRowTop + 12, 90, 24});
     connect(cmdCancel, &QPushButton::clicked, this, &wSettings::cmdCancel_Click);
     imgBottom = Label(this, u"imgBottom"_s, {}, {0, kClientSize.height() - 10, 640, 10});
 
