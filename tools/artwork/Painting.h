@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 
 #include <functional>
+#include <initializer_list>
 
 namespace artwork {
 
@@ -36,6 +38,18 @@ inline QLinearGradient vertical(qreal top, qreal bottom, const QColor& from, con
     g.setColorAt(0, from);
     g.setColorAt(1, to);
     return g;
+}
+
+// An outline through the points in order, closed back to the first unless told otherwise.
+inline QPainterPath polygon(std::initializer_list<QPointF> points, bool closed = true) {
+    QPainterPath path;
+    for (const QPointF& point : points) {
+        path.elementCount() == 0 ? path.moveTo(point) : path.lineTo(point);
+    }
+    if (closed) {
+        path.closeSubpath();
+    }
+    return path;
 }
 
 // A round 16-pixel badge, lit from the top by the given amount.

@@ -44,6 +44,7 @@ const QColor kGreyDark{0x70, 0x77, 0x80};
 using artwork::Draw;
 using artwork::paint;
 using artwork::pen;
+using artwork::polygon;
 using artwork::vertical;
 
 QColor alpha(QColor color, int a) {
@@ -123,11 +124,7 @@ void signalBars(QPainter& p, qreal left, qreal bottom, qreal barWidth, qreal gap
 QPainterPath bubble16() {
     QPainterPath path;
     path.addRoundedRect(QRectF(0.5, 1.5, 15, 10.5), 3, 3);
-    QPainterPath tail;
-    tail.moveTo(3.5, 11);
-    tail.lineTo(2.5, 15.5);
-    tail.lineTo(8, 11);
-    tail.closeSubpath();
+    QPainterPath tail = polygon({{3.5, 11}, {2.5, 15.5}, {8, 11}});
     return path.united(tail);
 }
 
@@ -148,11 +145,7 @@ QImage appIcon(int size) {
         p.scale(size / 32.0, size / 32.0);
         QPainterPath body;
         body.addRoundedRect(QRectF(1.5, 2.5, 29, 21), 6, 6);
-        QPainterPath tail;
-        tail.moveTo(7, 22);
-        tail.lineTo(5, 30.5);
-        tail.lineTo(15, 22);
-        tail.closeSubpath();
+        QPainterPath tail = polygon({{7, 22}, {5, 30.5}, {15, 22}});
         body = body.united(tail);
 
         p.setPen(pen(kOutline));
@@ -230,11 +223,7 @@ QImage treeUnknown() {
     return paint(16, 16, [](QPainter& p) {
         QPainterPath shape;
         shape.addRoundedRect(QRectF(1.5, 1.5, 13, 10), 3, 3);
-        QPainterPath tail;
-        tail.moveTo(4, 11);
-        tail.lineTo(3.5, 14.5);
-        tail.lineTo(8, 11);
-        tail.closeSubpath();
+        QPainterPath tail = polygon({{4, 11}, {3.5, 14.5}, {8, 11}});
         shape = shape.united(tail);
         p.setPen(pen(kPrimaryDark));
         p.setBrush(vertical(1, 15, Qt::white, kPrimaryPale));
@@ -263,16 +252,14 @@ QImage treeCatchAll() {
         p.drawLine(QPointF(6, 4.5), QPointF(10, 4.5));
         p.drawLine(QPointF(6, 6.5), QPointF(10, 6.5));
 
-        QPainterPath tray;
-        tray.moveTo(0.5, 8.5);
-        tray.lineTo(4.5, 8.5);
-        tray.lineTo(5.5, 10.5);
-        tray.lineTo(10.5, 10.5);
-        tray.lineTo(11.5, 8.5);
-        tray.lineTo(15.5, 8.5);
-        tray.lineTo(15.5, 14.5);
-        tray.lineTo(0.5, 14.5);
-        tray.closeSubpath();
+        QPainterPath tray = polygon({{0.5, 8.5},
+                                     {4.5, 8.5},
+                                     {5.5, 10.5},
+                                     {10.5, 10.5},
+                                     {11.5, 8.5},
+                                     {15.5, 8.5},
+                                     {15.5, 14.5},
+                                     {0.5, 14.5}});
         p.setPen(pen(kPrimaryDark));
         p.setBrush(vertical(8, 15, kPrimaryLight, kPrimary));
         p.drawPath(tray);
@@ -291,10 +278,8 @@ QImage chatSending() {
         p.setPen(pen(kPrimaryDark));
         p.setBrush(vertical(env.top(), env.bottom(), Qt::white, kPrimaryPale));
         p.drawRect(env);
-        QPainterPath flap;
-        flap.moveTo(env.topLeft());
-        flap.lineTo(env.center().x(), env.top() + 5);
-        flap.lineTo(env.topRight());
+        QPainterPath flap =
+            polygon({{env.topLeft()}, {env.center().x(), env.top() + 5}, {env.topRight()}}, false);
         p.setBrush(Qt::NoBrush);
         p.drawPath(flap);
         // Speed lines in the warm accent say "on its way".
@@ -308,10 +293,7 @@ QImage chatSending() {
 QImage chatWaiting() {
     return paint(16, 16, [](QPainter& p) {
         disc(p, kGreen, kGreenDark);
-        QPainterPath tick;
-        tick.moveTo(4.8, 8.2);
-        tick.lineTo(7.0, 10.4);
-        tick.lineTo(11.2, 5.8);
+        QPainterPath tick = polygon({{4.8, 8.2}, {7.0, 10.4}, {11.2, 5.8}}, false);
         p.setBrush(Qt::NoBrush);
         p.setPen(pen(Qt::white, 1.8));
         p.drawPath(tick);
@@ -328,11 +310,7 @@ QImage chatUnused() {
 
 QImage chatEmpty() {
     return paint(16, 16, [](QPainter& p) {
-        QPainterPath triangle;
-        triangle.moveTo(8, 1.2);
-        triangle.lineTo(15.2, 14.5);
-        triangle.lineTo(0.8, 14.5);
-        triangle.closeSubpath();
+        QPainterPath triangle = polygon({{8, 1.2}, {15.2, 14.5}, {0.8, 14.5}});
         p.setPen(pen(kAmberDark));
         p.setBrush(vertical(1, 15, kAmber.lighter(120), kAmber));
         p.drawPath(triangle);
@@ -477,11 +455,7 @@ QImage bigCirclePlay() {
             p.setPen(QPen(QBrush(ring), 3.5));
             p.drawEllipse(box);
 
-            QPainterPath play;
-            play.moveTo(29, 21);
-            play.lineTo(51, 34);
-            play.lineTo(29, 47);
-            play.closeSubpath();
+            QPainterPath play = polygon({{29, 21}, {51, 34}, {29, 47}});
             QPen edge(kPrimary, 3);
             edge.setJoinStyle(Qt::RoundJoin);
             p.setPen(edge);

@@ -39,6 +39,7 @@ const QColor kOrange{0xf0, 0x8a, 0x2b};
 using artwork::Draw;
 using artwork::paint;
 using artwork::pen;
+using artwork::polygon;
 using artwork::vertical;
 
 QImage icon(const Draw& draw) {
@@ -86,11 +87,7 @@ void curvedArrow(QPainter& p, bool right) {
     p.drawPath(arc);
     p.setPen(pen(kBlueLight, 1.6));
     p.drawPath(arc);
-    QPainterPath head;
-    head.moveTo(14.5, 3.5);
-    head.lineTo(14.5, 10.5);
-    head.lineTo(8, 9);
-    head.closeSubpath();
+    QPainterPath head = polygon({{14.5, 3.5}, {14.5, 10.5}, {8, 9}});
     p.setPen(pen(kBlueDark));
     p.setBrush(kBlueLight);
     p.drawPath(head);
@@ -140,11 +137,7 @@ QImage tipQuestion() {
 
 QImage tipExclamation() {
     return icon([](QPainter& p) {
-        QPainterPath t;
-        t.moveTo(8, 1.5);
-        t.lineTo(15, 14.5);
-        t.lineTo(1, 14.5);
-        t.closeSubpath();
+        QPainterPath t = polygon({{8, 1.5}, {15, 14.5}, {1, 14.5}});
         p.setPen(pen(kYellowDark));
         p.setBrush(vertical(1, 15, kYellowPale, kYellow));
         p.drawPath(t);
@@ -236,10 +229,8 @@ QImage tipEmail() {
         p.setPen(pen(kBlueDark));
         p.setBrush(vertical(env.top(), env.bottom(), Qt::white, kBluePale));
         p.drawRect(env);
-        QPainterPath flap;
-        flap.moveTo(env.topLeft());
-        flap.lineTo(env.center().x(), env.top() + 5);
-        flap.lineTo(env.topRight());
+        QPainterPath flap =
+            polygon({{env.topLeft()}, {env.center().x(), env.top() + 5}, {env.topRight()}}, false);
         p.setBrush(Qt::NoBrush);
         p.drawPath(flap);
     });
@@ -260,12 +251,7 @@ QImage tipRecycleBin() {
     return icon([](QPainter& p) {
         p.setPen(pen(kGreyDark));
         p.setBrush(vertical(3, 15, kGrey.lighter(120), kGrey));
-        QPainterPath bin;
-        bin.moveTo(3, 4.5);
-        bin.lineTo(13, 4.5);
-        bin.lineTo(12, 14.5);
-        bin.lineTo(4, 14.5);
-        bin.closeSubpath();
+        QPainterPath bin = polygon({{3, 4.5}, {13, 4.5}, {12, 14.5}, {4, 14.5}});
         p.drawPath(bin);
         p.drawRect(QRectF(2.5, 2.5, 11, 2));
         p.setPen(pen(kGreen, 1.3));
@@ -275,14 +261,8 @@ QImage tipRecycleBin() {
 
 QImage tipSpeaker() {
     return icon([](QPainter& p) {
-        QPainterPath cone;
-        cone.moveTo(1.5, 5.5);
-        cone.lineTo(4.5, 5.5);
-        cone.lineTo(8.5, 1.5);
-        cone.lineTo(8.5, 14.5);
-        cone.lineTo(4.5, 10.5);
-        cone.lineTo(1.5, 10.5);
-        cone.closeSubpath();
+        QPainterPath cone =
+            polygon({{1.5, 5.5}, {4.5, 5.5}, {8.5, 1.5}, {8.5, 14.5}, {4.5, 10.5}, {1.5, 10.5}});
         p.setPen(pen(kGreyDark));
         p.setBrush(vertical(1, 15, kGrey.lighter(115), kGrey));
         p.drawPath(cone);
@@ -407,15 +387,8 @@ QImage tipBackup() {
         p.drawRoundedRect(QRectF(1.5, 9.5, 13, 5), 1, 1);
         p.setPen(pen(kGreen, 1.5));
         p.drawLine(QPointF(12, 12), QPointF(12.5, 12));
-        QPainterPath arrow;
-        arrow.moveTo(8, 8.5);
-        arrow.lineTo(3.5, 4);
-        arrow.lineTo(6, 4);
-        arrow.lineTo(6, 0.5);
-        arrow.lineTo(10, 0.5);
-        arrow.lineTo(10, 4);
-        arrow.lineTo(12.5, 4);
-        arrow.closeSubpath();
+        QPainterPath arrow =
+            polygon({{8, 8.5}, {3.5, 4}, {6, 4}, {6, 0.5}, {10, 0.5}, {10, 4}, {12.5, 4}});
         p.setPen(pen(kBlueDark));
         p.setBrush(kBlueLight);
         p.drawPath(arrow);
@@ -437,11 +410,7 @@ QImage tipEject() {
     return icon([](QPainter& p) {
         p.setPen(pen(kGreyDark));
         p.setBrush(vertical(2, 12, kGrey.lighter(125), kGreyDark.lighter(130)));
-        QPainterPath t;
-        t.moveTo(8, 2.5);
-        t.lineTo(14, 9.5);
-        t.lineTo(2, 9.5);
-        t.closeSubpath();
+        QPainterPath t = polygon({{8, 2.5}, {14, 9.5}, {2, 9.5}});
         p.drawPath(t);
         p.drawRect(QRectF(2.5, 11.5, 11, 2.5));
     });
@@ -474,13 +443,7 @@ QImage tipPicture() {
         p.setPen(Qt::NoPen);
         p.setBrush(kYellow);
         p.drawEllipse(QRectF(10, 4, 3.5, 3.5));
-        QPainterPath hills;
-        hills.moveTo(1, 13);
-        hills.lineTo(5.5, 6.5);
-        hills.lineTo(9, 11);
-        hills.lineTo(11, 8.5);
-        hills.lineTo(15, 13);
-        hills.closeSubpath();
+        QPainterPath hills = polygon({{1, 13}, {5.5, 6.5}, {9, 11}, {11, 8.5}, {15, 13}});
         p.setBrush(kGreen);
         p.drawPath(hills);
     });
@@ -538,10 +501,7 @@ QImage tipWindow() {
 
 QImage tipTick() {
     return icon([](QPainter& p) {
-        QPainterPath tick;
-        tick.moveTo(2, 8.5);
-        tick.lineTo(6, 12.5);
-        tick.lineTo(14, 3);
+        QPainterPath tick = polygon({{2, 8.5}, {6, 12.5}, {14, 3}}, false);
         p.setBrush(Qt::NoBrush);
         p.setPen(pen(kGreenDark, 3.6));
         p.drawPath(tick);
@@ -567,15 +527,8 @@ QImage face() {
         p.drawLine(QPointF(2.5, 9.5), QPointF(9.5, 9.5));
         p.setPen(pen(Qt::black));
         p.setBrush(Qt::white);
-        QPainterPath arrow;
-        arrow.moveTo(10, 10);
-        arrow.lineTo(10, 15.5);
-        arrow.lineTo(11.5, 14);
-        arrow.lineTo(13.5, 15.5);
-        arrow.lineTo(14, 14.5);
-        arrow.lineTo(12.5, 13);
-        arrow.lineTo(14.5, 12.5);
-        arrow.closeSubpath();
+        QPainterPath arrow = polygon(
+            {{10, 10}, {10, 15.5}, {11.5, 14}, {13.5, 15.5}, {14, 14.5}, {12.5, 13}, {14.5, 12.5}});
         p.drawPath(arrow);
     });
 }
