@@ -6,29 +6,13 @@
 
 #include <gtest/gtest.h>
 #include <QImage>
-#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QWidget>
 
 using namespace Qt::StringLiterals;
 using namespace modMiscFunctions;
 
 namespace {
-
-TEST(MiscFunctions, SelectedOptionIndexTakesTheFirstCheckedOrTheDefault) {
-    QWidget parent;
-    QList<QAbstractButton*> options;
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QRadioButton(&parent);
-        b->setAutoExclusive(false);
-        options << b;
-    }
-    EXPECT_EQ(SelectedOptionIndex(options, 2), 2);
-    options[1]->setChecked(true);
-    EXPECT_EQ(SelectedOptionIndex(options, 2), 1);
-    options[0]->setChecked(true);
-    EXPECT_EQ(SelectedOptionIndex(options, 2), 0);
-    EXPECT_EQ(SelectedOptionIndex({}, -1), -1);
-}
 
 TEST(MiscFunctions, ShowFormAtPlacesInPixelsWithoutActivating) {
     EXPECT_EQ(platform::TwipsToPixels(4800), 320);

@@ -23,17 +23,6 @@ protected:
     QWidget host;
 };
 
-TEST_F(PopupControl, KeepsItsFaceSizeAndCanFadeFollowsThePlatform) {
-    PelGlimmertip c(&host);
-    EXPECT_TRUE(c.CanFade());
-    // Whatever size a host gives it, its face stays 16 by 16.
-    c.resize(100, 40);
-    EXPECT_EQ(c.size(), QSize(16, 16));
-
-    platform::OverrideOsVersion(platform::OsVersion{4, 0});
-    EXPECT_FALSE(PelGlimmertip(&host).CanFade());
-}
-
 TEST_F(PopupControl, SchemeWritesTheTableColoursAndOnlySchemeDoes) {
     PelGlimmertip c(&host);
     const struct {
