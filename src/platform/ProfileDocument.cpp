@@ -265,9 +265,11 @@ bool ProfileDocument::SetValue(const QString& section, const QString& key, const
     CheckSectionName(section);
     CheckKeyName(key);
     CheckNoLineBreak(value, "value");
-    const QByteArray encodedValue = EncodeText(value, "value");
-    const QByteArray encodedKey = EncodeText(TrimBlanks(key), "key name");
-    EncodeText(section, "section name");
+    for (const QString* text : {&section, &key, &value}) {
+        WidenFor(*text);
+    }
+    const QByteArray encodedValue = EncodeText(value);
+    const QByteArray encodedKey = EncodeText(TrimBlanks(key));
 
     Section* s = Find(Fold(section));
     if (!s) {
@@ -326,20 +328,29 @@ bool ProfileDocument::RemoveSection(const QString& section) {
     return true;
 }
 
+// Rewrites every line as UTF-8 behind a byte order mark, the other form the file is read in, when
+// Windows-1252 lacks a character of the text: each line decodes to the same text as before.
+void ProfileDocument::WidenFor(const QString& text) {
+    if (utf8_ || Windows1252::FirstUnencodable(text) < 0) {
+        return;
+    }
+    const auto widen = [](QByteArray& bytes) { bytes = Windows1252::Decode(bytes).toUtf8(); };
+    for (Section& s : sections_) {
+        widen(s.header);
+        for (QByteArray& line : s.lines) {
+            widen(line);
+        }
+    }
+    utf8_ = true;
+}
+
 QString ProfileDocument::DecodeText(QByteArrayView bytes) const {
     return utf8_ ? QString::fromUtf8(bytes) : Windows1252::Decode(bytes);
 }
 
-QByteArray ProfileDocument::EncodeText(const QString& text, const char* what) const {
-    if (utf8_) {
-        return text.toUtf8();
-    }
-    if (auto bytes = Windows1252::Encode(text)) {
-        return *std::move(bytes);
-    }
-    Refuse(u"The settings file cannot hold the character "_s +
-           Windows1252::DescribeCharacter(text, Windows1252::FirstUnencodable(text)) + u" of a "_s +
-           QLatin1StringView(what) + u": it has no Windows-1252 code."_s);
+// After WidenFor, so the text always has a code in the file's encoding.
+QByteArray ProfileDocument::EncodeText(const QString& text) const {
+    return utf8_ ? text.toUtf8() : Windows1252::Encode(text).value();
 }
 
 ProfileDocument::Section* ProfileDocument::Find(const QString& folded) {
@@ -371,7 +382,7 @@ ProfileDocument::Section& ProfileDocument::AppendSection(const QString& name) {
         }
     }
     Section s;
-    s.header = '[' + EncodeText(name, "section name") + ']' + eol_;
+    s.header = '[' + EncodeText(name) + ']' + eol_;
     s.name = Fold(name);
     sections_.push_back(std::move(s));
     InsertFirst(sectionIndex_, sections_.back().name, qsizetype(sections_.size() - 1));

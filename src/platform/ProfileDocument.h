@@ -14,7 +14,8 @@ namespace platform {
 // section and key names compare without regard to case, blanks around names and values are
 // trimmed, a value in one pair of quotes loses them, comment lines never match. Every line keeps
 // its bytes, so a change touches only the lines it must and the rest of the file stays byte for
-// byte. Text is Windows-1252, or UTF-8 when the file starts with a UTF-8 byte order mark.
+// byte. Text is Windows-1252, or UTF-8 when the file starts with a UTF-8 byte order mark; a
+// file that must hold a character Windows-1252 lacks becomes UTF-8 as a whole.
 class ProfileDocument {
 public:
     static ProfileDocument Parse(const QByteArray& bytes);
@@ -26,8 +27,7 @@ public:
     QStringList KeyNames(const QString& section) const;
 
     // The Set and Remove routines answer whether the bytes changed. Text the file cannot hold
-    // (no code in the file's encoding, line breaks, a key with "=") raises an error and changes
-    // nothing.
+    // (line breaks, a key with "=") raises an error and changes nothing.
     bool SetValue(const QString& section, const QString& key, const QString& value);
     bool RemoveKey(const QString& section, const QString& key);
     // Every section of that name goes, so no stray copy survives below the first.
@@ -42,8 +42,9 @@ private:
         void IndexKeys(bool utf8);
     };
 
+    void WidenFor(const QString& text);
     QString DecodeText(QByteArrayView bytes) const;
-    QByteArray EncodeText(const QString& text, const char* what) const;
+    QByteArray EncodeText(const QString& text) const;
     Section* Find(const QString& folded);
     const Section* Find(const QString& folded) const;
     Section& AppendSection(const QString& name);

@@ -127,10 +127,27 @@ TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
     EXPECT_TRUE(refused(u"S]"_s, u"K"_s, u"1"_s));
     EXPECT_TRUE(refused(u""_s, u"K"_s, u"1"_s));
     EXPECT_TRUE(refused(u"S"_s, u";K"_s, u"1"_s));
-    EXPECT_TRUE(refused(u"S"_s, u"K"_s, u"\u0142\u00f3d\u017a"_s));  // Polish: no code for ł
-    EXPECT_TRUE(refused(u"S"_s, u"K"_s, u"smile \U0001F600"_s));
     EXPECT_EQ(ReadBytes(path), "[S]\r\nK=1\r\n");
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
+}
+
+// Names in any script: the file becomes UTF-8 as a whole and reads back as it did.
+TEST_F(ProfileWrite, TextWithoutAWindows1252CodeTurnsTheWholeFileIntoUtf8) {
+    WriteBytes(path,
+               "; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
+               "e \x80\r\n\r\n[S]\r\nK=1\r\n");
+    Write(u"Users"_s, u"User[2]"_s, u"NAME=\u0141ukasz \U0001F600"_s);
+    Write(u"\u0141\u00f3d\u017a"_s, u"\u017bona"_s, u"1"_s);
+    EXPECT_EQ(ReadBytes(path),
+              "\xEF\xBB\xBF; caf\xC3\xA9\r\n[Users]\r\nUser[1]=NAME=Ren\xC3\xA9"
+              "e \xE2\x82\xAC\r\n"
+              "User[2]=NAME=\xC5\x81ukasz \xF0\x9F\x98\x80\r\n\r\n[S]\r\nK=1\r\n\r\n"
+              "[\xC5\x81\xC3\xB3"
+              "d\xC5\xBA]\r\n\xC5\xBBona=1\r\n");
+    platform::ForgetCachedProfiles();
+    EXPECT_EQ(Read(u"users"_s, u"user[1]"_s), u"NAME=Ren\u00e9e \u20ac"_s);
+    EXPECT_EQ(Read(u"Users"_s, u"User[2]"_s), u"NAME=\u0141ukasz \U0001F600"_s);
+    EXPECT_EQ(Read(u"\u0142\u00d3D\u017a"_s, u"\u017cona"_s), u"1"_s);
 }
 
 TEST_F(ProfileWrite, EveryWindows1252CharacterSurvivesTheFile) {
