@@ -5,6 +5,7 @@
 #include "contacts/clsContact.h"
 #include "contacts/modSaveContacts.h"
 #include "core/SharedState.h"
+#include "platform/mailslot/MailslotNames.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,10 @@ QString EntryString(const QString& name, const QString& address, bool domain) {
            (domain ? u"1"_s : u"0"_s);
 }
 
+QString AddressProblem(const QString& address) {
+    return platform::netbios::RecipientProblem(address);
+}
+
 AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address) {
     const QString n = WithoutSeparator(name).trimmed();
     const QString a = WithoutSeparator(address).trimmed().toLower();
@@ -30,6 +35,9 @@ AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QS
     if (a.isEmpty()) {
         return AddResult::EmptyAddress;
     }
+    if (!AddressProblem(a).isEmpty()) {
+        return AddResult::Unreachable;
+    }
     const bool domain = kind != 0;
     SharedState& s = Shared();
     auto& collection = domain ? s.DomainContacts : s.UserContacts;
@@ -37,17 +45,22 @@ AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QS
     if (collection.Contains(key)) {
         return AddResult::Duplicate;
     }
-    const QString parent = domain ? ContactKeys::kDomains : ContactKeys::kUsers;
-    tree.AddNode(parent, key, n, domain ? ContactKeys::kImageDomain : ContactKeys::kImageUser);
-
     auto contact = std::make_shared<clsContact>();
     contact->Name = n;
     contact->Address = a;
     contact->Buffer = EntryString(n, a, domain);
+    // Saving writes the collections, so the contact is in one while the file is written.
     collection.Add(contact, key);
+    try {
+        modSaveContacts::SaveContacts();
+    } catch (...) {
+        collection.Remove(key);
+        throw;
+    }
 
+    const QString parent = domain ? ContactKeys::kDomains : ContactKeys::kUsers;
+    tree.AddNode(parent, key, n, domain ? ContactKeys::kImageDomain : ContactKeys::kImageUser);
     tree.SetNodeExpanded(parent, true);
-    modSaveContacts::SaveContacts();
     return AddResult::Added;
 }
 

@@ -8,7 +8,7 @@ class ContactTree;
 // the add-contact window asks for them.
 namespace modAddContact {
 
-enum class AddResult { Added, EmptyName, EmptyAddress, Duplicate };
+enum class AddResult { Added, EmptyName, EmptyAddress, Unreachable, Duplicate };
 
 // The separator would split the entry string where nobody meant it, so it never enters a name
 // or an address, typed or pasted.
@@ -17,9 +17,13 @@ QString WithoutSeparator(const QString& text);
 // "NAME=" name "|ADDRESS=" address "|TYPE=0", or "TYPE=1" for a domain.
 QString EntryString(const QString& name, const QString& address, bool domain);
 
+// Why messages could never reach the address, or an empty text when they can.
+QString AddressProblem(const QString& address);
+
 // Kind 0 is a user or machine, any other a domain. Blanks around name and address are dropped
-// and the address is kept in lower case. Nothing changes unless the result is Added. Errors of
-// the tree or of saving raise platform::RuntimeError; what was done before them stays done.
+// and the address is kept in lower case. Nothing changes unless the result is Added: the contact
+// is saved before it shows in the tree, and a save that fails raises platform::RuntimeError with
+// the lists as they were.
 AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address);
 
 }  // namespace modAddContact

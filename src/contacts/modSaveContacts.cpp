@@ -39,8 +39,7 @@ void SaveContacts() {
                 platform::err::FileAccess, u"SaveContacts"_s,
                 u"The contacts in ["_s + section.Section +
                     u"] of Settings.ini could not be read, so that section is left as it is and "
-                    "this contact is kept only until Parlane closes. Correct its Total and start "
-                    "Parlane again."_s);
+                    "takes no new contact. Correct its Total and start Parlane again."_s);
         }
     }
 }

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +116,17 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     EXPECT_EQ(Children(u"_users"_s), QStringList());
     EXPECT_EQ(ReadBytes(settings()), before);
 
+    // Addresses no message could ever reach are refused with the reason, the box to mend in front.
+    for (const QString& address : {u"a-name-of-sixteen"_s, u"\u0141\u00f3d\u017a"_s, u"pc*1"_s,
+                                   u"pc01..lan"_s, u"-pc.lan"_s, u"10.0.0.300"_s, u"fe80::1"_s}) {
+        const QStringList boxes = Add(false, u"Anna"_s, address);
+        ASSERT_EQ(boxes.size(), 1) << address;
+        EXPECT_TRUE(boxes[0].contains(address.toLower())) << boxes[0];
+    }
+    EXPECT_EQ(Children(u"_users"_s), QStringList());
+    EXPECT_EQ(ReadBytes(settings()), before);
+    w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+
     // Typed or pasted, "|" stays out of both boxes.
     for (QLineEdit* box : {w->txtName, w->txtAddress}) {
         box->clear();
@@ -132,6 +145,30 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     QTest::keyClick(w->txtName, Qt::Key_Escape);
     EXPECT_FALSE(IsOpen());
     EXPECT_FALSE(ReadBytes(settings()).contains("[Users]"));  // only the window's place
+}
+
+// Nothing shows in the list that is not in the file, so a corrected second try is no duplicate.
+TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
+    WriteSettings({});
+    Start();
+    QFile::remove(settings());
+    ASSERT_TRUE(QDir().mkdir(settings()));
+    const QStringList boxes = Add(false, u"\u0141ukasz"_s, u"pc07.lan"_s);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(u"Error while adding new contact: "_s)) << boxes[0];
+    ASSERT_TRUE(IsOpen());
+    auto* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    EXPECT_EQ(w->txtName->text(), u"\u0141ukasz"_s);
+    EXPECT_EQ(Children(u"_users"_s), QStringList());
+    EXPECT_FALSE(Shared().UserContacts.Contains(u"_users_pc07.lan"_s));
+
+    ASSERT_TRUE(QDir().rmdir(settings()));
+    MessageBoxes none;
+    QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
+    EXPECT_TRUE(none.shown().empty());
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"\u0141ukasz"_s});
+    Restart();
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"\u0141ukasz"_s});
 }
 
 TEST_F(AddContact, TheKindLabelsChooseTheirOptionAndItsPicture) {

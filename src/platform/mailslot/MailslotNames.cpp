@@ -10,6 +10,10 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -45,7 +49,9 @@ std::vector<Delivery> Broadcasts(const Name& destination, std::uint8_t type) {
     return deliveries;
 }
 
-QHostAddress Resolve(const QByteArray& name) {
+constexpr auto kLookupBound = std::chrono::seconds(5);
+
+QHostAddress Lookup(const QByteArray& name) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
@@ -58,10 +64,44 @@ QHostAddress Resolve(const QByteArray& name) {
     return address;
 }
 
+// getaddrinfo cannot be cancelled: a lookup past the bound finishes on its own thread, unheard.
+QHostAddress Resolve(const QByteArray& name) {
+    auto result = std::make_shared<std::promise<QHostAddress>>();
+    std::future<QHostAddress> answer = result->get_future();
+    std::thread([name, result] { result->set_value(Lookup(name)); }).detach();
+    if (answer.wait_for(kLookupBound) != std::future_status::ready) {
+        return {};
+    }
+    return answer.get();
+}
+
 // Characters a NetBIOS name cannot hold, besides controls.
 bool IsNameByte(char c) {
     const auto b = static_cast<unsigned char>(c);
     return b >= 0x20 && !QByteArrayView("\\/:*?\"<>|.").contains(c);
+}
+
+bool IsIPv4(const QString& text) {
+    QHostAddress ip;
+    return ip.setAddress(text) && ip.protocol() == QAbstractSocket::IPv4Protocol &&
+           ip.toString() == text;
+}
+
+QString HostNameProblem(const QString& name) {
+    static const QRegularExpression label(u"^[A-Za-z0-9_]([A-Za-z0-9_-]{0,61}[A-Za-z0-9_])?$"_s);
+    static const QRegularExpression number(u"^[0-9]+$"_s);
+    const QStringList labels = name.split(u'.');
+    if (name.size() > 253 || !std::all_of(labels.begin(), labels.end(), [](const QString& l) {
+            return label.match(l).hasMatch();
+        })) {
+        return u"\"%1\" is not a host name: each part between the dots holds 1 to 63 letters, "
+               "digits, \"-\" or \"_\", and does not begin or end with \"-\"."_s.arg(name);
+    }
+    if (number.match(labels.last()).hasMatch()) {
+        return u"\"%1\" is not an IPv4 address: one is four numbers from 0 to 255 between dots."_s
+            .arg(name);
+    }
+    return {};
 }
 
 DeliveryPlan Refuse(const QString& text) {
@@ -126,6 +166,30 @@ QByteArray WorkgroupFromSmbConf(const QString& path) {
     return {};
 }
 
+QString RecipientProblem(const QString& recipient) {
+    if (recipient == u"*"_s || recipient == u"."_s || IsIPv4(recipient)) {
+        return {};
+    }
+    if (recipient.contains(u'.')) {
+        return HostNameProblem(recipient);
+    }
+    const auto bytes = Windows1252::Encode(recipient);
+    if (!bytes) {
+        return u"\"%1\" cannot be reached: names travel in Windows-1252, which has no code for "
+               "%2."_s.arg(recipient, Windows1252::DescribeCharacter(
+                                          recipient, Windows1252::FirstUnencodable(recipient)));
+    }
+    if (bytes->size() > kNameBytes) {
+        return u"\"%1\" is longer than the 15 characters of a NetBIOS name; a machine with a "
+               "longer name is reached by its full host name, with its dots."_s.arg(recipient);
+    }
+    if (!std::all_of(bytes->begin(), bytes->end(), IsNameByte) || bytes->trimmed().isEmpty()) {
+        return u"\"%1\" is not a NetBIOS name: a name is not blank and holds none of "
+               "\\ / : * ? \" < > | or control characters."_s.arg(recipient);
+    }
+    return {};
+}
+
 DeliveryPlan PlanDelivery(const QString& recipient) {
     if (recipient == u"*"_s) {
         return Broadcast(Broadcasts(Name{OwnWorkgroup(), kWorkstationSuffix}, kDirectGroup));
@@ -139,18 +203,27 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
                 {}};
     }
 
-    QHostAddress ip;
-    if (ip.setAddress(recipient) && ip.protocol() == QAbstractSocket::IPv4Protocol &&
-        ip.toString() == recipient) {
+    if (IsIPv4(recipient)) {
         const Name name{Cut(recipient.toLatin1()), kMessengerSuffix};
-        return {{{name, kDirectUnique, ip, {}}}, {}};
+        return {{{name, kDirectUnique, QHostAddress(recipient), {}}}, {}};
+    }
+    if (const QString problem = RecipientProblem(recipient); !problem.isEmpty()) {
+        return Refuse(problem);
     }
 
-    if (!bytes || bytes->isEmpty() || bytes->size() > kNameBytes ||
-        !std::all_of(bytes->begin(), bytes->end(), IsNameByte) || bytes->trimmed().isEmpty()) {
-        return Refuse(
-            u"\"%1\" is not a NetBIOS name: a name has 1 to 15 characters of "
-            "Windows-1252, none of them \\ / : * ? \" < > | or a dot."_s.arg(recipient));
+    // A full host name names one machine: its address from the resolver, its first label as the
+    // NetBIOS name, as the machine calls itself.
+    if (recipient.contains(u'.')) {
+        const QHostAddress address = Resolve(recipient.toLatin1());
+        if (address.isNull()) {
+            return Refuse(u"\"%1\" was not found: the resolver knows no IPv4 address for it."_s.arg(
+                recipient));
+        }
+        return {{{Name{Cut(recipient.section(u'.', 0, 0).toLatin1()), kMessengerSuffix},
+                  kDirectUnique,
+                  address,
+                  {}}},
+                {}};
     }
 
     const QByteArray upper = UpperName(*bytes);

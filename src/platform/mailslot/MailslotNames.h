@@ -40,7 +40,13 @@ struct DeliveryPlan {
     QString error;  // why nothing can be sent, when deliveries is empty
 };
 
-// The datagrams one write to the recipient becomes.
+// Why no message can ever reach that recipient, or an empty text when one can: "*", ".", an IPv4
+// address, a full host name (with dots), or a NetBIOS name of 1 to 15 Windows-1252 characters.
+QString RecipientProblem(const QString& recipient);
+
+// The datagrams one write to the recipient becomes. Names are looked up with the system's
+// resolver for at most a few seconds, so that a resolver that does not answer cannot hold the
+// sender up for long.
 DeliveryPlan PlanDelivery(const QString& recipient);
 
 }  // namespace platform::netbios

@@ -178,6 +178,10 @@ void wAddContact::cmdAddEntry_Click() {
                 Refuse(u"Please enter the address of the computer or domain for this entry."_s,
                        txtAddress);
                 return;
+            case modAddContact::AddResult::Unreachable:
+                Refuse(modAddContact::AddressProblem(txtAddress->text().trimmed().toLower()),
+                       txtAddress);
+                return;
             case modAddContact::AddResult::Duplicate:
                 Refuse(kind == 0
                            ? u"Sorry, but this user/machine already exists in your contact list."_s
