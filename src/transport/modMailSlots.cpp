@@ -3,6 +3,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Windows1252.h"
 #include "platform/mailslot/Mailslot.h"
+#include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
 
 #include <vector>
@@ -55,6 +56,11 @@ MailSlotMessage SplitMailSlotFields(QByteArrayView datagram) {
         start = end + 1;
     }
     return message;
+}
+
+int TextRoom(const QString& from, const QString& to) {
+    const MailSlotMessage empty{from, to, {}};
+    return int(platform::netbios::kMaxRemoteBody - JoinMailSlotFields(empty).size());
 }
 
 QString OwnName() {

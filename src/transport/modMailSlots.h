@@ -27,6 +27,10 @@ inline constexpr int SendFailed = 3;
 // Windows-1252 code or a zero character, or the datagram does not fit the send buffer.
 int SendMailSlotMessage(const QString& slotName, MailSlotMessage& message);
 
+// How many characters of text a message from `from` to `to` can carry: one datagram between
+// machines holds only so many bytes, the two names and the zero bytes among them.
+int TextRoom(const QString& from, const QString& to);
+
 // The name this machine answers to on the network, as a sender field that lets the recipient
 // answer.
 QString OwnName();

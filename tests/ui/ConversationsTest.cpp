@@ -77,6 +77,15 @@ protected:
         }
         return nullptr;
     }
+    // Presses Send, or Enter, and waits for the outcome.
+    static void Send(wChat* chat, bool enter = false) {
+        if (enter) {
+            QTest::keyClick(chat->rtbChat, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
+        }
+        EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
+    }
     static int ChatWindows() {
         int count = 0;
         for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
@@ -98,6 +107,7 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     Route(u"PC01"_s, u"<b>hi</b>"_s);
     wChat* anna = Chat(u"Anna"_s);
     ASSERT_NE(anna, nullptr);
+    EXPECT_FALSE(anna->isActiveWindow());
     EXPECT_EQ(anna->labTo->text(), u"Anna"_s);
     EXPECT_TRUE(Shared().OpenChats.Contains(u"Anna"_s));
     Route(u"pc01"_s, u"a|b|"_s);
@@ -190,15 +200,16 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
     platform::SetShellOpener(opener);
     StartQuietly(
-        "[Users]\r\nTotal=2\r\nUser[1]=NAME=Me|ADDRESS=testhost|TYPE=0\r\n"
-        "User[2]=NAME=Nobody|ADDRESS=longer-than-a-netbios-name|TYPE=0\r\n");
+        "[Users]\r\nTotal=3\r\nUser[1]=NAME=Me|ADDRESS=testhost|TYPE=0\r\n"
+        "User[2]=NAME=Nobody|ADDRESS=longer-than-a-netbios-name|TYPE=0\r\n"
+        "User[3]=NAME=Far|ADDRESS=127.127.127.127|TYPE=0\r\n");
     wChat* me = DoubleClick(u"_users_testhost"_s, u"Me"_s);
     ASSERT_NE(me, nullptr);
     EXPECT_EQ(me->StatusText(), u"Waiting.."_s);
     EXPECT_EQ(me->CounterText(), u"400 chars left"_s);
 
     // Nothing typed.
-    QTest::mouseClick(me->cmdSend, Qt::LeftButton);
+    Send(me);
     EXPECT_EQ(me->StatusText(), u"Please enter a message to send."_s);
     EXPECT_EQ(me->StatusState(), 3);
     EXPECT_TRUE(me->labErrorHelp->isVisible());
@@ -207,9 +218,10 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     // Sent, with this machine as the sender, once only although Enter waited meanwhile.
     QTest::keyClicks(me->rtbChat, u"hello|there"_s);
     EXPECT_EQ(me->CounterText(), u"389 chars left"_s);
-    QKeyEvent* waiting = new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
-    QCoreApplication::postEvent(me->rtbChat, waiting);
     QTest::mouseClick(me->cmdSend, Qt::LeftButton);
+    EXPECT_EQ(me->StatusText(), u"Sending message.."_s);
+    EXPECT_FALSE(me->cmdSend->isEnabled());
+    Send(me, true);
     EXPECT_TRUE(me->StatusText().startsWith(u"Message sent successfully at "_s));
     EXPECT_TRUE(QTime::fromString(me->StatusText().mid(29, 8), u"HH:mm:ss"_s).isValid());
     EXPECT_TRUE(me->StatusText().endsWith(u"."_s));
@@ -228,8 +240,9 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     wChat* nobody = DoubleClick(u"_users_longer-than-a-netbios-name"_s, u"Nobody"_s);
     ASSERT_NE(nobody, nullptr);
     QTest::keyClicks(nobody->rtbChat, u"anyone?"_s);
-    QTest::keyClick(nobody->rtbChat, Qt::Key_Return);
+    Send(nobody, true);
     EXPECT_EQ(nobody->StatusText(), u"There was an error trying to send the message."_s);
+    EXPECT_EQ(nobody->rtbChat->toPlainText(), u"anyone?"_s);
     EXPECT_EQ(nobody->StatusState(), 4);
     EXPECT_TRUE(nobody->labErrorHelp->isVisible());
     QTest::mouseClick(nobody->labErrorHelp, Qt::LeftButton);
@@ -241,7 +254,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     {
         MessageBoxes boxes({platform::vbOK});
         me->rtbChat->insertPlainText(u"snow \u2603"_s);
-        QTest::mouseClick(me->cmdSend, Qt::LeftButton);
+        Send(me);
         ASSERT_EQ(boxes.shown().size(), 1u);
         EXPECT_TRUE(boxes.shown()[0].text.startsWith(u"Error during cmdSend_Click: "_s));
         EXPECT_EQ(boxes.shown()[0].request.style, platform::vbExclamation);
@@ -250,6 +263,15 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
     EXPECT_EQ(me->StatusState(), 4);
     EXPECT_EQ(modMailSlots::ReadMailSlot(Shared().MailSlotHandle), MailSlotMessage{});
+
+    // The longest text the box takes still fits one datagram beside the two names.
+    wChat* far = DoubleClick(u"_users_127.127.127.127"_s, u"Far"_s);
+    ASSERT_NE(far, nullptr);
+    QGuiApplication::clipboard()->setText(QString(450, u'f'));
+    far->rtbChat->paste();
+    EXPECT_EQ(far->CounterText(), u"0 chars left"_s);
+    Send(far);
+    EXPECT_EQ(far->StatusState(), 1) << far->StatusText();
 
     // The results a window cannot cause by itself: an empty text, a datagram cut short.
     const modChat::SendOutcome empty = modChat::OutcomeOf(modMailSlots::SendNoText, {});
@@ -282,6 +304,16 @@ TEST_F(Conversations, TheInputHoldsFourHundredCharactersAndTheLayoutFollowsTheWi
     anna->rtbChat->paste();
     EXPECT_EQ(anna->rtbChat->toPlainText(), QString(400, u'p'));
     EXPECT_EQ(anna->CounterText(), u"0 chars left"_s);
+
+    // A paste into the middle of a nearly full box keeps the box's end and takes what fits.
+    anna->rtbChat->setPlainText(QString(390, u'a') + u"END"_s);
+    QTextCursor at = anna->rtbChat->textCursor();
+    at.setPosition(10);
+    anna->rtbChat->setTextCursor(at);
+    QGuiApplication::clipboard()->setText(u"0123456789"_s);
+    anna->rtbChat->paste();
+    EXPECT_EQ(anna->rtbChat->toPlainText(),
+              QString(10, u'a') + u"0123456"_s + QString(380, u'a') + u"END"_s);
 
     anna->resize(500, 300);
     EXPECT_EQ(anna->cmdSend->pos(), QPoint(425, 200));

@@ -5,6 +5,7 @@
 #include "contacts/modFindContact.h"
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
+#include "platform/gui/WindowPos.h"
 #include "transport/modMailSlots.h"
 #include "ui/conversations/wChat.h"
 #include "ui/main/modErrorHelp.h"
@@ -36,7 +37,19 @@ QString DomainSuffix(const QString& nodeKey) {
     return nodeKey.left(9) == ContactKeys::kDomainPrefix ? u"  [Domain]"_s : QString();
 }
 
-wChat* OpenChat(ContactTree& tree, const QString& nodeKey) {
+void Present(QWidget& window, Opening opening) {
+    if (opening == Opening::ByUser) {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    } else if (!window.isVisible()) {
+        platform::SetWindowPos(&window, platform::HWND_TOP, 0, 0, 0, 0,
+                               platform::SWP_NOMOVE | platform::SWP_NOSIZE |
+                                   platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
+    }
+}
+
+wChat* OpenChat(ContactTree& tree, const QString& nodeKey, Opening opening) {
     const QString name = tree.NodeText(nodeKey);
     SharedState& s = Shared();
     if (modMiscFunctions::CollectionKeyExists(s.OpenChats, name)) {
@@ -46,7 +59,7 @@ wChat* OpenChat(ContactTree& tree, const QString& nodeKey) {
     s.OpenChats.Add(window, name);
     const std::shared_ptr<clsContact> contact = ContactOfNode(nodeKey, name);
     window->Form_Load();
-    window->RecipientEntry = contact->Buffer;
+    window->SetRecipient(contact->Buffer);
     window->setWindowTitle(u"Message: "_s + name);
     window->labTo->setText(name + DomainSuffix(nodeKey));
     // A closed window that this one replaces would only wait for the end of the program.
@@ -54,8 +67,7 @@ wChat* OpenChat(ContactTree& tree, const QString& nodeKey) {
         old->deleteLater();
     }
     contact->frmChat = window;
-    window->show();
-    window->activateWindow();
+    Present(*window, opening);
     return window;
 }
 

@@ -22,7 +22,7 @@ namespace modChatHistory {
 namespace {
 
 void ToCatchAll(const MailSlotMessage& message) {
-    modRTB::SetAppendTarget(wCatchAll::Open()->rtbHistory);
+    modRTB::SetAppendTarget(wCatchAll::Open(modChat::Opening::ByMessage)->rtbHistory);
     modRTB::AppendIncomingLine(message.From, message.Text);
 }
 
@@ -32,7 +32,7 @@ void BringBack(wChat& window, const clsContact& contact) {
     const auto& domains = Shared().DomainContacts;
     const bool domain = domains.Contains(domainKey) && domains.Item(domainKey).get() == &contact;
     window.Form_Load();
-    window.RecipientEntry = contact.Buffer;
+    window.SetRecipient(contact.Buffer);
     window.setWindowTitle(u"Message: "_s + contact.Name);
     window.labTo->setText(contact.Name + (domain ? u"  [Domain]"_s : QString()));
     // Another window may be open under the same name; this one is then just not listed.
@@ -54,7 +54,7 @@ void RouteMessage(ContactTree& tree, const MailSlotMessage& message) {
             ToCatchAll(message);
             return;
         }
-        modChat::OpenChat(tree, key);
+        modChat::OpenChat(tree, key, modChat::Opening::ByMessage);
     }
     auto* window = qobject_cast<wChat*>(contact->frmChat.data());
     // Another contact's window open under the same display name: no window for this one.

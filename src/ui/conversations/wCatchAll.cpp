@@ -22,15 +22,13 @@ wCatchAll* wCatchAll::Current() {
     return qobject_cast<wCatchAll*>(Forms::Find(u"wCatchAll"_s));
 }
 
-wCatchAll* wCatchAll::Open() {
+wCatchAll* wCatchAll::Open(modChat::Opening opening) {
     wCatchAll* window = Current();
     if (!window) {
         window = new wCatchAll;
         window->Form_Load();
     }
-    if (!window->isVisible()) {
-        window->show();
-    }
+    modChat::Present(*window, opening);
     return window;
 }
 

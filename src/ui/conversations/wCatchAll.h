@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/conversations/modChat.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -13,9 +15,8 @@ class QTextEdit;
 class wCatchAll : public QWidget {
     Q_OBJECT
 public:
-    // The open window, or a new one, loaded and shown. A window already shown stays where it is
-    // in the Z order.
-    static wCatchAll* Open();
+    // The open window, or a new one, loaded and shown as the opening asks.
+    static wCatchAll* Open(modChat::Opening opening = modChat::Opening::ByUser);
     // The open window, or null.
     static wCatchAll* Current();
 

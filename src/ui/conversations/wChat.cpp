@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QtConcurrent/QtConcurrentRun>
 
 using namespace Qt::StringLiterals;
 
@@ -79,6 +80,10 @@ wChat::wChat() {
     rtbChat = TextBox(this, u"rtbChat"_s);
     rtbChat->setGeometry(1, 105, 319, 80);
     rtbChat->installEventFilter(this);
+    connect(rtbChat->document(), &QTextDocument::contentsChange, this,
+            [this](int from, int, int added) {
+                lastInsert_ = {from, added};
+            });
     connect(rtbChat, &QTextEdit::textChanged, this, [this] { rtbChat_Change(); });
 
     cmdSend = new QPushButton(u"Send"_s, this);
@@ -98,6 +103,8 @@ wChat::wChat() {
     labErrorHelp->move(364, 6);
     imlImages = ImageLists::ChatStatusImages();
 
+    connect(&sending_, &QFutureWatcher<SendAttempt>::finished, this, [this] { SendFinished(); });
+
     tmrBringToFront.setInterval(100);
     tmrBringToFront.setSingleShot(true);
     connect(&tmrBringToFront, &QTimer::timeout, this, [this] {
@@ -112,6 +119,9 @@ void wChat::Form_Load() {
     rtbHistory->clear();
     rtbChat->clear();
     RecipientEntry.clear();
+    maxChars_ = kMaxChars;
+    rtbChat->setReadOnly(false);
+    rtbChat->setFocus();
     setWindowTitle(u"Message"_s);
     labTo->setText(u"-"_s);
     modErrorHelp::ShowErrorHelp(this, modErrorHelp::kNoError);
@@ -121,6 +131,13 @@ void wChat::Form_Load() {
     modMiscFunctions::SetTopMost(this, platform::HWND_TOPMOST);
     tmrBringToFront.start();
     loaded_ = true;
+}
+
+void wChat::SetRecipient(const QString& entry) {
+    RecipientEntry = entry;
+    const QString address = modParse::GetFieldValue(entry, u"ADDRESS"_s, u"|"_s, u"="_s, {});
+    maxChars_ = std::clamp(modMailSlots::TextRoom(modMailSlots::OwnName(), address), 0, kMaxChars);
+    UpdateCharsLeft();
 }
 
 void wChat::resizeEvent(QResizeEvent*) {
@@ -170,16 +187,24 @@ void wChat::SetStatus(int state, const QString& text) {
 // strip is painted with the next frame rather than at once.
 void wChat::UpdateCharsLeft() {
     const int typed = rtbChat->document()->characterCount() - 1;
-    counterText_ = QString::number(kMaxChars - typed) + u" chars left"_s;
+    counterText_ = QString::number(maxChars_ - typed) + u" chars left"_s;
     picStatus->update();
 }
 
+// Typed, pasted or dropped, what does not fit is cut from what just came in, never from the text
+// the box already held.
 void wChat::rtbChat_Change() {
-    const QString text = rtbChat->toPlainText();
-    if (text.size() > kMaxChars) {
+    const int typed = rtbChat->document()->characterCount() - 1;
+    const int excess = typed - maxChars_;
+    if (excess > 0) {
+        // A change can count the paragraph end, one past the last position of the text.
+        const int end = std::min(lastInsert_.from + lastInsert_.added, typed);
+        QTextCursor cursor(rtbChat->document());
+        cursor.setPosition(std::max(lastInsert_.from, end - excess));
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
         QSignalBlocker quiet(rtbChat);
-        rtbChat->setPlainText(text.left(kMaxChars));
-        rtbChat->moveCursor(QTextCursor::End);
+        cursor.removeSelectedText();
+        rtbChat->setTextCursor(cursor);
     }
     // Kept current on every change, pasted text included.
     UpdateCharsLeft();
@@ -197,16 +222,20 @@ bool wChat::rtbChat_KeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return false;
     }
-    // One line per message: Enter never enters the text. An Enter that waited while a send
-    // ran would send the same text again.
-    if (!sending_ && !rtbChat->toPlainText().isEmpty()) {
+    // One line per message: Enter never enters the text.
+    if (!rtbChat->toPlainText().isEmpty()) {
         cmdSend_Click();
     }
     return true;
 }
 
+bool wChat::Sending() const {
+    return !cmdSend->isEnabled();
+}
+
+// Once at a time: the button is off and the text fixed until the result is in.
 void wChat::cmdSend_Click() {
-    if (sending_) {
+    if (Sending()) {
         return;
     }
     const QString text = rtbChat->toPlainText();
@@ -215,38 +244,41 @@ void wChat::cmdSend_Click() {
         SetStatus(3, u"Please enter a message to send."_s);
         return;
     }
-    sending_ = true;
-    try {
-        cmdSend->setEnabled(false);
-        QCoreApplication::processEvents();
-        // This machine's name, not a fixed one: it is the address the recipient has for us, so
-        // the answer finds its way back into a chat window.
-        MailSlotMessage message{
-            modMailSlots::OwnName(),
-            modParse::GetFieldValue(RecipientEntry, u"ADDRESS"_s, u"|"_s, u"="_s, {}),
-            rtbChat->toPlainText()};
+    cmdSend->setEnabled(false);
+    rtbChat->setReadOnly(true);
+    SetStatus(0, u"Sending message.."_s);
+    // This machine's name, not a fixed one: it is the address the recipient has for us, so the
+    // answer finds its way back into a chat window.
+    MailSlotMessage message{
+        modMailSlots::OwnName(),
+        modParse::GetFieldValue(RecipientEntry, u"ADDRESS"_s, u"|"_s, u"="_s, {}), text};
+    sending_.setFuture(
+        QtConcurrent::run([slot = Shared().MailSlotName, message]() mutable -> SendAttempt {
+            try {
+                return {modMailSlots::SendMailSlotMessage(slot, message), {}};
+            } catch (const platform::RuntimeError& e) {
+                return {modMailSlots::SendFailed, e.Description()};
+            }
+        }));
+}
+
+// Only a message that went out leaves the box; the text of any failure stays for the user.
+void wChat::SendFinished() {
+    const SendAttempt attempt = sending_.result();
+    const modChat::SendOutcome outcome = modChat::OutcomeOf(attempt.result, QTime::currentTime());
+    rtbChat->setReadOnly(false);
+    if (attempt.result == modMailSlots::SendWritten ||
+        attempt.result == modMailSlots::SendShortWrite) {
         rtbChat->clear();
-        SetStatus(0, u"Sending message.."_s);
-        const int result = modMailSlots::SendMailSlotMessage(Shared().MailSlotName, message);
-        const modChat::SendOutcome outcome = modChat::OutcomeOf(result, QTime::currentTime());
-        modErrorHelp::ShowErrorHelp(this, outcome.errorHelpCode);
-        rtbChat->clear();
-        UpdateCharsLeft();
-        SetStatus(outcome.state, outcome.statusText);
-    } catch (const platform::RuntimeError& e) {
-        // The text that could not go stays for the user to mend.
-        if (rtbChat->toPlainText().isEmpty()) {
-            rtbChat->setPlainText(text);
-            rtbChat->moveCursor(QTextCursor::End);
-        }
-        const modChat::SendOutcome failed = modChat::OutcomeOf(modMailSlots::SendFailed, {});
-        modErrorHelp::ShowErrorHelp(this, failed.errorHelpCode);
-        SetStatus(failed.state, failed.statusText);
-        platform::MsgBox(u"Error during cmdSend_Click: "_s + e.Description(),
-                         platform::vbExclamation, Shared().AppName);
     }
+    modErrorHelp::ShowErrorHelp(this, outcome.errorHelpCode);
+    SetStatus(outcome.state, outcome.statusText);
+    UpdateCharsLeft();
     cmdSend->setEnabled(true);
-    sending_ = false;
+    if (!attempt.error.isEmpty()) {
+        platform::MsgBox(u"Error during cmdSend_Click: "_s + attempt.error, platform::vbExclamation,
+                         Shared().AppName);
+    }
 }
 
 void wChat::closeEvent(QCloseEvent* event) {

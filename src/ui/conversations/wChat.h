@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -11,7 +12,8 @@ class QTextEdit;
 
 // The conversation with one contact: received lines above, the input box and Send below, the
 // outcome of the last send in the status strip. Closing only hides it, so that a later message
-// can bring it back through its contact; Form_Load starts it afresh from its design.
+// can bring it back through its contact; Form_Load starts it afresh from its design. A send runs
+// off the user-interface thread, since finding the recipient may take the resolver seconds.
 class wChat : public QWidget {
     Q_OBJECT
 public:
@@ -22,8 +24,14 @@ public:
     void Form_Load();
     // Whether Form_Load ran since the window was last closed.
     bool Loaded() const { return loaded_; }
+    // Binds the window to the contact's entry string; the input then holds no more than one
+    // message from this machine to that address can carry.
+    void SetRecipient(const QString& entry);
+    int MaxChars() const { return maxChars_; }
 
     void cmdSend_Click();
+    // From Send until its outcome shows.
+    bool Sending() const;
     void SetStatus(int state, const QString& text);
     void UpdateCharsLeft();
 
@@ -57,10 +65,21 @@ private:
     void rtbChat_Change();
     bool rtbChat_KeyPress(int key);
     void picStatus_Paint(QPainter& painter);
+    void SendFinished();
+
+    struct SendAttempt {
+        int result = 0;
+        QString error;  // why the message could not even be made, else empty
+    };
 
     QString statusText_;
     QString counterText_;
     int statusState_ = 1;
+    int maxChars_ = kMaxChars;
     bool loaded_ = false;
-    bool sending_ = false;
+    QFutureWatcher<SendAttempt> sending_;
+    struct {
+        int from = 0;
+        int added = 0;
+    } lastInsert_;
 };
