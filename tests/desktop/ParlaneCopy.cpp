@@ -1,0 +1,105 @@
+#include "ParlaneCopy.h"
+
+#include "Desktop.h"
+#include "support/Files.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+
+#include <sys/mount.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
+
+}  // namespace
+
+ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) {
+    const QDir dir(Dir());
+    for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
+        QFile::copy(kBuilt + u'/' + file, dir.filePath(file));
+    }
+    for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
+        QFile::link(kBuilt + u'/' + folder, dir.filePath(folder));
+    }
+    const QByteArray noSplash = "[Contact List - Interface]\r\nDisplay Splash=0\r\n";
+    WriteBytes(SettingsPath(),
+               settings.contains("Display Splash") ? settings : noSplash + settings);
+
+    // A home of its own: the component registry and Qt's runtime files stay out of the user's.
+    dir.mkdir(u".home"_s);
+    QFile::setPermissions(dir.filePath(u".home"_s),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u".home"_s));
+    env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u".home"_s));
+    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, tray == TrayKind::StatusNotifier
+                                                  ? desktop::BusAddress()
+                                                  : u"unix:path=/nonexistent"_s);
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::ForwardedChannels);
+    process_.start(dir.filePath(u"parlane"_s), {});
+    process_.waitForStarted(10000);
+    pid_ = process_.processId();
+}
+
+ParlaneCopy::~ParlaneCopy() {
+    Stop();
+    if (readOnly_) {
+        umount2(QFile::encodeName(Dir()).constData(), MNT_DETACH);
+    }
+}
+
+QString ParlaneCopy::SettingsPath() const {
+    return Dir() + u"/Settings.ini"_s;
+}
+
+QByteArray ParlaneCopy::Settings() const {
+    return ReadBytes(SettingsPath());
+}
+
+x::Window ParlaneCopy::WaitForWindow(const QString& title, int ms) const {
+    return x::WaitForWindow(title, pid_, ms);
+}
+
+bool ParlaneCopy::WaitUntilHidden(const QString& title, int ms) const {
+    return x::WaitUntilHidden(title, pid_, ms);
+}
+
+bool ParlaneCopy::Running() const {
+    return process_.state() != QProcess::NotRunning;
+}
+
+std::optional<int> ParlaneCopy::WaitForExit(int ms) {
+    if (Running() && !process_.waitForFinished(ms)) {
+        return std::nullopt;
+    }
+    if (process_.exitStatus() != QProcess::NormalExit) {
+        return std::nullopt;
+    }
+    return process_.exitCode();
+}
+
+std::optional<int> ParlaneCopy::Stop(int ms) {
+    if (Running()) {
+        process_.terminate();
+        if (!process_.waitForFinished(ms)) {
+            process_.kill();
+            process_.waitForFinished(ms);
+            return std::nullopt;
+        }
+    }
+    return WaitForExit(0);
+}
+
+void ParlaneCopy::MakeReadOnly() {
+    const QByteArray path = QFile::encodeName(Dir());
+    readOnly_ = mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0;
+    ASSERT_TRUE(readOnly_);
+    ASSERT_EQ(mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+              0);
+}

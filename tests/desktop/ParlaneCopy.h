@@ -1,0 +1,52 @@
+#pragma once
+
+#include "X.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// Which tray the copy's Qt finds: the XEmbed tray (no session bus) or, through the private
+// session bus, a StatusNotifierItem host.
+enum class TrayKind { XEmbed, StatusNotifier };
+
+// A copy of the built program directory (parlane, Glimmertip.so, Skins/, Data/) in a directory
+// of its own, with its own Settings.ini, run on the test desktop as a person runs it.
+class ParlaneCopy {
+public:
+    // Writes Settings.ini with these bytes (nothing: no file) and starts the program. The
+    // splash is off unless the bytes say otherwise.
+    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed);
+    ~ParlaneCopy();  // Stop()
+    ParlaneCopy(const ParlaneCopy&) = delete;
+    ParlaneCopy& operator=(const ParlaneCopy&) = delete;
+
+    QString Dir() const { return dir_.path(); }
+    QString SettingsPath() const;
+    QByteArray Settings() const;  // Settings.ini's bytes now
+    qint64 Pid() const { return pid_; }
+
+    // A window of this copy (see x::WaitForWindow).
+    x::Window WaitForWindow(const QString& title, int ms = 10000) const;
+    x::Window Find(const QString& title) const { return x::Find(title, pid_); }
+    bool WaitUntilHidden(const QString& title, int ms = 10000) const;
+
+    bool Running() const;
+    // The exit code once the program has ended by itself within ms; nothing while it runs or
+    // when it crashed.
+    std::optional<int> WaitForExit(int ms = 10000);
+    // SIGTERM, as the session's end sends it; SIGKILL after ms. Returns the exit code as above.
+    std::optional<int> Stop(int ms = 10000);
+
+    // Makes the copy's directory read-only (a read-only bind mount, which binds root as well),
+    // so that every write of Settings.ini fails; undone when the copy goes.
+    void MakeReadOnly();
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    qint64 pid_ = 0;
+    bool readOnly_ = false;
+};
