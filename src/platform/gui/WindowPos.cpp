@@ -1,6 +1,7 @@
 #include "platform/gui/WindowPos.h"
 
 #include <QWidget>
+#include <QWindow>
 
 namespace platform {
 namespace {
@@ -13,18 +14,20 @@ void Show(QWidget* window, bool activate) {
     window->setAttribute(Qt::WA_ShowWithoutActivating, was);
 }
 
-void SetTopMostFlag(QWidget* window, bool on, bool activate) {
+// A shown window is told of its new band as it stands: hidden and shown again for the new flag,
+// it would lose the focus it had or that a click was just giving it.
+void SetTopMostFlag(QWidget* window, bool on) {
     if (IsTopMost(window) == on) {
         return;
     }
-    // Changing a window flag hides a shown window; show it again where it was, and no more
-    // active than it was: only the Z order is meant to change.
-    const bool visible = window->isVisible();
-    const bool active = window->isActiveWindow();
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) {
-        Show(window, activate && active);
+    QWindow* handle = window->windowHandle();
+    if (!window->isVisible() || !handle) {
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        return;
     }
+    const Qt::WindowFlags flags = window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    window->overrideWindowFlags(flags);
+    handle->setFlags(flags);
 }
 
 }  // namespace
@@ -44,7 +47,7 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
     }
     if (!(flags & SWP_NOZORDER)) {
         if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
-            SetTopMostFlag(window, insertAfter == HWND_TOPMOST, activate);
+            SetTopMostFlag(window, insertAfter == HWND_TOPMOST);
         } else if (insertAfter == HWND_TOP && window->isVisible()) {
             window->raise();
         } else if (insertAfter == HWND_BOTTOM && window->isVisible()) {
