@@ -9,7 +9,7 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang libclang-rt-14-dev iproute2)
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
-    packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon)
+    packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
 fi
 
 missing=()

@@ -234,8 +234,10 @@ int main(int argc, char** argv) {
     QString& reason = desktop::NoDesktopReason();
     if (geteuid() != 0) {
         reason = u"the desktop journeys need root (network namespace, port 138)"_s;
-    } else if (unshare(CLONE_NEWNET | CLONE_NEWNS) != 0 ||
-               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    } else if (unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS) != 0 ||
+               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+               sethostname(desktop::kHostName.toLatin1().constData(),
+                           std::size_t(desktop::kHostName.size())) != 0) {
         reason = u"cannot make private namespaces: "_s + QString::fromLocal8Bit(strerror(errno));
     }
     QCoreApplication app(argc, argv);

@@ -19,6 +19,9 @@ QString PeerNamespace();
 inline constexpr const char* kOwnAddress = "10.99.0.1";
 inline constexpr const char* kPeerAddress = "10.99.0.2";
 
+// This machine's host name in the program's own namespace, and so the copies' machine name.
+inline const QString kHostName = QStringLiteral("deskhost");
+
 // The private session bus's address.
 QString BusAddress();
 
