@@ -412,20 +412,29 @@ void wMain::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
-// Never cancels; an error stops the remaining steps, as in every handler.
+// Never cancels, and every step runs whatever failed before it: a program that cannot save its
+// settings must still stop listening and take its windows and icon away. What failed, here or
+// in the windows it closes, is told in one box at the end.
 void wMain::Form_QueryUnload() {
-    try {
-        modSaveSettings::SaveContactListState(*contacts_);
-        listener.StopListening();
+    platform::MessageBoxGathering failures;
+    const auto step = [](auto run) {
+        try {
+            run();
+        } catch (const platform::RuntimeError& e) {
+            ShowHandlerError(u"Form_QueryUnload"_s, e);
+        }
+    };
+    step([&] { modSaveSettings::SaveContactListState(*contacts_); });
+    step([&] { listener.StopListening(); });
+    step([&] {
         // Hidden in the tray counts as minimised.
         const bool shown = mSYSTRAY_SHOWHIDE->text() == HideCaption();
         if (shown && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
             FormMetrics metrics(*this);
             modWindowMetrics::SaveWindowMetrics(metrics, true, true);
         }
-        modInterface::UnloadAllWindows();
-        modSystemTray::RemoveTrayIcon(imgSysTray, *this);
-    } catch (const platform::RuntimeError& e) {
-        ShowHandlerError(u"Form_QueryUnload"_s, e);
-    }
+    });
+    step([] { modInterface::UnloadAllWindows(); });
+    step([&] { modSystemTray::RemoveTrayIcon(imgSysTray, *this); });
+    failures.Show(platform::vbExclamation, Shared().AppName);
 }
