@@ -21,6 +21,7 @@ public:
     void SetTop(long twips) override;
     void SetWidth(long twips) override;
     void SetHeight(long twips) override;
+    void KeepOnScreen() override;
 
 private:
     QWidget& window_;

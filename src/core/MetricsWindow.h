@@ -15,4 +15,7 @@ public:
     virtual void SetTop(long twips) = 0;
     virtual void SetWidth(long twips) = 0;
     virtual void SetHeight(long twips) = 0;
+    // Once restored: a place that lies off the screens there are now (a monitor unplugged, a
+    // hand-edited value, a size beyond the screen) is moved and shrunk onto the nearest one.
+    virtual void KeepOnScreen() {}
 };

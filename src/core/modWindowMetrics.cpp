@@ -62,6 +62,7 @@ void LoadWindowMetrics(MetricsWindow& window, bool position, bool size) {
         Restore(window, "Width", window.Width(), [&](long v) { window.SetWidth(v); });
         Restore(window, "Height", window.Height(), [&](long v) { window.SetHeight(v); });
     }
+    window.KeepOnScreen();
 }
 
 void SaveWindowMetrics(const MetricsWindow& window, bool position, bool size) {

@@ -12,7 +12,8 @@ namespace modWindowMetrics {
 
 inline constexpr long kFileNotSetError = 9999;
 
-// A missing key, or a value that is not a number, leaves that property as it is.
+// A missing key, or a value that is not a number, leaves that property as it is; a place off
+// every screen is then brought onto one.
 void LoadWindowMetrics(MetricsWindow& window, bool position, bool size);
 // The chosen values in one write of the file.
 void SaveWindowMetrics(const MetricsWindow& window, bool position, bool size);

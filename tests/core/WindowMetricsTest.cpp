@@ -57,7 +57,7 @@ TEST_F(WindowMetrics, WithoutAFileNameRaises9999AndTouchesNothing) {
 
 TEST_F(WindowMetrics, SavesAndRestoresWhatWasChosen) {
     Window main;
-    main.left = -30000;  // off the screen, and kept so
+    main.left = -30000;  // the file keeps any place; screens are the window's business
     modWindowMetrics::SaveWindowMetrics(main, true, true);
     Window about;
     about.name = u"wAbout"_s;

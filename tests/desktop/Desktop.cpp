@@ -77,8 +77,10 @@ public:
         }
         ASSERT_TRUE(MakeNetwork());
 
-        QProcess& xvfb = Start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s,
-                                           u"1024x768x24"_s, u"-nolisten"_s, u"tcp"_s});
+        // No reset when the last client goes: the probes below come and go before openbox.
+        QProcess& xvfb =
+            Start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1024x768x24"_s,
+                              u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
         const QString display = FirstLine(xvfb);
         ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
         qputenv("DISPLAY", (u':' + display).toUtf8());

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
+#include <signal.h>
 #include <sys/mount.h>
 
 using namespace Qt::StringLiterals;
@@ -17,7 +19,7 @@ const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
 
 }  // namespace
 
-ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) {
+ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) : tray_(tray) {
     const QDir dir(Dir());
     for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
         QFile::copy(kBuilt + u'/' + file, dir.filePath(file));
@@ -84,9 +86,26 @@ std::optional<int> ParlaneCopy::WaitForExit(int ms) {
     return process_.exitCode();
 }
 
-std::optional<int> ParlaneCopy::Stop(int ms) {
+bool ParlaneCopy::WaitForTrayIcon(int ms) const {
+    return QTest::qWaitFor(
+        [&] {
+            return tray_ == TrayKind::XEmbed ? !x::TrayIcon(pid_).isNull()
+                                             : desktop::HasStatusNotifierItem(pid_);
+        },
+        ms);
+}
+
+void ParlaneCopy::ActivateTrayIcon() const {
+    if (tray_ == TrayKind::XEmbed) {
+        x::ClickAt(x::TrayIcon(pid_).center(), 2);
+    } else {
+        desktop::ActivateStatusNotifierItem(pid_);
+    }
+}
+
+std::optional<int> ParlaneCopy::Stop(int signal, int ms) {
     if (Running()) {
-        process_.terminate();
+        ::kill(pid_, signal);
         if (!process_.waitForFinished(ms)) {
             process_.kill();
             process_.waitForFinished(ms);

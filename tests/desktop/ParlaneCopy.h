@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <optional>
 
 // Which tray the copy's Qt finds: the XEmbed tray (no session bus) or, through the private
@@ -33,12 +34,20 @@ public:
     x::Window Find(const QString& title) const { return x::Find(title, pid_); }
     bool WaitUntilHidden(const QString& title, int ms = 10000) const;
 
+    // Waits until the copy's icon is in its tray: embedded in trayer, or registered with the
+    // watcher.
+    bool WaitForTrayIcon(int ms = 10000) const;
+    // Activates the icon as a person does on this tray: a double-click on the XEmbed icon, a
+    // click (the host calls Activate) on a StatusNotifierItem.
+    void ActivateTrayIcon() const;
+
     bool Running() const;
     // The exit code once the program has ended by itself within ms; nothing while it runs or
     // when it crashed.
     std::optional<int> WaitForExit(int ms = 10000);
-    // SIGTERM, as the session's end sends it; SIGKILL after ms. Returns the exit code as above.
-    std::optional<int> Stop(int ms = 10000);
+    // The signal (SIGTERM: the session's end), then SIGKILL after ms. Returns the exit code as
+    // above.
+    std::optional<int> Stop(int signal = SIGTERM, int ms = 10000);
 
     // Makes the copy's directory read-only (a read-only bind mount, which binds root as well),
     // so that every write of Settings.ini fails; undone when the copy goes.
@@ -47,6 +56,7 @@ public:
 private:
     QTemporaryDir dir_;
     QProcess process_;
+    TrayKind tray_;
     qint64 pid_ = 0;
     bool readOnly_ = false;
 };

@@ -19,3 +19,14 @@ TEST(StartAndExit, TheMainWindowShowsAndFileExitEndsTheProgram) {
     EXPECT_EQ(parlane.WaitForExit(), 0);
     EXPECT_TRUE(wire::PortFree());
 }
+
+TEST(StartAndExit, TheSessionEndingRunsTheClosingSequence) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        ParlaneCopy parlane;
+        ASSERT_TRUE(parlane.WaitForWindow(u"Parlane"_s));
+        EXPECT_EQ(parlane.Stop(signal), 0);
+        EXPECT_TRUE(parlane.Settings().contains("wMain Window Left=")) << "its place is saved";
+        EXPECT_TRUE(wire::PortFree());
+    }
+}

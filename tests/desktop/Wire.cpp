@@ -3,6 +3,7 @@
 #include "Desktop.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -85,12 +86,13 @@ QByteArray Capture::Next(int ms) {
     return datagram.left(qMax<ssize_t>(0, n));
 }
 
+// Read from the kernel's table, so that asking never holds the port from a copy.
 bool PortFree() {
-    const int s = Bound138();
-    if (s >= 0) {
-        close(s);
-    }
-    return s >= 0;
+    QFile table(u"/proc/net/udp"_s);
+    static const QRegularExpression local138(u"^\\s*\\d+: [0-9A-F]+:008A "_s,
+                                             QRegularExpression::MultilineOption);
+    return table.open(QIODevice::ReadOnly) &&
+           !local138.match(QString::fromLatin1(table.readAll())).hasMatch();
 }
 
 }  // namespace wire

@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -105,9 +106,18 @@ void Click(const Window& window, QPoint at, int count, int button) {
 }
 
 void ClickAt(QPoint at, int count, int button) {
-    Xdotool({u"mousemove"_s, u"--sync"_s, QString::number(at.x()), QString::number(at.y()),
-             u"click"_s, u"--repeat"_s, QString::number(count), u"--delay"_s, u"100"_s,
+    // Clicks of separate calls must not join into a double-click: a person's next click comes
+    // after the double-click interval (400 ms by default).
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 500) {
+        QTest::qWait(int(500 - last.elapsed()));
+    }
+    // No --sync: it waits for ever when the pointer is there already. The server takes XTest
+    // events in order, so the click lands where the pointer went.
+    Xdotool({u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+             u"--repeat"_s, QString::number(count), u"--delay"_s, u"100"_s,
              QString::number(button)});
+    last.start();
 }
 
 void Close(qulonglong id) {

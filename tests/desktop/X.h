@@ -39,7 +39,8 @@ bool Activate(qulonglong id);
 // Keys (xdotool names: "Return", "alt+f", "ctrl+v") and text typed into whatever has the focus.
 void Key(const QString& keys);
 void Type(const QString& text);
-// Moves the pointer to a point of the window's inside and clicks count times.
+// Moves the pointer to a point of the window's inside and clicks count times; apart from the
+// clicks of the call before by more than a double-click interval.
 void Click(const Window& window, QPoint at, int count = 1, int button = 1);
 // The same at a point of the screen.
 void ClickAt(QPoint at, int count = 1, int button = 1);

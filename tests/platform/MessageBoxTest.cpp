@@ -29,4 +29,27 @@ TEST(MessageBox, ShowsTheStyleAndAnswersWithItsButton) {
     EXPECT_EQ(shown[3].icon, QMessageBox::Warning);
 }
 
+TEST(MessageBox, AGatheringTellsItsFailuresInOneBoxAndStillAsksQuestions) {
+    MessageBoxes boxes({vbNo, vbOK});
+    {
+        MessageBoxGathering failures;
+        EXPECT_EQ(MsgBox(u"First failed"_s, vbExclamation), vbOK);
+        EXPECT_EQ(MsgBox(u"Sure?"_s, vbYesNo | vbQuestion), vbNo);  // asked at once
+        EXPECT_EQ(MsgBox(u"Second failed"_s, vbCritical), vbOK);
+        EXPECT_EQ(MsgBox(u"First failed"_s, vbExclamation), vbOK);  // told once
+        failures.Show(vbExclamation, u"Parlane"_s);
+        failures.Show(vbExclamation, u"Parlane"_s);  // nothing left to tell
+    }
+    {
+        MessageBoxGathering nothing;
+        nothing.Show(vbExclamation, u"Parlane"_s);
+    }
+
+    const auto& shown = boxes.shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].request.prompt, u"Sure?"_s);
+    EXPECT_EQ(shown[1].request.prompt, u"First failed\r\n\r\nSecond failed"_s);
+    EXPECT_EQ(shown[1].icon, QMessageBox::Warning);
+}
+
 }  // namespace

@@ -40,4 +40,34 @@ TEST(WindowPos, ShowsWithoutActivatingWhenAsked) {
     EXPECT_FALSE(w.testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
+TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
+    const QRect small(0, 0, 1024, 768), right(1024, 0, 1280, 1024), left(-1280, 0, 1280, 1024);
+    const struct {
+        const char* what;
+        QRect window;
+        QList<QRect> screens;
+        QRect placed;
+    } cases[] = {
+        {"on the screen", {100, 100, 300, 200}, {small}, {100, 100, 300, 200}},
+        {"across two screens", {900, 100, 300, 200}, {small, right}, {900, 100, 300, 200}},
+        {"on a screen left of the first",
+         {-1000, 100, 300, 200},
+         {left, small},
+         {-1000, 100, 300, 200}},
+        {"left of every screen", {-2000, 100, 300, 200}, {small}, {0, 100, 300, 200}},
+        {"partly above the top", {100, -30, 300, 200}, {small}, {100, 0, 300, 200}},
+        {"beyond the bottom right", {2000, 2000, 300, 200}, {small}, {724, 568, 300, 200}},
+        {"on a monitor unplugged", {1500, 300, 400, 300}, {small}, {624, 300, 400, 300}},
+        {"hanging below the screen it is mostly on",
+         {1100, 900, 400, 300},
+         {small, right},
+         {1100, 724, 400, 300}},
+        {"larger than the screen", {-50, -50, 2000, 2000}, {small}, {0, 0, 1024, 768}},
+        {"without screens", {-2000, 100, 300, 200}, {}, {-2000, 100, 300, 200}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OnScreen(c.window, c.screens), c.placed) << c.what;
+    }
+}
+
 }  // namespace

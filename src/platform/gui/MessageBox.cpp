@@ -17,6 +17,11 @@ MessageBoxResponder& Responder() {
     return responder;
 }
 
+MessageBoxGathering*& Gathering() {
+    static MessageBoxGathering* gathering = nullptr;
+    return gathering;
+}
+
 std::vector<std::pair<QMessageBox::StandardButton, int>> ButtonsFor(int style) {
     using B = QMessageBox;
     switch (style & 7) {
@@ -53,6 +58,12 @@ QMessageBox::Icon IconFor(int style) {
 }  // namespace
 
 int MsgBox(const QString& prompt, int style, const QString& title) {
+    if (Gathering() && (style & 7) == vbOKOnly) {
+        if (!Gathering()->prompts_.contains(prompt)) {
+            Gathering()->prompts_ << prompt;
+        }
+        return vbOK;
+    }
     const MessageBoxRequest request{prompt, style,
                                     title.isEmpty() ? QCoreApplication::applicationName() : title};
 
@@ -88,6 +99,23 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
 
 MessageBoxResponder SetMessageBoxResponder(MessageBoxResponder responder) {
     return std::exchange(Responder(), std::move(responder));
+}
+
+MessageBoxGathering::MessageBoxGathering() : outer_(std::exchange(Gathering(), this)) {}
+
+MessageBoxGathering::~MessageBoxGathering() {
+    if (Gathering() == this) {
+        Gathering() = outer_;
+    }
+}
+
+void MessageBoxGathering::Show(int style, const QString& title) {
+    if (Gathering() == this) {
+        Gathering() = outer_;
+    }
+    if (!prompts_.isEmpty()) {
+        MsgBox(std::exchange(prompts_, {}).join(u"\r\n\r\n"_s), style, title);
+    }
 }
 
 }  // namespace platform

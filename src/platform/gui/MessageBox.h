@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -43,5 +44,23 @@ int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {
 
 // Returns the responder that was installed before; an empty one lets people answer again.
 MessageBoxResponder SetMessageBoxResponder(MessageBoxResponder responder);
+
+// While one lives, boxes that only inform (an OK button alone) are kept instead of shown, so
+// that a sequence of steps tells all its failures at once; other boxes still ask.
+class MessageBoxGathering {
+public:
+    MessageBoxGathering();
+    ~MessageBoxGathering();  // shows nothing: call Show
+    MessageBoxGathering(const MessageBoxGathering&) = delete;
+    MessageBoxGathering& operator=(const MessageBoxGathering&) = delete;
+
+    // The kept texts in one box, each once, when there are any; stops gathering.
+    void Show(int style, const QString& title);
+
+private:
+    MessageBoxGathering* outer_;
+    QStringList prompts_;
+    friend int MsgBox(const QString&, int, const QString&);
+};
 
 }  // namespace platform

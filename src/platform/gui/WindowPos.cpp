@@ -1,7 +1,10 @@
 #include "platform/gui/WindowPos.h"
 
+#include <QRegion>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -65,6 +68,32 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
 
 bool IsTopMost(const QWidget* window) {
     return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+QRect OnScreen(const QRect& window, const QList<QRect>& screens) {
+    QRegion all;
+    for (const QRect& screen : screens) {
+        all += screen;
+    }
+    if (screens.isEmpty() || QRegion(window).subtracted(all).isEmpty()) {
+        return window;
+    }
+    const auto overlap = [&](const QRect& s) {
+        const QRect common = s.intersected(window);
+        return qint64(common.width()) * common.height();
+    };
+    const auto distance = [&](const QRect& s) {
+        const qint64 dx = qMax(0, qMax(s.left() - window.right(), window.left() - s.right()));
+        const qint64 dy = qMax(0, qMax(s.top() - window.bottom(), window.top() - s.bottom()));
+        return dx * dx + dy * dy;
+    };
+    const QRect best = *std::min_element(screens.begin(), screens.end(), [&](auto& a, auto& b) {
+        return overlap(a) != overlap(b) ? overlap(a) > overlap(b) : distance(a) < distance(b);
+    });
+    const QSize size = window.size().boundedTo(best.size());
+    return QRect(QPoint(qBound(best.left(), window.left(), best.right() + 1 - size.width()),
+                        qBound(best.top(), window.top(), best.bottom() + 1 - size.height())),
+                 size);
 }
 
 }  // namespace platform

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
+
 #include <cstdint>
 
 class QWidget;
@@ -25,5 +28,10 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
                   unsigned flags);
 
 bool IsTopMost(const QWidget* window);
+
+// A window's place (frame included) that lies whole on the screens, unchanged; otherwise moved,
+// and shrunk where it is larger, to lie whole on the screen it overlaps most, or on the nearest
+// when it overlaps none. Unchanged without screens.
+QRect OnScreen(const QRect& window, const QList<QRect>& screens);
 
 }  // namespace platform

@@ -1,5 +1,8 @@
 #include "ui/main/modSystemTray.h"
 
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -21,7 +24,24 @@ std::optional<bool>& AvailableOverride() {
     return available;
 }
 
-long MouseMessage(QSystemTrayIcon::ActivationReason reason) {
+// Qt shows the icon as a StatusNotifierItem when the session bus has a host for one, and asks
+// once, when its first icon is made; this asks the same way at the same moment. Such a host
+// reports a click as one activation and never a double-click.
+bool OnStatusNotifierHost() {
+    static const bool onHost = [] {
+        const QString platform = QGuiApplication::platformName();
+        if (platform != u"xcb"_s && !platform.startsWith(u"wayland"_s)) {
+            return false;  // platforms without a desktop's tray
+        }
+        const QString watcher = u"org.kde.StatusNotifierWatcher"_s;
+        QDBusInterface host(watcher, u"/StatusNotifierWatcher"_s, watcher,
+                            QDBusConnection::sessionBus());
+        return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+    }();
+    return onHost;
+}
+
+long MouseMessage(QSystemTrayIcon::ActivationReason reason, bool singleActivation) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
             return WM_LBUTTONDBLCLK;
@@ -30,6 +50,7 @@ long MouseMessage(QSystemTrayIcon::ActivationReason reason) {
         case QSystemTrayIcon::MiddleClick:
             return WM_MBUTTONUP;
         case QSystemTrayIcon::Trigger:
+            return singleActivation ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
         case QSystemTrayIcon::Unknown:
             break;
     }
@@ -41,14 +62,16 @@ long MouseMessage(QSystemTrayIcon::ActivationReason reason) {
 void AddTrayIcon(QWidget& window, TrayImage& image, const QString& tip,
                  std::function<void(long)> onMouse) {
     delete Icon().data();
+    const bool singleActivation = OnStatusNotifierHost();
     auto* icon = new QSystemTrayIcon(image.Picture, &window);
     icon->setToolTip(tip.left(kTipChars));
-    QObject::connect(icon, &QSystemTrayIcon::activated, icon,
-                     [onMouse = std::move(onMouse)](QSystemTrayIcon::ActivationReason reason) {
-                         if (onMouse) {
-                             onMouse(MouseMessage(reason));
-                         }
-                     });
+    QObject::connect(
+        icon, &QSystemTrayIcon::activated, icon,
+        [onMouse = std::move(onMouse), singleActivation](QSystemTrayIcon::ActivationReason reason) {
+            if (onMouse) {
+                onMouse(MouseMessage(reason, singleActivation));
+            }
+        });
     icon->show();
     Icon() = icon;
     image.Tag = kMarker;

@@ -13,6 +13,7 @@
 #include "core/modWinXP.h"
 #include "core/modWindowMetrics.h"
 #include "platform/RuntimeError.h"
+#include "platform/SessionEnd.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
 #include "ui/Forms.h"
@@ -105,7 +106,12 @@ wMain::wMain(QWidget* parent)
     // The menus stay in the window, as designed, rather than moving to a desktop's global menu.
     menuBar()->setNativeMenuBar(false);
     BuildMenus();
-    // The end of the desktop session closes the program without a close event.
+    // The program lives while this window does, hidden or not: with the window in the tray,
+    // the last other window closing must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // The session ending, a Ctrl+C or a closed terminal: the same closing as the Exit item.
+    platform::OnSessionEnd(this, [this] { close(); });
+    // Anything else that quits the program runs the closing sequence without a close event.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!closed_) {
             closed_ = true;
@@ -369,12 +375,15 @@ void wMain::ShowWindowNormal() {
     activateWindow();
 }
 
-// Without a tray to come back from, the window stays minimised in the task bar instead.
+// Without a tray to come back from, the window stays minimised in the task bar instead. With
+// one it is only withdrawn: asking the window manager to minimise it first leaves a state that,
+// now and then, maps it minimised when it is next shown, and so hides it again at once.
 void wMain::HideToTray() {
-    showMinimized();
-    if (modSystemTray::TrayAvailable()) {
-        hide();
+    if (!modSystemTray::TrayAvailable()) {
+        showMinimized();
+        return;
     }
+    hide();
 }
 
 void wMain::labErrorHelp_Click() {
@@ -403,18 +412,29 @@ void wMain::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
-// Never cancels; an error stops the remaining steps, as in every handler.
+// Never cancels, and every step runs whatever failed before it: a program that cannot save its
+// settings must still stop listening and take its windows and icon away. What failed, here or
+// in the windows it closes, is told in one box at the end.
 void wMain::Form_QueryUnload() {
-    try {
-        modSaveSettings::SaveContactListState(*contacts_);
-        listener.StopListening();
-        if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+    platform::MessageBoxGathering failures;
+    const auto step = [](auto run) {
+        try {
+            run();
+        } catch (const platform::RuntimeError& e) {
+            ShowHandlerError(u"Form_QueryUnload"_s, e);
+        }
+    };
+    step([&] { modSaveSettings::SaveContactListState(*contacts_); });
+    step([&] { listener.StopListening(); });
+    step([&] {
+        // Hidden in the tray counts as minimised.
+        const bool shown = mSYSTRAY_SHOWHIDE->text() == HideCaption();
+        if (shown && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
             FormMetrics metrics(*this);
             modWindowMetrics::SaveWindowMetrics(metrics, true, true);
         }
-        modInterface::UnloadAllWindows();
-        modSystemTray::RemoveTrayIcon(imgSysTray, *this);
-    } catch (const platform::RuntimeError& e) {
-        ShowHandlerError(u"Form_QueryUnload"_s, e);
-    }
+    });
+    step([] { modInterface::UnloadAllWindows(); });
+    step([&] { modSystemTray::RemoveTrayIcon(imgSysTray, *this); });
+    failures.Show(platform::vbExclamation, Shared().AppName);
 }
