@@ -73,7 +73,9 @@ QString Run(wMain& main, const QString& line) {
         chat->rtbChat->setFocus();
         QTest::keyClicks(chat->rtbChat, text);
         QTest::keyClick(chat->rtbChat, Qt::Key_Return);
-        return u"ok"_s;
+        return QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000)
+                   ? u"ok"_s
+                   : u"error still sending"_s;
     }
     if (command == u"close"_s) {
         QWidget* window = Window(title);
