@@ -16,7 +16,9 @@
 #include <QThread>
 
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -139,6 +141,7 @@ public:
 private:
     QProcess& Start(const QString& program, const QStringList& args) {
         auto& p = *processes_.emplace_back(std::make_unique<QProcess>());
+        DieWithThisProcess(p);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(program, args);
         return p;
@@ -206,6 +209,10 @@ QString Run(const QString& program, const QStringList& args, int* exitCode, int 
         *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void DieWithThisProcess(QProcess& child) {
+    child.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 bool HasStatusNotifierItem(qint64 pid) {

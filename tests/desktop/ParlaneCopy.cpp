@@ -43,6 +43,7 @@ ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) : tray_(tray
                                                   ? desktop::BusAddress()
                                                   : u"unix:path=/nonexistent"_s);
     process_.setProcessEnvironment(env);
+    desktop::DieWithThisProcess(process_);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
     process_.start(dir.filePath(u"parlane"_s), {});
     process_.waitForStarted(10000);
