@@ -4,6 +4,7 @@
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -71,6 +72,21 @@ x::Window ParlaneCopy::WaitForWindow(const QString& title, int ms) const {
 
 bool ParlaneCopy::WaitUntilHidden(const QString& title, int ms) const {
     return x::WaitUntilHidden(title, pid_, ms);
+}
+
+bool ParlaneCopy::Close(const QString& title, int ms) const {
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (const x::Window window = Find(title); window.viewable) {
+            x::Close(window.id);
+        }
+        // Hidden, and still hidden a moment later: not just between a hide and a show.
+        if (WaitUntilHidden(title, 1000) &&
+            !QTest::qWaitFor([&] { return Find(title).viewable; }, 300)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ParlaneCopy::Running() const {
