@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,10 @@ QString BusAddress();
 // code, or -1 when it did not start, crashed or ran too long.
 QString Run(const QString& program, const QStringList& args, int* exitCode = nullptr,
             int ms = 10000);
+
+// Makes the process's children die with it, even when it is killed (a CTest time-out), so
+// that no X server or copy outlives a run.
+void DieWithThisProcess(QProcess& child);
 
 // Calls Activate(x, y) on the StatusNotifierItem that the process registered with the watcher,
 // as a tray host does on a click; false when the process has none.

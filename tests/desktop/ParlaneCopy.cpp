@@ -4,6 +4,7 @@
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -43,6 +44,7 @@ ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) : tray_(tray
                                                   ? desktop::BusAddress()
                                                   : u"unix:path=/nonexistent"_s);
     process_.setProcessEnvironment(env);
+    desktop::DieWithThisProcess(process_);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
     process_.start(dir.filePath(u"parlane"_s), {});
     process_.waitForStarted(10000);
@@ -70,6 +72,21 @@ x::Window ParlaneCopy::WaitForWindow(const QString& title, int ms) const {
 
 bool ParlaneCopy::WaitUntilHidden(const QString& title, int ms) const {
     return x::WaitUntilHidden(title, pid_, ms);
+}
+
+bool ParlaneCopy::Close(const QString& title, int ms) const {
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (const x::Window window = Find(title); window.viewable) {
+            x::Close(window.id);
+        }
+        // Hidden, and still hidden a moment later: not just between a hide and a show.
+        if (WaitUntilHidden(title, 1000) &&
+            !QTest::qWaitFor([&] { return Find(title).viewable; }, 300)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ParlaneCopy::Running() const {

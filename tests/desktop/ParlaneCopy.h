@@ -33,6 +33,10 @@ public:
     x::Window WaitForWindow(const QString& title, int ms = 10000) const;
     x::Window Find(const QString& title) const { return x::Find(title, pid_); }
     bool WaitUntilHidden(const QString& title, int ms = 10000) const;
+    // Closes the window as its close box does, again if it is back a moment later: a window
+    // that hides and shows itself while it settles (a change of its flags) misses a close that
+    // comes in between. True once it stays hidden.
+    bool Close(const QString& title, int ms = 10000) const;
 
     // Waits until the copy's icon is in its tray: embedded in trayer, or registered with the
     // watcher.

@@ -58,8 +58,7 @@ TEST(Tray, ClosingAnyWindowWhileTheMainWindowIsInTheTrayKeepsTheProgramListening
         const QString title = open(parlane);
         const x::Window window = parlane.WaitForWindow(title);
         ASSERT_TRUE(window);
-        x::Close(window.id);
-        ASSERT_TRUE(parlane.WaitUntilHidden(title));
+        ASSERT_TRUE(parlane.Close(title));
 
         EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
