@@ -17,8 +17,9 @@ if command -v clang++ >/dev/null; then
         name=$(basename "$fuzzer")
         corpus=$(mktemp -d)
         echo "Fuzzing $name for ${PARLANE_FUZZ_SECONDS:-30} s"
-        LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "$fuzzer" -max_total_time="${PARLANE_FUZZ_SECONDS:-30}" -print_final_stats=0 \
-            -timeout=10 "$corpus" "fuzz/corpus/${name#fuzz_}" 2>"$corpus.log" ||
+        LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "$fuzzer" -timeout=10 \
+            -max_total_time="${PARLANE_FUZZ_SECONDS:-30}" -print_final_stats=0 \
+            "$corpus" "fuzz/corpus/${name#fuzz_}" 2>"$corpus.log" ||
             { tail -n 40 "$corpus.log"; exit 1; }
         rm -rf "$corpus" "$corpus.log"
     done
