@@ -70,13 +70,16 @@ void BM_ListenerTick(benchmark::State& state) {
     listener.OpenMailSlot();
     const auto slot = Shared().MailSlotHandle;
     const QByteArray body("Quarnby\0BENCHHOST\0hello there\0\0", 32);
+    // From many machines, as no one sender may hold a long queue.
+    const auto sender = [](std::int64_t i) { return std::uint32_t(0x0A000000 + i % 64); };
     for (int i = 0; i < state.range(0); ++i) {
-        platform::DeliverToMailslot(slot, body);
+        platform::DeliverToMailslot(slot, body, sender(i));
     }
+    std::int64_t refills = 0;
     for (auto _ : state) {
         listener.tmrMailSlot_Timer();
         state.PauseTiming();
-        platform::DeliverToMailslot(slot, body);
+        platform::DeliverToMailslot(slot, body, sender(refills++));
         state.ResumeTiming();
     }
     listener.StopListening();

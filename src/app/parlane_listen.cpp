@@ -1,5 +1,6 @@
 // parlane-listen: prints every message that reaches this machine's mailslot until interrupted.
 #include "platform/mailslot/Mailslot.h"
+#include "transport/MailSlotDrops.h"
 #include "transport/modMailSlots.h"
 
 #include <QCoreApplication>
@@ -22,11 +23,14 @@ void Stop(int) {
 // How long one read waits before the loop looks at the interrupt flag again.
 constexpr platform::DWORD kReadTimeoutMs = 200;
 
-void Print(const MailSlotMessage& message) {
-    const QString line = u"%1  From: %2  To: %3  Text: %4\n"_s.arg(
-        QTime::currentTime().toString(u"hh:mm:ss"_s), message.From, message.To, message.Text);
+void Print(const QString& text) {
+    const QString line = QTime::currentTime().toString(u"hh:mm:ss"_s) + u"  "_s + text + u'\n';
     std::fputs(line.toLocal8Bit().constData(), stdout);
     std::fflush(stdout);
+}
+
+void Print(const MailSlotMessage& message) {
+    Print(u"From: %1  To: %2  Text: %3"_s.arg(message.From, message.To, message.Text));
 }
 
 }  // namespace
@@ -55,7 +59,11 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
 
     std::vector<char> buffer(65536);
+    MailSlotDrops drops;
     while (!stopping) {
+        if (const auto dropped = drops.Check(platform::DroppedMailslotMessages(slot))) {
+            Print(*dropped);
+        }
         platform::DWORD read = 0;
         if (platform::ReadFile(slot, buffer.data(), platform::DWORD(buffer.size()), &read,
                                nullptr)) {

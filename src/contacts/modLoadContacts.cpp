@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -41,21 +42,26 @@ long ReadTotal(const ContactSection& section) {
             "as it is in Settings.ini. Correct the Total and start Parlane again."_s);
 }
 
-// The highest entry number the section holds, so that a huge Total reads only what is there.
-long LastEntryNumber(const ContactSection& section, long total) {
+// The numbers from 0 to Total that the section has an entry key for, in order: loading walks the
+// keys that are there, never every number up to a Total that anyone may have written. A key
+// counts only when spelt as the entry's own key is (no sign, blank or leading zero).
+std::vector<long> EntryNumbers(const ContactSection& section, long total) {
     const QString prefix = section.EntryName.toCaseFolded() + u'[';
-    long last = -1;
+    std::vector<long> numbers;
     for (const QString& key : modINI::ReadINIKeyNames(section.Section, Shared().SettingsFile)) {
         if (!key.startsWith(prefix) || !key.endsWith(u']')) {
             continue;
         }
+        const QStringView digits =
+            QStringView(key).sliced(prefix.size(), key.size() - prefix.size() - 1);
         bool ok = false;
-        const long number = key.sliced(prefix.size(), key.size() - prefix.size() - 1).toLong(&ok);
-        if (ok && number <= total) {
-            last = std::max(last, number);
+        const long number = digits.toLong(&ok);
+        if (ok && number >= 0 && number <= total && QString::number(number) == digits) {
+            numbers.push_back(number);
         }
     }
-    return last;
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 void LoadSection(ContactTree& tree, const ContactSection& section,
@@ -73,8 +79,7 @@ void LoadSection(ContactTree& tree, const ContactSection& section,
         return;
     }
     const QString sep = u"\u00AC"_s;
-    const long last = LastEntryNumber(section, total);
-    for (long i = 0; i <= last; ++i) {
+    for (const long i : EntryNumbers(section, total)) {
         const QString entry =
             modINI::ReadINI(section.Section, section.EntryKey(i), QString(), Shared().SettingsFile);
         if (entry.isEmpty()) {

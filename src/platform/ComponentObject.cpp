@@ -29,6 +29,8 @@ struct ComponentObject::Loaded {
         plugin.setLoadHints(QLibrary::ResolveAllSymbolsHint);
         library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     }
+    // The loader deletes the library's root object as it unloads; while any other object of
+    // the library lives, the library stays loaded for good rather than leave it without code.
     ~Loaded() {
         if (plugin.isLoaded() && canUnloadNow && canUnloadNow() == reg::S_OK) {
             library.unload();
@@ -106,9 +108,16 @@ std::unique_ptr<ComponentObject> ComponentObject::Create(const QString& progId, 
             reasons << path + u": the library does not export the component entry points"_s;
             return nullptr;
         }
+        // The factory is the library's root object, taken through the loader so that the
+        // loader owns it; it must be the object the entry point hands out.
+        QObject* root = loaded->plugin.instance();
         const QByteArray id = classId.toLatin1();
         if (getClassObject(id.constData(), &factory) != reg::S_OK || !factory) {
             reasons << path + u": the library does not serve the class "_s + classId;
+            return nullptr;
+        }
+        if (factory != root) {
+            reasons << path + u": the class factory is not the library's root object"_s;
             return nullptr;
         }
         QObject* object = nullptr;

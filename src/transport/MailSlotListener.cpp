@@ -2,8 +2,11 @@
 
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/mailslot/Mailslot.h"
 
 #include <QTime>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +41,10 @@ void MailSlotListener::OpenMailSlot() {
 }
 
 void MailSlotListener::tmrMailSlot_Timer() {
+    if (const auto dropped =
+            drops_.Check(platform::DroppedMailslotMessages(Shared().MailSlotHandle))) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(Shared().AppName), qPrintable(*dropped));
+    }
     const MailSlotMessage message = modMailSlots::ReadMailSlot(Shared().MailSlotHandle);
     if (message.Text.isEmpty()) {
         return;

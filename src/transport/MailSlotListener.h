@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transport/MailSlotDrops.h"
 #include "transport/modMailSlots.h"
 
 #include <QObject>
@@ -37,4 +38,5 @@ public:
 
 private:
     MailSlotListenerHost& host_;
+    MailSlotDrops drops_;
 };

@@ -235,12 +235,14 @@ TEST_F(ContactFile, EmptyListsHaveNoSection) {
 
 TEST_F(ContactFile, AHugeTotalReadsOnlyTheEntriesThatExist) {
     WriteFile(
-        "[Users]\nTotal=2147483647\nUser[3]=NAME=Anna|ADDRESS=pc01\nUser[05]=NAME=B|ADDRESS=b\n");
+        "[Users]\nTotal=2147483647\nUser[2147483647]=NAME=Last|ADDRESS=pc99\n"
+        "User[3]=NAME=Anna|ADDRESS=pc01\nUser[05]=NAME=B|ADDRESS=b\nUser[+4]=NAME=C|ADDRESS=c\n");
     QElapsedTimer timer;
     timer.start();
     modLoadContacts::LoadContacts(*tree);
-    EXPECT_LT(timer.elapsed(), 5000);            // a loop to the Total would take minutes
-    EXPECT_EQ(Users(), QStringList{u"Anna"_s});  // "User[05]" is not the key "User[5]"
+    EXPECT_LT(timer.elapsed(), 5000);  // a loop to the Total would take minutes
+    // "User[05]" and "User[+4]" are not the keys "User[5]" and "User[4]".
+    EXPECT_EQ(Users(), (QStringList{u"Anna"_s, u"Last"_s}));
 }
 
 }  // namespace

@@ -134,3 +134,27 @@ TEST_F(MailSlotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlo
     EXPECT_GT(again, 0);
     platform::CloseHandle(again);
 }
+
+TEST(MailSlotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {
+    struct Case {
+        int second;
+        std::uint64_t dropped;
+        bool told;
+    };
+    MailSlotDrops drops;
+    const auto start = MailSlotDrops::Clock::time_point();
+    for (const Case& c : {Case{0, 0, false},
+                          {1, 5, true},
+                          {30, 9, false},
+                          {61, 9, true},
+                          {62, 12, false},
+                          {200, 12, true},
+                          {400, 12, false},
+                          {401, 13, true}}) {
+        const auto told = drops.Check(c.dropped, start + std::chrono::seconds(c.second));
+        EXPECT_EQ(told.has_value(), c.told) << c.second;
+        if (told) {
+            EXPECT_TRUE(told->startsWith(QString::number(c.dropped) + u' ')) << *told;
+        }
+    }
+}

@@ -1,17 +1,32 @@
 // Two machines in two network namespaces joined by a veth pair, each with a host name of its own,
 // talking through parlane-send and parlane-listen on the real port 138. Needs root.
+#include "core/SharedState.h"
+#include "platform/mailslot/Mailslot.h"
+#include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
+#include "transport/MailSlotListener.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iostream>
 #include <memory>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -130,4 +145,145 @@ TEST_F(NetworkNamespaces, ASecondListenerOnTheSameMachineCannotOpenTheMailslot) 
     EXPECT_TRUE(error.contains(u"NetBIOS"_s)) << error;
     EXPECT_EQ(beta.Send(u"alpha"_s, u"still listening"_s), 0);
     EXPECT_FALSE(alpha.Received(u"still listening"_s).isEmpty());
+}
+
+namespace {
+
+// The calling thread works in the named network namespace while this lives; sockets it makes
+// stay there.
+class InNamespace {
+public:
+    explicit InNamespace(const QString& ns) {
+        home_ = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        const int target =
+            ::open(QFile::encodeName(u"/run/netns/"_s + ns).constData(), O_RDONLY | O_CLOEXEC);
+        entered_ = home_ >= 0 && target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
+        if (target >= 0) {
+            ::close(target);
+        }
+    }
+    ~InNamespace() {
+        if (entered_) {
+            ::setns(home_, CLONE_NEWNET);
+        }
+        if (home_ >= 0) {
+            ::close(home_);
+        }
+    }
+    bool Entered() const { return entered_; }
+
+private:
+    int home_ = -1;
+    bool entered_ = false;
+};
+
+struct RoutingHost : MailSlotListenerHost {
+    QList<MailSlotMessage> routed;
+    void SetStatusText(const QString&) override {}
+    void ShowErrorHelp(int) override {}
+    void RouteMessage(const MailSlotMessage& message) override { routed << message; }
+};
+
+// A third machine, gamma at 10.99.1.1, joined to beta by a veth pair of its own.
+class ThreeMachines : public NetworkNamespaces {
+protected:
+    void SetUp() override {
+        NetworkNamespaces::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        const QString id = QString::number(getpid());
+        nsC_ = u"parlane-c-"_s + id;
+        const QString vethC = u"plc"_s + id, vethB = u"pld"_s + id;
+        ASSERT_TRUE(RunIp({u"netns"_s, u"add"_s, nsC_}));
+        ASSERT_TRUE(RunIp({u"link"_s, u"add"_s, vethC, u"netns"_s, nsC_, u"type"_s, u"veth"_s,
+                           u"peer"_s, u"name"_s, vethB, u"netns"_s, nsB_}));
+        for (const auto& [ns, veth, address] :
+             {std::tuple{nsC_, vethC, u"10.99.1.1/24"_s}, {nsB_, vethB, u"10.99.1.2/24"_s}}) {
+            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"addr"_s, u"add"_s, address, u"dev"_s, veth}));
+            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"link"_s, u"set"_s, veth, u"up"_s}));
+        }
+        ASSERT_TRUE(RunIp({u"-n"_s, nsC_, u"link"_s, u"set"_s, u"lo"_s, u"up"_s}));
+    }
+    void TearDown() override {
+        if (!nsC_.isEmpty()) {
+            RunIp({u"netns"_s, u"del"_s, nsC_});
+        }
+        NetworkNamespaces::TearDown();
+    }
+
+    QString nsC_;
+};
+
+}  // namespace
+
+// Alpha floods beta's listener; a message from gamma still reaches beta's window within a few
+// ticks, and what the flood could not queue is counted as dropped.
+TEST_F(ThreeMachines, AFloodFromOneMachineDoesNotSilenceAnother) {
+    ResetSharedState();
+    Shared().AppName = u"Parlane"_s;
+    platform::netbios::SetMailslotNetwork({138, u"beta"_s, {}});
+    RoutingHost host;
+    MailSlotListener listener(host);
+    {
+        InNamespace beta(nsB_);
+        ASSERT_TRUE(beta.Entered());
+        listener.OpenMailSlot();
+    }
+    ASSERT_GT(Shared().MailSlotHandle, 0);
+
+    constexpr int kFlood = 100000;
+    std::thread flood([&] {
+        InNamespace alpha(nsA_);
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (!alpha.Entered() || fd < 0) {
+            return;
+        }
+        platform::netbios::MailslotWrite write;
+        write.source = {"ALPHA", 0};
+        write.destination = {"BETA", platform::netbios::kMessengerSuffix};
+        write.mailslot = "\\MAILSLOT\\MESSNGR";
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(138);
+        to.sin_addr.s_addr = htonl(0x0A630002);  // 10.99.0.2
+        for (int i = 0; i < kFlood; ++i) {
+            write.body = "alpha" + QByteArray(1, 0) + "beta" + QByteArray(1, 0) + "flood " +
+                         QByteArray::number(i) + QByteArray(2, 0);
+            const QByteArray packet = platform::netbios::EncodeMailslotWrite(write);
+            ::sendto(fd, packet.constData(), std::size_t(packet.size()), 0,
+                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        }
+        ::close(fd);
+    });
+    flood.join();
+
+    QElapsedTimer delay;
+    delay.start();
+    QProcess send;
+    send.start(u"ip"_s, Inside(nsC_, u"gamma"_s,
+                               {kTools + u"/parlane-send"_s, u"--from"_s, u"gamma"_s,
+                                u"10.99.1.2"_s, u"quiet"_s}));
+    ASSERT_TRUE(send.waitForFinished(10000));
+    ASSERT_EQ(send.exitCode(), 0) << send.readAllStandardError().constData();
+    const auto quietRouted = [&] {
+        return std::any_of(host.routed.cbegin(), host.routed.cend(),
+                           [](const MailSlotMessage& m) { return m.Text == u"quiet"_s; });
+    };
+    QDeadlineTimer deadline(10000);
+    while (!quietRouted() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const qint64 waited = delay.elapsed();
+    std::cout << "quiet message routed after " << waited << " ms\n";
+    EXPECT_TRUE(quietRouted());
+    EXPECT_LT(waited, 5000);
+
+    platform::DWORD waiting = 0;
+    platform::GetMailslotInfo(Shared().MailSlotHandle, nullptr, nullptr, &waiting, nullptr);
+    EXPECT_GT(waiting, 0u);  // the flood still waits: gamma did not just come last
+    EXPECT_GT(platform::DroppedMailslotMessages(Shared().MailSlotHandle), 0u);
+    EXPECT_LT(platform::DWORD(host.routed.size()) + waiting, platform::DWORD(kFlood));
+    listener.StopListening();
+    platform::netbios::SetMailslotNetwork({});
 }

@@ -278,9 +278,14 @@ QString LastErrorText() {
     return lastErrorText;
 }
 
-bool DeliverToMailslot(HANDLE slot, QByteArray body) {
+bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender) {
     const auto listening = Find<Listening>(slot);
-    return listening && listening->receiver->Deliver(std::move(body));
+    return listening && listening->receiver->Deliver(std::move(body), sender);
+}
+
+std::uint64_t DroppedMailslotMessages(HANDLE slot) {
+    const auto listening = Find<Listening>(slot);
+    return listening ? listening->receiver->Dropped() : 0;
 }
 
 }  // namespace platform

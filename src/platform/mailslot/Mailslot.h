@@ -49,8 +49,13 @@ bool CloseHandle(HANDLE handle);
 DWORD GetLastError();
 QString LastErrorText();
 
-// Hands a body to an open listening slot as a writer on this machine would, network aside.
-// False when the slot is full or the handle is not a listening slot.
-bool DeliverToMailslot(HANDLE slot, QByteArray body);
+// Hands a body to an open listening slot as a writer would, network aside: by default one on this
+// machine, else the sender at that IPv4 address (host order). False when the slot, or the
+// sender's share of it, is full or the handle is not a listening slot.
+bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender = 0x7F000001);
+
+// How many datagrams addressed to a listening slot were dropped because the queue, or the
+// sender's share of it, was full; 0 for any other handle.
+std::uint64_t DroppedMailslotMessages(HANDLE slot);
 
 }  // namespace platform

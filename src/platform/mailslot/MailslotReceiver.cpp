@@ -27,6 +27,11 @@ std::unique_ptr<MailslotReceiver> MailslotReceiver::Open(std::uint16_t port, con
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+    // Past the system's limit where the process may (root), else as far as the limit allows.
+    const int buffer = kReceiveBufferBytes;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0) {
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -87,7 +92,10 @@ void MailslotReceiver::Run() {
             return;
         }
         iovec io{buffer.data(), buffer.size()};
+        sockaddr_in from{};
         msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
         message.msg_iov = &io;
         message.msg_iovlen = 1;
         message.msg_control = control;
@@ -105,7 +113,7 @@ void MailslotReceiver::Run() {
             }
         }
         if (auto body = TakeBody(QByteArrayView(buffer.data(), size), own)) {
-            Deliver(std::move(*body));
+            Deliver(std::move(*body), ntohl(from.sin_addr.s_addr));
         }
     }
 }
@@ -113,9 +121,9 @@ void MailslotReceiver::Run() {
 MailslotReceiver::Info MailslotReceiver::Peek() const {
     std::lock_guard guard(lock_);
     Info info;
-    info.count = qsizetype(queue_.size());
-    if (!queue_.empty()) {
-        info.nextSize = queue_.front().size();
+    info.count = queuedMessages_;
+    if (!turns_.empty()) {
+        info.nextSize = senders_.at(turns_.front()).messages.front().size();
     }
     return info;
 }
@@ -123,31 +131,53 @@ MailslotReceiver::Info MailslotReceiver::Peek() const {
 std::optional<QByteArray> MailslotReceiver::WaitAndTake(
     std::optional<std::chrono::milliseconds> timeout, qsizetype maxSize, bool* tooSmall) {
     std::unique_lock guard(lock_);
-    const auto waiting = [this] { return !queue_.empty(); };
+    const auto waiting = [this] { return !turns_.empty(); };
     if (!timeout) {
         arrived_.wait(guard, waiting);
     } else if (!arrived_.wait_for(guard, *timeout, waiting)) {
         return std::nullopt;
     }
-    if (queue_.front().size() > maxSize) {
+    const std::uint32_t address = turns_.front();
+    const auto sender = senders_.find(address);
+    if (sender->second.messages.front().size() > maxSize) {
         *tooSmall = true;
         return std::nullopt;
     }
-    QByteArray body = std::move(queue_.front());
-    queue_.pop_front();
+    QByteArray body = std::move(sender->second.messages.front());
+    sender->second.messages.pop_front();
+    sender->second.bytes -= body.size();
+    --queuedMessages_;
     queuedBytes_ -= body.size();
+    turns_.pop_front();
+    if (sender->second.messages.empty()) {
+        senders_.erase(sender);
+    } else {
+        turns_.push_back(address);
+    }
     return body;
 }
 
-bool MailslotReceiver::Deliver(QByteArray body) {
+bool MailslotReceiver::Deliver(QByteArray body, std::uint32_t sender) {
     {
         std::lock_guard guard(lock_);
-        if (qsizetype(queue_.size()) >= kMaxMessages || queuedBytes_ + body.size() > kMaxBytes) {
+        const auto found = senders_.find(sender);
+        const bool known = found != senders_.end();
+        const qsizetype senderMessages = known ? qsizetype(found->second.messages.size()) : 0;
+        const qsizetype senderBytes = known ? found->second.bytes : 0;
+        if (queuedMessages_ >= kMaxMessages || queuedBytes_ + body.size() > kMaxBytes ||
+            senderMessages >= kMaxMessages / kSenderShare ||
+            senderBytes + body.size() > kMaxBytes / kSenderShare) {
             ++dropped_;
             return false;
         }
+        Sender& queue = known ? found->second : senders_[sender];
+        if (!known) {
+            turns_.push_back(sender);
+        }
+        ++queuedMessages_;
         queuedBytes_ += body.size();
-        queue_.push_back(std::move(body));
+        queue.bytes += body.size();
+        queue.messages.push_back(std::move(body));
     }
     arrived_.notify_all();
     return true;

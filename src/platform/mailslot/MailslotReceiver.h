@@ -13,16 +13,24 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
 namespace platform::netbios {
 
 // The listening end of a mailslot: a UDP socket of its own and a thread that takes the datagrams
 // addressed to this machine's mailslot into a bounded queue, as the system's mailslot buffer
 // would. Reading the queue never touches the network, so it costs the same however full it is.
+// Senders (source addresses) take turns: a read takes the oldest message of the next sender in
+// turn, and a sender may hold only a share of the queue, so a flood from one machine neither
+// delays nor crowds out the messages of another.
 class MailslotReceiver {
 public:
     static constexpr qsizetype kMaxMessages = 16384;
     static constexpr qsizetype kMaxBytes = 8 * 1024 * 1024;
+    static constexpr qsizetype kSenderShare = 16;  // of messages and of bytes
+    // Bursts wait in the kernel while the thread is busy, instead of being lost there.
+    static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+    static constexpr std::uint32_t kThisMachine = 0x7F000001;  // 127.0.0.1
 
     // Binds the port exclusively; nothing and a reason when that fails.
     static std::unique_ptr<MailslotReceiver> Open(std::uint16_t port, const OwnNames& own,
@@ -37,16 +45,22 @@ public:
     };
     Info Peek() const;
 
-    // The oldest message, once one waits or the time is up.
+    // The next message in turn, once one waits or the time is up.
     std::optional<QByteArray> WaitAndTake(std::optional<std::chrono::milliseconds> timeout,
                                           qsizetype maxSize, bool* tooSmall);
 
-    // Queues a body as a writer on this machine hands it over; false when the queue is full.
-    bool Deliver(QByteArray body);
+    // Queues a body from the sender (an IPv4 address in host order); false, and counted as
+    // dropped, when the queue or the sender's share of it is full.
+    bool Deliver(QByteArray body, std::uint32_t sender = kThisMachine);
 
     std::uint64_t Dropped() const;
 
 private:
+    struct Sender {
+        std::deque<QByteArray> messages;
+        qsizetype bytes = 0;
+    };
+
     MailslotReceiver(int socket, int wake, OwnNames own);
     void Run();
 
@@ -55,7 +69,9 @@ private:
     const OwnNames own_;
     mutable std::mutex lock_;
     std::condition_variable arrived_;
-    std::deque<QByteArray> queue_;
+    std::unordered_map<std::uint32_t, Sender> senders_;  // only those with messages waiting
+    std::deque<std::uint32_t> turns_;                    // each of them once, the next first
+    qsizetype queuedMessages_ = 0;
     qsizetype queuedBytes_ = 0;
     std::uint64_t dropped_ = 0;
     std::thread thread_;

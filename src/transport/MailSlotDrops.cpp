@@ -1,0 +1,13 @@
+#include "transport/MailSlotDrops.h"
+
+using namespace Qt::StringLiterals;
+
+std::optional<QString> MailSlotDrops::Check(std::uint64_t dropped, Clock::time_point now) {
+    if (dropped <= shown_ || (last_ && now - *last_ < kInterval)) {
+        return std::nullopt;
+    }
+    shown_ = dropped;
+    last_ = now;
+    return u"%1 incoming messages dropped so far: they arrived faster than they can be shown."_s
+        .arg(dropped);
+}

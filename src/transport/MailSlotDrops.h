@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+// Tells the user how many datagrams the listening slot dropped under load: at the first drop,
+// then at most once a minute while the number grows, so a flood neither goes unnoticed nor
+// floods the output in turn.
+class MailSlotDrops {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::seconds kInterval{60};
+
+    // The line to show now, or nothing.
+    std::optional<QString> Check(std::uint64_t dropped, Clock::time_point now = Clock::now());
+
+private:
+    std::uint64_t shown_ = 0;
+    std::optional<Clock::time_point> last_;
+};
