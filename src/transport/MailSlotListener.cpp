@@ -29,6 +29,7 @@ void MailSlotListener::OpenMailSlot() {
         shared.MailSlotHandle = modMailSlots::CloseMailSlot(shared.MailSlotHandle);
     }
     shared.MailSlotHandle = modMailSlots::CreateMailSlot(u"messngr"_s);
+    drops_ = {};  // a new slot counts from nothing
     if (shared.MailSlotHandle > 0) {
         tmrMailSlot.start();
         host_.ShowErrorHelp(ErrorHelpNone);

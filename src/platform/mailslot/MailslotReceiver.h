@@ -21,8 +21,8 @@ namespace platform::netbios {
 // addressed to this machine's mailslot into a bounded queue, as the system's mailslot buffer
 // would. Reading the queue never touches the network, so it costs the same however full it is.
 // Senders (source addresses) take turns: a read takes the oldest message of the next sender in
-// turn, and a sender may hold only a share of the queue, so a flood from one machine neither
-// delays nor crowds out the messages of another.
+// turn, and a sender may hold only a share of the queue, so a flood from one machine costs
+// another's messages a few turns at most and never crowds them out.
 class MailslotReceiver {
 public:
     static constexpr qsizetype kMaxMessages = 16384;
