@@ -7,8 +7,6 @@
 
 #include <unistd.h>
 
-#include <tuple>
-
 // Runs ip with the arguments; true when it succeeded.
 inline bool RunIp(const QStringList& args) {
     QProcess ip;
@@ -49,21 +47,33 @@ protected:
             GTEST_SKIP() << "this machine cannot make network namespaces";
         }
         ASSERT_TRUE(RunIp({QStringLiteral("netns"), QStringLiteral("add"), nsB_}));
-        ASSERT_TRUE(
-            RunIp({QStringLiteral("link"), QStringLiteral("add"), vethA, QStringLiteral("netns"),
-                   nsA_, QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
-                   QStringLiteral("name"), vethB, QStringLiteral("netns"), nsB_}));
-        for (const auto& [ns, veth, address] :
-             {std::tuple{nsA_, vethA, QStringLiteral("10.99.0.1/24")},
-              {nsB_, vethB, QStringLiteral("10.99.0.2/24")}}) {
-            ASSERT_TRUE(RunIp({QStringLiteral("-n"), ns, QStringLiteral("addr"),
-                               QStringLiteral("add"), address, QStringLiteral("brd"),
-                               QStringLiteral("+"), QStringLiteral("dev"), veth}));
-            ASSERT_TRUE(RunIp({QStringLiteral("-n"), ns, QStringLiteral("link"),
-                               QStringLiteral("set"), veth, QStringLiteral("up")}));
-            ASSERT_TRUE(RunIp({QStringLiteral("-n"), ns, QStringLiteral("link"),
-                               QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")}));
+        ASSERT_TRUE(Join({nsA_, vethA, QStringLiteral("10.99.0.1/24")},
+                         {nsB_, vethB, QStringLiteral("10.99.0.2/24")}));
+    }
+
+    // One end of a link between two namespaces: the namespace, its interface and its address.
+    struct End {
+        QString ns, veth, address;
+    };
+    // A veth pair between the two namespaces, both ends and both loopbacks up.
+    static bool Join(const End& a, const End& b) {
+        if (!RunIp({QStringLiteral("link"), QStringLiteral("add"), a.veth, QStringLiteral("netns"),
+                    a.ns, QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
+                    QStringLiteral("name"), b.veth, QStringLiteral("netns"), b.ns})) {
+            return false;
         }
+        for (const End& end : {a, b}) {
+            if (!RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("addr"), QStringLiteral("add"),
+                        end.address, QStringLiteral("brd"), QStringLiteral("+"),
+                        QStringLiteral("dev"), end.veth}) ||
+                !RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("link"), QStringLiteral("set"),
+                        end.veth, QStringLiteral("up")}) ||
+                !RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("link"), QStringLiteral("set"),
+                        QStringLiteral("lo"), QStringLiteral("up")})) {
+                return false;
+            }
+        }
+        return true;
     }
 
     void TearDown() override {

@@ -196,14 +196,7 @@ protected:
         nsC_ = u"parlane-c-"_s + id;
         const QString vethC = u"plc"_s + id, vethB = u"pld"_s + id;
         ASSERT_TRUE(RunIp({u"netns"_s, u"add"_s, nsC_}));
-        ASSERT_TRUE(RunIp({u"link"_s, u"add"_s, vethC, u"netns"_s, nsC_, u"type"_s, u"veth"_s,
-                           u"peer"_s, u"name"_s, vethB, u"netns"_s, nsB_}));
-        for (const auto& [ns, veth, address] :
-             {std::tuple{nsC_, vethC, u"10.99.1.1/24"_s}, {nsB_, vethB, u"10.99.1.2/24"_s}}) {
-            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"addr"_s, u"add"_s, address, u"dev"_s, veth}));
-            ASSERT_TRUE(RunIp({u"-n"_s, ns, u"link"_s, u"set"_s, veth, u"up"_s}));
-        }
-        ASSERT_TRUE(RunIp({u"-n"_s, nsC_, u"link"_s, u"set"_s, u"lo"_s, u"up"_s}));
+        ASSERT_TRUE(Join({nsC_, vethC, u"10.99.1.1/24"_s}, {nsB_, vethB, u"10.99.1.2/24"_s}));
     }
     void TearDown() override {
         if (!nsC_.isEmpty()) {
