@@ -315,7 +315,6 @@ TEST_F(MainWindow, TheExplainLinkOpensThePageForItsCode) {
         EXPECT_TRUE(QFile::exists(Shared().ErrorHelpPath + modErrorHelp::ErrorHelpPage(code)))
             << code;
     }
-    EXPECT_EQ(modErrorHelp::ErrorHelpPage(7), u"Unknown.html"_s);
 }
 
 TEST_F(MainWindow, MenusReachTheirWindowsAndTheTopBand) {
