@@ -25,8 +25,8 @@ inline constexpr unsigned kIconTextFlags = DT_WORD_ELLIPSIS | DT_SINGLELINE | DT
 inline constexpr unsigned kGripFlags = DT_SINGLELINE | DT_BOTTOM | DT_RIGHT;
 
 // A number, or a text that reads as one, names a position.
-std::optional<double> AsPosition(const QVariant& vKey) {
-    switch (vKey.typeId()) {
+std::optional<double> AsPosition(const QVariant& key) {
+    switch (key.typeId()) {
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::Long:
@@ -37,10 +37,10 @@ std::optional<double> AsPosition(const QVariant& vKey) {
         case QMetaType::UShort:
         case QMetaType::Float:
         case QMetaType::Double:
-            return vKey.toDouble();
+            return key.toDouble();
         case QMetaType::QString: {
             bool ok = false;
-            const double value = vKey.toString().toDouble(&ok);
+            const double value = key.toString().toDouble(&ok);
             return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
         }
         default:
@@ -63,70 +63,70 @@ cNoStatusBar::cNoStatusBar(QObject* parent) : QObject(parent) {
 
 cNoStatusBar::~cNoStatusBar() = default;
 
-void cNoStatusBar::SetSimpleMode(bool bSimple) {
-    simpleMode_ = bSimple;
+void cNoStatusBar::SetSimpleMode(bool simple) {
+    simpleMode_ = simple;
     Draw();
 }
 
-void cNoStatusBar::SetSimpleText(const QString& sText) {
-    simpleText_ = sText;
+void cNoStatusBar::SetSimpleText(const QString& text) {
+    simpleText_ = text;
     if (simpleMode_) {
         Draw();
     }
 }
 
-void cNoStatusBar::SetAllowXPStyles(bool bState) {
-    if (bState && !themesAvailable_) {
+void cNoStatusBar::SetAllowXPStyles(bool on) {
+    if (on && !themesAvailable_) {
         Raise(XPStylesNotSupportedError,
               u"XP Styles not supported on this Windows installation."_s);
     }
-    themesWanted_ = bState;
+    themesWanted_ = on;
 }
 
-void cNoStatusBar::SetSizeGrip(bool bSizeGrip) {
-    sizeGrip_ = bSizeGrip;
+void cNoStatusBar::SetSizeGrip(bool on) {
+    sizeGrip_ = on;
     Draw();
 }
 
-int cNoStatusBar::AddPanel(int eStyle, const QString& sText, int iImgIndex, int lMinWidth,
-                           bool bSpring, bool bFitContents, int lItemData, const QString& sKey,
-                           const QVariant& vKeyBefore) {
+int cNoStatusBar::AddPanel(int style, const QString& text, int imageIndex, int minWidth,
+                           bool spring, bool fitToContents, int itemData, const QString& key,
+                           const QVariant& keyBefore) {
     if (PanelCount() >= MaxPanels) {
         Raise(TooManyPanelsError, u"Too many panels."_s);
     }
-    const int position = vKeyBefore.isValid() ? PanelIndex(vKeyBefore) : PanelCount() + 1;
-    if (bSpring) {
+    const int position = keyBefore.isValid() ? PanelIndex(keyBefore) : PanelCount() + 1;
+    if (spring) {
         for (Panel& other : panels_) {
             other.spring = false;
         }
     }
     Panel panel;
-    panel.fitToContents = bFitContents;
-    panel.spring = bSpring;
-    panel.style = eStyle;
-    panel.imageIndex = iImgIndex;
-    panel.minWidth = lMinWidth;
-    panel.itemData = lItemData;
-    panel.key = sKey;
-    panel.text = sText;
+    panel.fitToContents = fitToContents;
+    panel.spring = spring;
+    panel.style = style;
+    panel.imageIndex = imageIndex;
+    panel.minWidth = minWidth;
+    panel.itemData = itemData;
+    panel.key = key;
+    panel.text = text;
     Measure(panel);
     panels_.insert(panels_.begin() + (position - 1), std::move(panel));
     Layout();
-    SetPanelText(position, sText);
-    SetPanelIcon(position, iImgIndex);
+    SetPanelText(position, text);
+    SetPanelIcon(position, imageIndex);
     Draw();
     return position;
 }
 
-void cNoStatusBar::RemovePanel(const QVariant& vKey) {
-    const int position = PanelIndex(vKey);
+void cNoStatusBar::RemovePanel(const QVariant& key) {
+    const int position = PanelIndex(key);
     panels_.erase(panels_.begin() + (position - 1));
     Draw();
 }
 
-void cNoStatusBar::SetLeftTopOffsets(int lLeft, int lTop) {
-    leftOffset_ = lLeft;
-    topOffset_ = lTop;
+void cNoStatusBar::SetLeftTopOffsets(int left, int top) {
+    leftOffset_ = left;
+    topOffset_ = top;
 }
 
 void cNoStatusBar::SetImageList(const QList<QPixmap>& images) {
@@ -136,8 +136,8 @@ void cNoStatusBar::SetImageList(const QList<QPixmap>& images) {
     }
 }
 
-void cNoStatusBar::Create(StatusBarHost* objThis) {
-    host_ = objThis;
+void cNoStatusBar::Create(StatusBarHost* host) {
+    host_ = host;
     if (!host_ || !host_->PaintDevice()) {
         host_ = nullptr;
         Raise(InvalidObjectError, u"Invalid object passed to Create."_s);
@@ -149,9 +149,9 @@ QFont cNoStatusBar::Font() const {
     return host_ ? host_->Font() : QFont();
 }
 
-void cNoStatusBar::SetFont(const QFont& fntThis) {
+void cNoStatusBar::SetFont(const QFont& font) {
     if (host_) {
-        host_->SetFont(fntThis);
+        host_->SetFont(font);
         MeasureBarHeight();
     }
 }
@@ -160,140 +160,140 @@ long cNoStatusBar::Height() const {
     return platform::PixelsToTwips(barHeight_);
 }
 
-PixelRect cNoStatusBar::GetPanelRect(const QVariant& vKey) const {
-    return At(vKey).rect;
+PixelRect cNoStatusBar::GetPanelRect(const QVariant& key) const {
+    return At(key).rect;
 }
 
-QString cNoStatusBar::PanelKey(int lIndex) const {
-    if (lIndex < 1 || lIndex > PanelCount()) {
-        Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + QString::number(lIndex));
+QString cNoStatusBar::PanelKey(int index) const {
+    if (index < 1 || index > PanelCount()) {
+        Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + QString::number(index));
     }
-    return panels_[std::size_t(lIndex - 1)].key;
+    return panels_[std::size_t(index - 1)].key;
 }
 
-void cNoStatusBar::SetPanelKey(int lIndex, const QVariant& vKey) {
-    if (lIndex < 1 || lIndex > PanelCount()) {
-        Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + QString::number(lIndex));
+void cNoStatusBar::SetPanelKey(int index, const QVariant& key) {
+    if (index < 1 || index > PanelCount()) {
+        Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + QString::number(index));
     }
-    panels_[std::size_t(lIndex - 1)].key = vKey.toString();
+    panels_[std::size_t(index - 1)].key = key.toString();
 }
 
-bool cNoStatusBar::PanelExists(const QVariant& vKey) const {
+bool cNoStatusBar::PanelExists(const QVariant& key) const {
     try {
-        return PanelIndex(vKey) >= 1;
+        return PanelIndex(key) >= 1;
     } catch (const platform::RuntimeError&) {
         return false;
     }
 }
 
-int cNoStatusBar::PanelIndex(const QVariant& vKey) const {
-    if (const std::optional<double> position = AsPosition(vKey)) {
+int cNoStatusBar::PanelIndex(const QVariant& key) const {
+    if (const std::optional<double> position = AsPosition(key)) {
         // Checked before and after rounding: a fraction above 0 must not round down to 0.
         const double rounded = std::nearbyint(*position);
         if (*position > 0 && *position <= PanelCount() && rounded >= 1) {
             return int(rounded);
         }
     } else {
-        const QString key = vKey.toString();
+        const QString name = key.toString();
         for (std::size_t i = 0; i < panels_.size(); ++i) {
-            if (panels_[i].key == key) {
+            if (panels_[i].key == name) {
                 return int(i) + 1;
             }
         }
     }
-    Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + vKey.toString());
+    Raise(InvalidPanelIndexError, u"Invalid Panel Index: "_s + key.toString());
 }
 
-QString cNoStatusBar::PanelText(const QVariant& vKey) const {
-    return At(vKey).text;
+QString cNoStatusBar::PanelText(const QVariant& key) const {
+    return At(key).text;
 }
 
-void cNoStatusBar::SetPanelText(const QVariant& vKey, const QString& sText) {
-    At(vKey).text = sText;
+void cNoStatusBar::SetPanelText(const QVariant& key, const QString& text) {
+    At(key).text = text;
     Draw();
 }
 
-bool cNoStatusBar::PanelSpring(const QVariant& vKey) const {
-    return At(vKey).spring;
+bool cNoStatusBar::PanelSpring(const QVariant& key) const {
+    return At(key).spring;
 }
 
-void cNoStatusBar::SetPanelSpring(const QVariant& vKey, bool bState) {
-    Panel& panel = At(vKey);
-    if (panel.spring == bState) {
+void cNoStatusBar::SetPanelSpring(const QVariant& key, bool on) {
+    Panel& panel = At(key);
+    if (panel.spring == on) {
         return;
     }
     for (Panel& other : panels_) {
         other.spring = false;
     }
-    panel.spring = bState;
+    panel.spring = on;
     Measure(panel);
     Layout();
 }
 
-bool cNoStatusBar::PanelFitToContents(const QVariant& vKey) const {
-    return At(vKey).fitToContents;
+bool cNoStatusBar::PanelFitToContents(const QVariant& key) const {
+    return At(key).fitToContents;
 }
 
-void cNoStatusBar::SetPanelFitToContents(const QVariant& vKey, bool bState) {
-    Panel& panel = At(vKey);
-    if (panel.fitToContents != bState) {
-        panel.fitToContents = bState;
+void cNoStatusBar::SetPanelFitToContents(const QVariant& key, bool on) {
+    Panel& panel = At(key);
+    if (panel.fitToContents != on) {
+        panel.fitToContents = on;
         Measure(panel);
         Layout();
     }
 }
 
-int cNoStatusBar::PanelIcon(const QVariant& vKey) const {
-    return At(vKey).imageIndex;
+int cNoStatusBar::PanelIcon(const QVariant& key) const {
+    return At(key).imageIndex;
 }
 
-void cNoStatusBar::SetPanelIcon(const QVariant& vKey, int iImgIndex) {
-    Panel& panel = At(vKey);
+void cNoStatusBar::SetPanelIcon(const QVariant& key, int imageIndex) {
+    Panel& panel = At(key);
     panel.icon = QIcon();
-    panel.imageIndex = iImgIndex;
-    if (iImgIndex > -1 && iImgIndex < images_.size()) {
-        panel.icon = QIcon(images_[iImgIndex]);
+    panel.imageIndex = imageIndex;
+    if (imageIndex > -1 && imageIndex < images_.size()) {
+        panel.icon = QIcon(images_[imageIndex]);
     }
     Draw();
 }
 
-QIcon cNoStatusBar::PanelhIcon(const QVariant& vKey) const {
-    return At(vKey).icon;
+QIcon cNoStatusBar::PanelhIcon(const QVariant& key) const {
+    return At(key).icon;
 }
 
-void cNoStatusBar::SetPanelhIcon(const QVariant& vKey, const QIcon& hIcon) {
-    At(vKey).icon = hIcon;
+void cNoStatusBar::SetPanelhIcon(const QVariant& key, const QIcon& icon) {
+    At(key).icon = icon;
     Draw();
 }
 
-int cNoStatusBar::PanelStyle(const QVariant& vKey) const {
-    return At(vKey).style;
+int cNoStatusBar::PanelStyle(const QVariant& key) const {
+    return At(key).style;
 }
 
-void cNoStatusBar::SetPanelStyle(const QVariant& vKey, int eStyle) {
-    At(vKey).style = eStyle;
+void cNoStatusBar::SetPanelStyle(const QVariant& key, int style) {
+    At(key).style = style;
     Draw();
 }
 
-int cNoStatusBar::PanelMinWidth(const QVariant& vKey) const {
-    return At(vKey).minWidth;
+int cNoStatusBar::PanelMinWidth(const QVariant& key) const {
+    return At(key).minWidth;
 }
 
-int cNoStatusBar::PanelIdealWidth(const QVariant& vKey) const {
-    return At(vKey).idealWidth;
+int cNoStatusBar::PanelIdealWidth(const QVariant& key) const {
+    return At(key).idealWidth;
 }
 
-void cNoStatusBar::SetPanelIdealWidth(const QVariant& vKey, int lWidth) {
-    At(vKey).idealWidth = lWidth;
+void cNoStatusBar::SetPanelIdealWidth(const QVariant& key, int width) {
+    At(key).idealWidth = width;
     Layout();
 }
 
-cNoStatusBar::Panel& cNoStatusBar::At(const QVariant& vKey) {
-    return panels_[std::size_t(PanelIndex(vKey) - 1)];
+cNoStatusBar::Panel& cNoStatusBar::At(const QVariant& key) {
+    return panels_[std::size_t(PanelIndex(key) - 1)];
 }
 
-const cNoStatusBar::Panel& cNoStatusBar::At(const QVariant& vKey) const {
-    return panels_[std::size_t(PanelIndex(vKey) - 1)];
+const cNoStatusBar::Panel& cNoStatusBar::At(const QVariant& key) const {
+    return panels_[std::size_t(PanelIndex(key) - 1)];
 }
 
 void cNoStatusBar::Raise(long number, const QString& description) const {

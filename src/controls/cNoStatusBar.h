@@ -16,8 +16,8 @@ class StatusBarHost;
 
 // A status bar that owns no window: it lays its panels out across a host surface and paints
 // itself there whenever its owner calls Draw, in the classic look or through the host's style.
-// Panels are named by a position from 1, or by a key (vKey: a number or a text that reads as one
-// is always a position). Misuse raises platform::RuntimeError with the numbers below.
+// Panels are named by a position from 1 or by a key; a key that is a number, or a text that
+// reads as one, is always a position. Misuse raises platform::RuntimeError with the numbers below.
 class cNoStatusBar : public QObject {
     Q_OBJECT
 
@@ -33,64 +33,64 @@ public:
     ~cNoStatusBar() override;
 
     bool SimpleMode() const { return simpleMode_; }
-    void SetSimpleMode(bool bSimple);
+    void SetSimpleMode(bool simple);
     QString SimpleText() const { return simpleText_; }
-    void SetSimpleText(const QString& sText);
+    void SetSimpleText(const QString& text);
     // Whether this system offers themes, whatever was set.
     bool AllowXPStyles() const { return themesAvailable_; }
-    void SetAllowXPStyles(bool bState);
+    void SetAllowXPStyles(bool on);
     bool SizeGrip() const { return sizeGrip_; }
-    void SetSizeGrip(bool bSizeGrip);
+    void SetSizeGrip(bool on);
 
-    // The new panel's position. An image index of -1 is no icon; without vKeyBefore the panel
+    // The new panel's position. An image index of -1 is no icon; without keyBefore the panel
     // goes last.
-    int AddPanel(int eStyle = 0, const QString& sText = {}, int iImgIndex = -1, int lMinWidth = 0,
-                 bool bSpring = false, bool bFitContents = false, int lItemData = 0,
-                 const QString& sKey = {}, const QVariant& vKeyBefore = {});
+    int AddPanel(int style = 0, const QString& text = {}, int imageIndex = -1, int minWidth = 0,
+                 bool spring = false, bool fitToContents = false, int itemData = 0,
+                 const QString& key = {}, const QVariant& keyBefore = {});
     void Draw();
-    void RemovePanel(const QVariant& vKey);
-    void SetLeftTopOffsets(int lLeft, int lTop);
+    void RemovePanel(const QVariant& key);
+    void SetLeftTopOffsets(int left, int top);
     // Panel icons are taken from these images, all as high as the first. An empty list leaves
     // the bar without images.
     void SetImageList(const QList<QPixmap>& images);
     // The host must outlive the bar or be replaced.
-    void Create(StatusBarHost* objThis);
+    void Create(StatusBarHost* host);
     QFont Font() const;
-    void SetFont(const QFont& fntThis);
+    void SetFont(const QFont& font);
     // In twips.
     long Height() const;
 
     int PanelCount() const { return int(panels_.size()); }
-    PixelRect GetPanelRect(const QVariant& vKey) const;
-    QString PanelKey(int lIndex) const;
-    void SetPanelKey(int lIndex, const QVariant& vKey);
-    bool PanelExists(const QVariant& vKey) const;
-    int PanelIndex(const QVariant& vKey) const;
-    QString PanelText(const QVariant& vKey) const;
-    void SetPanelText(const QVariant& vKey, const QString& sText);
-    bool PanelSpring(const QVariant& vKey) const;
-    void SetPanelSpring(const QVariant& vKey, bool bState);
-    bool PanelFitToContents(const QVariant& vKey) const;
-    void SetPanelFitToContents(const QVariant& vKey, bool bState);
-    int PanelIcon(const QVariant& vKey) const;
-    void SetPanelIcon(const QVariant& vKey, int iImgIndex);
-    QIcon PanelhIcon(const QVariant& vKey) const;
+    PixelRect GetPanelRect(const QVariant& key) const;
+    QString PanelKey(int index) const;
+    void SetPanelKey(int index, const QVariant& key);
+    bool PanelExists(const QVariant& key) const;
+    int PanelIndex(const QVariant& key) const;
+    QString PanelText(const QVariant& key) const;
+    void SetPanelText(const QVariant& key, const QString& text);
+    bool PanelSpring(const QVariant& key) const;
+    void SetPanelSpring(const QVariant& key, bool on);
+    bool PanelFitToContents(const QVariant& key) const;
+    void SetPanelFitToContents(const QVariant& key, bool on);
+    int PanelIcon(const QVariant& key) const;
+    void SetPanelIcon(const QVariant& key, int imageIndex);
+    QIcon PanelhIcon(const QVariant& key) const;
     // The panel keeps the icon; its image index stays as it was.
-    void SetPanelhIcon(const QVariant& vKey, const QIcon& hIcon);
-    int PanelStyle(const QVariant& vKey) const;
-    void SetPanelStyle(const QVariant& vKey, int eStyle);
-    int PanelMinWidth(const QVariant& vKey) const;
-    int PanelIdealWidth(const QVariant& vKey) const;
+    void SetPanelhIcon(const QVariant& key, const QIcon& icon);
+    int PanelStyle(const QVariant& key) const;
+    void SetPanelStyle(const QVariant& key, int style);
+    int PanelMinWidth(const QVariant& key) const;
+    int PanelIdealWidth(const QVariant& key) const;
     // Taken as it is, below the minimum width too.
-    void SetPanelIdealWidth(const QVariant& vKey, int lWidth);
+    void SetPanelIdealWidth(const QVariant& key, int width);
 
 signals:
     // For each painted panel whose style has SBT_OWNERDRAW, after its frame and before its icon
-    // and text. The owner may paint with hDc, move the rectangle the bar goes on painting in,
-    // and clear bDoDefault to have the bar paint nothing more there. Connect directly; calling
+    // and text. The owner may paint with the painter, move the rectangle the bar goes on painting
+    // in, and clear doDefault to have the bar paint nothing more there. Connect directly; calling
     // Draw from here does nothing.
-    void OwnerDraw(QPainter* hDc, int& iLeft, int& iTop, int& iRight, int& iBottom,
-                   bool& bDoDefault);
+    void OwnerDraw(QPainter* painter, int& left, int& top, int& right, int& bottom,
+                   bool& doDefault);
 
 private:
     struct Panel {
@@ -107,8 +107,8 @@ private:
         PixelRect rect;
     };
 
-    Panel& At(const QVariant& vKey);
-    const Panel& At(const QVariant& vKey) const;
+    Panel& At(const QVariant& key);
+    const Panel& At(const QVariant& key) const;
     [[noreturn]] void Raise(long number, const QString& description) const;
     void Measure(Panel& panel) const;
     void MeasureBarHeight();
