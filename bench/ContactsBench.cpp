@@ -3,6 +3,7 @@
 #include "contacts/modSaveContacts.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/SharedState.h"
+#include "core/UserPrompts.h"
 #include "platform/ProfileFile.h"
 
 #include "WidgetBenchMain.h"
@@ -36,12 +37,19 @@ QString MakeSettings(const QTemporaryDir& dir, int n) {
     return path;
 }
 
-void StartFresh(const QString& settings) {
-    ResetSharedState();
+// A load finds nothing to warn of in these files.
+struct NoWarnings : UserPrompts {
+    void Warn(const QString&) override {}
+    bool Confirm(const QString&) override { return false; }
+};
+
+SharedState StartFresh(const QString& settings) {
     platform::ForgetCachedProfiles();
-    Shared().AppName = u"Parlane"_s;
-    Shared().FieldSeparator = u"|"_s;
-    Shared().SettingsFile = settings;
+    SharedState fresh;
+    fresh.AppName = u"Parlane"_s;
+    fresh.FieldSeparator = u"|"_s;
+    fresh.SettingsFile = settings;
+    return fresh;
 }
 
 // Resident memory of the process, in bytes.
@@ -68,12 +76,13 @@ void BM_LoadContacts(benchmark::State& state) {
     double& perContact = firstLoad[state.range(0)];
     for (auto _ : state) {
         state.PauseTiming();
-        StartFresh(settings);
+        SharedState loaded = StartFresh(settings);
+        NoWarnings warnings;
         auto tree = std::make_unique<QTreeWidget>();
         ContactTreeWidget contacts(*tree);
         const double before = ResidentBytes();
         state.ResumeTiming();
-        modLoadContacts::LoadContacts(contacts);
+        modLoadContacts::LoadContacts(loaded, contacts, warnings);
         state.PauseTiming();
         if (perContact == 0) {
             perContact = (ResidentBytes() - before) / double(state.range(0));
@@ -102,11 +111,12 @@ void BM_LoadContactsHugeTotal(benchmark::State& state) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        StartFresh(settings);
+        SharedState loaded = StartFresh(settings);
+        NoWarnings warnings;
         QTreeWidget tree;
         ContactTreeWidget contacts(tree);
         state.ResumeTiming();
-        modLoadContacts::LoadContacts(contacts);
+        modLoadContacts::LoadContacts(loaded, contacts, warnings);
     }
 }
 BENCHMARK(BM_LoadContactsHugeTotal)->Unit(benchmark::kMillisecond);
@@ -114,16 +124,17 @@ BENCHMARK(BM_LoadContactsHugeTotal)->Unit(benchmark::kMillisecond);
 // Both sections rewritten and the file replaced; one entry changes each time, as after an add.
 void BM_SaveContacts(benchmark::State& state) {
     QTemporaryDir dir;
-    StartFresh(MakeSettings(dir, int(state.range(0))));
+    SharedState loaded = StartFresh(MakeSettings(dir, int(state.range(0))));
+    NoWarnings warnings;
     QTreeWidget tree;
     ContactTreeWidget contacts(tree);
-    modLoadContacts::LoadContacts(contacts);
-    QString& changing = Shared().UserContacts.Item(1)->Buffer;
+    modLoadContacts::LoadContacts(loaded, contacts, warnings);
+    QString& changing = loaded.UserContacts.Item(1)->Entry;
     const QString original = changing;
     bool flip = false;
     for (auto _ : state) {
         changing = (flip = !flip) ? original + u'x' : original;
-        modSaveContacts::SaveContacts();
+        modSaveContacts::SaveContacts(loaded);
     }
     state.SetComplexityN(state.range(0));
 }

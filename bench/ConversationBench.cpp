@@ -1,4 +1,4 @@
-#include "ui/conversations/modRTB.h"
+#include "ui/conversations/ConversationView.h"
 
 #include "WidgetBenchMain.h"
 
@@ -24,13 +24,13 @@ void BM_AppendIncomingLines(benchmark::State& state) {
         view.resize(319, 80);
         view.setReadOnly(true);
         view.show();
-        modRTB::SetAppendTarget(&view);
         using Clock = std::chrono::steady_clock;
         Clock::duration first{}, last{};
         Clock::time_point blockStart = Clock::now();
         for (int i = 1; i <= kLines; ++i) {
-            modRTB::AppendIncomingLine(u"Anna"_s, u"Message number "_s + QString::number(i) +
-                                                      u", about as long as most of them are."_s);
+            ConversationView::AppendIncomingLine(view, u"Anna"_s,
+                                                 u"Message number "_s + QString::number(i) +
+                                                     u", about as long as most of them are."_s);
             QCoreApplication::processEvents();
             if (i % kBlock == 0) {
                 const Clock::time_point now = Clock::now();

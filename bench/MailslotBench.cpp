@@ -1,11 +1,12 @@
 // The mailslot on the LAN: datagram encoding and parsing, the listener's tick with a short and a
 // long queue, and the memory a flood of datagrams leaves behind.
 #include "core/SharedState.h"
+#include "core/UserPrompts.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
-#include "transport/MailSlotListener.h"
+#include "transport/MailslotListener.h"
 
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
@@ -54,7 +55,13 @@ std::uint16_t FreePort() {
     return probe.localPort();
 }
 
-struct NullHost : MailSlotListenerHost {
+// A fresh listener asks nothing.
+struct NoQuestions : UserPrompts {
+    void Warn(const QString&) override {}
+    bool Confirm(const QString&) override { return false; }
+};
+
+struct NullHost : MailslotListenerHost {
     int routed = 0;
     void SetStatusText(const QString&) override {}
     void ShowErrorHelp(int) override {}
@@ -66,9 +73,11 @@ struct NullHost : MailSlotListenerHost {
 void BM_ListenerTick(benchmark::State& state) {
     SetMailslotNetwork({FreePort(), u"benchhost"_s, u"WORKGROUP"_s});
     NullHost host;
-    MailSlotListener listener(host);
+    SharedState shared;
+    NoQuestions prompts;
+    MailslotListener listener(shared, prompts, host);
     listener.OpenMailSlot();
-    const auto slot = Shared().MailSlotHandle;
+    const auto slot = shared.MailSlotHandle;
     const QByteArray body("Quarnby\0BENCHHOST\0hello there\0\0", 32);
     // From many machines, as no one sender may hold a long queue.
     const auto sender = [](std::int64_t i) { return std::uint32_t(0x0A000000 + i % 64); };

@@ -4,12 +4,12 @@
 #include "contacts/modLoadContacts.h"
 #include "contacts/modSaveContacts.h"
 #include "core/SharedState.h"
+#include "core/UserPrompts.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
-#include "platform/gui/MessageBox.h"
 #include "support/MemoryContactTree.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -30,25 +30,32 @@ struct Loaded {
     bool usersUnreadable = false, domainsUnreadable = false;
 };
 
-Loaded Load() {
+// Loading warns of what it skipped; the fuzzer checks the lists instead.
+struct IgnoredWarnings : UserPrompts {
+    void Warn(const QString&) override {}
+    bool Confirm(const QString&) override { return false; }
+};
+
+Loaded Load(SharedState& state) {
     platform::ForgetCachedProfiles();
-    ResetSharedState();
-    Shared().AppName = u"Parlane"_s;
-    Shared().FieldSeparator = u"|"_s;
-    Shared().SettingsFile = Dir()->filePath(u"Settings.ini"_s);
+    state = SharedState();
+    state.AppName = u"Parlane"_s;
+    state.FieldSeparator = u"|"_s;
+    state.SettingsFile = Dir()->filePath(u"Settings.ini"_s);
     MemoryContactTree tree;
-    modLoadContacts::LoadContacts(tree);
+    IgnoredWarnings warnings;
+    modLoadContacts::LoadContacts(state, tree, warnings);
     Loaded l;
-    for (const auto& c : Shared().UserContacts) {
-        l.users << c->Buffer;
+    for (const auto& c : state.UserContacts) {
+        l.users << c->Entry;
     }
-    for (const auto& c : Shared().DomainContacts) {
-        l.domains << c->Buffer;
+    for (const auto& c : state.DomainContacts) {
+        l.domains << c->Entry;
     }
-    l.users += Shared().UsersSection.KeptEntries;
-    l.domains += Shared().DomainsSection.KeptEntries;
-    l.usersUnreadable = Shared().UsersSection.Unreadable;
-    l.domainsUnreadable = Shared().DomainsSection.Unreadable;
+    l.users += state.UsersSection.KeptEntries;
+    l.domains += state.DomainsSection.KeptEntries;
+    l.usersUnreadable = state.UsersSection.Unreadable;
+    l.domainsUnreadable = state.DomainsSection.Unreadable;
     return l;
 }
 
@@ -64,10 +71,7 @@ QStringList Sorted(QStringList entries) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv);
-    platform::SetMessageBoxResponder(
-        [](const platform::MessageBoxRequest&, QMessageBox&) { return platform::vbOK; });
+    new QCoreApplication(*argc, *argv);
     return 0;
 }
 
@@ -79,13 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.write(reinterpret_cast<const char*>(data), qint64(size));
     file.close();
 
-    const Loaded first = Load();
+    SharedState state;
+    const Loaded first = Load(state);
     try {
-        modSaveContacts::SaveContacts();
+        modSaveContacts::SaveContacts(state);
     } catch (const platform::RuntimeError&) {
         return 0;  // a value the file cannot hold again; nothing was written
     }
-    const Loaded second = Load();
+    const Loaded second = Load(state);
     if (Sorted(first.users) != Sorted(second.users) ||
         Sorted(first.domains) != Sorted(second.domains) ||
         first.usersUnreadable != second.usersUnreadable ||

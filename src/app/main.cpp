@@ -1,6 +1,5 @@
+#include "app/ParlaneApp.h"
 #include "core/AppVersion.h"
-#include "core/modStartup.h"
-#include "ui/main/StartupWindows.h"
 
 #include <QApplication>
 
@@ -12,7 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QString::number(AppVersion::Major) + u'.' +
                                         QString::number(AppVersion::Minor));
 
-    StartupWindows windows;
-    modStartup::Main(windows, QCoreApplication::applicationDirPath());
+    ParlaneApp parlane(QCoreApplication::applicationDirPath());
+    parlane.Start();
     return QApplication::exec();
 }

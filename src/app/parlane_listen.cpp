@@ -1,6 +1,6 @@
 // parlane-listen: prints every message that reaches this machine's mailslot until interrupted.
 #include "platform/mailslot/Mailslot.h"
-#include "transport/MailSlotDrops.h"
+#include "transport/MailslotDrops.h"
 #include "transport/modMailSlots.h"
 
 #include <QCoreApplication>
@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
 
     std::vector<char> buffer(65536);
-    MailSlotDrops drops;
+    MailslotDrops drops;
     while (!stopping) {
         if (const auto dropped = drops.Check(platform::DroppedMailslotMessages(slot))) {
             Print(*dropped);

@@ -23,4 +23,4 @@ struct ContactSection {
 };
 
 // Users first, then Domains: the order of the tree and of the file.
-std::array<ContactSection, 2> ContactSections();
+std::array<ContactSection, 2> ContactSections(SharedState& state);

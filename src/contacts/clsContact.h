@@ -1,15 +1,12 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
 #include <QString>
 
-// One contact: a plain record. The chat window stays referred to after it was closed, so the
-// conversation can be brought back.
+// One contact: a plain record. Its chat window belongs to the conversations, keyed by the contact's
+// key.
 class clsContact {
 public:
-    QPointer<QObject> frmChat;
-    QString Buffer;  // the entry string as read or built; saved back unchanged
+    QString Entry;  // the entry string as read or built; saved back unchanged
     QString Name;
     QString Address;
 };

@@ -16,8 +16,8 @@ QString WithoutSeparator(const QString& text) {
     return clean.remove(u'|');
 }
 
-QString EntryString(const QString& name, const QString& address, bool domain) {
-    const QString& separator = Shared().FieldSeparator;
+QString EntryString(const QString& separator, const QString& name, const QString& address,
+                    bool domain) {
     return u"NAME="_s + name + separator + u"ADDRESS="_s + address + separator + u"TYPE="_s +
            (domain ? u"1"_s : u"0"_s);
 }
@@ -26,7 +26,8 @@ QString AddressProblem(const QString& address) {
     return platform::netbios::RecipientProblem(address);
 }
 
-AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address) {
+AddResult AddContact(SharedState& s, ContactTree& tree, long kind, const QString& name,
+                     const QString& address) {
     const QString n = WithoutSeparator(name).trimmed();
     const QString a = WithoutSeparator(address).trimmed().toLower();
     if (n.isEmpty()) {
@@ -39,7 +40,6 @@ AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QS
         return AddResult::Unreachable;
     }
     const bool domain = kind != 0;
-    SharedState& s = Shared();
     auto& collection = domain ? s.DomainContacts : s.UserContacts;
     const QString key = (domain ? ContactKeys::kDomainPrefix : ContactKeys::kUserPrefix) + a;
     if (collection.Contains(key)) {
@@ -48,11 +48,11 @@ AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QS
     auto contact = std::make_shared<clsContact>();
     contact->Name = n;
     contact->Address = a;
-    contact->Buffer = EntryString(n, a, domain);
+    contact->Entry = EntryString(s.FieldSeparator, n, a, domain);
     // Saving writes the collections, so the contact is in one while the file is written.
     collection.Add(contact, key);
     try {
-        modSaveContacts::SaveContacts();
+        modSaveContacts::SaveContacts(s);
     } catch (...) {
         collection.Remove(key);
         throw;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class ContactTree;
+struct SharedState;
 
 // Creating a contact: the tree node, the collection entry and the saved contact sections, as
 // the add-contact window asks for them.
@@ -14,8 +15,9 @@ enum class AddResult { Added, EmptyName, EmptyAddress, Unreachable, Duplicate };
 // or an address, typed or pasted.
 QString WithoutSeparator(const QString& text);
 
-// "NAME=" name "|ADDRESS=" address "|TYPE=0", or "TYPE=1" for a domain.
-QString EntryString(const QString& name, const QString& address, bool domain);
+// "NAME=" name "|ADDRESS=" address "|TYPE=0", or "TYPE=1" for a domain, with the separator given.
+QString EntryString(const QString& separator, const QString& name, const QString& address,
+                    bool domain);
 
 // Why messages could never reach the address, or an empty text when they can.
 QString AddressProblem(const QString& address);
@@ -24,6 +26,7 @@ QString AddressProblem(const QString& address);
 // and the address is kept in lower case. Nothing changes unless the result is Added: the contact
 // is saved before it shows in the tree, and a save that fails raises platform::RuntimeError with
 // the lists as they were.
-AddResult AddContact(ContactTree& tree, long kind, const QString& name, const QString& address);
+AddResult AddContact(SharedState& state, ContactTree& tree, long kind, const QString& name,
+                     const QString& address);
 
 }  // namespace modAddContact

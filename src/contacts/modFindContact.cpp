@@ -6,8 +6,8 @@ namespace modFindContact {
 namespace {
 
 template <typename Match>
-std::shared_ptr<clsContact> FindFirst(Match matches) {
-    for (const auto* contacts : {&Shared().UserContacts, &Shared().DomainContacts}) {
+std::shared_ptr<clsContact> FindFirst(const SharedState& state, Match matches) {
+    for (const auto* contacts : {&state.UserContacts, &state.DomainContacts}) {
         for (const std::shared_ptr<clsContact>& contact : *contacts) {
             if (matches(*contact)) {
                 return contact;
@@ -19,13 +19,14 @@ std::shared_ptr<clsContact> FindFirst(Match matches) {
 
 }  // namespace
 
-std::shared_ptr<clsContact> FindContactByAddress(const QString& address) {
-    return FindFirst(
-        [&](const clsContact& c) { return c.Address.compare(address, Qt::CaseInsensitive) == 0; });
+std::shared_ptr<clsContact> FindContactByAddress(const SharedState& state, const QString& address) {
+    return FindFirst(state, [&](const clsContact& c) {
+        return c.Address.compare(address, Qt::CaseInsensitive) == 0;
+    });
 }
 
-std::shared_ptr<clsContact> FindContactByName(const QString& name) {
-    return FindFirst([&](const clsContact& c) { return c.Name == name; });
+std::shared_ptr<clsContact> FindContactByName(const SharedState& state, const QString& name) {
+    return FindFirst(state, [&](const clsContact& c) { return c.Name == name; });
 }
 
 }  // namespace modFindContact

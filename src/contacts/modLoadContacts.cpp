@@ -5,10 +5,10 @@
 #include "contacts/ContactTree.h"
 #include "contacts/modParse.h"
 #include "core/HandlerError.h"
+#include "core/UserPrompts.h"
 #include "core/modINI.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
-#include "platform/gui/MessageBox.h"
 
 #include <QRegularExpression>
 
@@ -25,9 +25,8 @@ constexpr long kOverflow = 6;
 constexpr int kMaxReported = 10;
 
 // The Total as a signed 32-bit whole number; anything else makes the section unreadable.
-long ReadTotal(const ContactSection& section) {
-    const QString text =
-        modINI::ReadINI(section.Section, u"Total"_s, u"0"_s, Shared().SettingsFile);
+long ReadTotal(const QString& file, const ContactSection& section) {
+    const QString text = modINI::ReadINI(section.Section, u"Total"_s, u"0"_s, file);
     bool ok = false;
     const int total = text.toInt(&ok);
     if (ok) {
@@ -45,10 +44,10 @@ long ReadTotal(const ContactSection& section) {
 // The numbers from 0 to Total that the section has an entry key for, in order: loading walks the
 // keys that are there, never every number up to a Total that anyone may have written. A key
 // counts only when spelt as the entry's own key is (no sign, blank or leading zero).
-std::vector<long> EntryNumbers(const ContactSection& section, long total) {
+std::vector<long> EntryNumbers(const QString& file, const ContactSection& section, long total) {
     const QString prefix = section.EntryName.toCaseFolded() + u'[';
     std::vector<long> numbers;
-    for (const QString& key : modINI::ReadINIKeyNames(section.Section, Shared().SettingsFile)) {
+    for (const QString& key : modINI::ReadINIKeyNames(section.Section, file)) {
         if (!key.startsWith(prefix) || !key.endsWith(u']')) {
             continue;
         }
@@ -64,12 +63,13 @@ std::vector<long> EntryNumbers(const ContactSection& section, long total) {
     return numbers;
 }
 
-void LoadSection(ContactTree& tree, const ContactSection& section,
+void LoadSection(const SharedState& state, ContactTree& tree, const ContactSection& section,
                  QList<platform::RuntimeError>& problems) {
+    const QString& file = state.SettingsFile;
     section.State = {};
     long total = 0;
     try {
-        total = ReadTotal(section);
+        total = ReadTotal(file, section);
     } catch (const platform::RuntimeError& e) {
         section.State.Unreadable = true;
         problems << e;
@@ -78,10 +78,10 @@ void LoadSection(ContactTree& tree, const ContactSection& section,
     if (total <= 0) {
         return;
     }
-    const QString sep = u"\u00AC"_s;
-    for (const long i : EntryNumbers(section, total)) {
+    const QString& sep = state.FieldSeparator;
+    for (const long i : EntryNumbers(file, section, total)) {
         const QString entry =
-            modINI::ReadINI(section.Section, section.EntryKey(i), QString(), Shared().SettingsFile);
+            modINI::ReadINI(section.Section, section.EntryKey(i), QString(), file);
         if (entry.isEmpty()) {
             continue;
         }
@@ -105,12 +105,12 @@ void LoadSection(ContactTree& tree, const ContactSection& section,
         contact->Name = modParse::GetFieldValue(entry, u"NAME"_s, sep, u"="_s, {});
         tree.AddNode(section.GroupKey, key, contact->Name, section.Image);
         contact->Address = address;
-        contact->Buffer = entry;
+        contact->Entry = entry;
         section.Contacts.Add(std::move(contact), key);
     }
 }
 
-void ReportProblems(const QList<platform::RuntimeError>& problems) {
+void ReportProblems(const QList<platform::RuntimeError>& problems, UserPrompts& prompts) {
     if (problems.isEmpty()) {
         return;
     }
@@ -122,24 +122,24 @@ void ReportProblems(const QList<platform::RuntimeError>& problems) {
         text += u"\n\n"_s + QString::number(problems.size() - kMaxReported) +
                 u" more problems of the same kinds."_s;
     }
-    platform::MsgBox(text, platform::vbExclamation, Shared().AppName);
+    prompts.Warn(text);
 }
 
 }  // namespace
 
-void LoadContacts(ContactTree& tree) {
-    const platform::ProfileSnapshot snapshot(Shared().SettingsFile);
+void LoadContacts(SharedState& state, ContactTree& tree, UserPrompts& prompts) {
+    const platform::ProfileSnapshot snapshot(state.SettingsFile);
     QList<platform::RuntimeError> problems;
     tree.BeginAdding();
     try {
         tree.AddNode({}, ContactKeys::kUnknown, u"Unknown"_s, ContactKeys::kImageUnknown);
         tree.AddNode(ContactKeys::kUnknown, ContactKeys::kCatchAll, u"Catch All"_s,
                      ContactKeys::kImageCatchAll);
-        const auto sections = ContactSections();
+        const auto sections = ContactSections(state);
         tree.AddNode({}, ContactKeys::kUsers, u"Users"_s, ContactKeys::kImageUsers);
-        LoadSection(tree, sections[0], problems);
+        LoadSection(state, tree, sections[0], problems);
         tree.AddNode({}, ContactKeys::kDomains, u"Domains"_s, ContactKeys::kImageDomains);
-        LoadSection(tree, sections[1], problems);
+        LoadSection(state, tree, sections[1], problems);
         for (const QString& key :
              {ContactKeys::kUsers, ContactKeys::kDomains, ContactKeys::kUnknown}) {
             tree.SetNodeBold(key, true);
@@ -148,7 +148,7 @@ void LoadContacts(ContactTree& tree) {
         problems << e;
     }
     tree.EndAdding();
-    ReportProblems(problems);
+    ReportProblems(problems, prompts);
 }
 
 }  // namespace modLoadContacts

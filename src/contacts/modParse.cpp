@@ -1,7 +1,5 @@
 #include "contacts/modParse.h"
 
-#include "core/SharedState.h"
-
 namespace modParse {
 
 QString GetFieldValue(const QString& source, const QString& fieldName, const QString& delimiter,
@@ -9,8 +7,7 @@ QString GetFieldValue(const QString& source, const QString& fieldName, const QSt
     if (source.isEmpty()) {
         return {};
     }
-    const QString& separator =
-        Shared().FieldSeparator.isEmpty() ? delimiter : Shared().FieldSeparator;
+    const QString& separator = delimiter;
     // The parts of SplitFields, walked in place: loading reads two fields of every entry, and a
     // list of new strings each time costs more than the rest of the lookup.
     const QStringView text(source);

@@ -7,8 +7,7 @@
 namespace modParse {
 
 // The value of the field, or "" when the source is empty or no field has that key (letter case
-// counts). defaultValue only when the first field has no assignToken. A non-empty
-// FieldSeparator of the shared state takes the place of the delimiter.
+// counts). defaultValue only when the first field has no assignToken.
 QString GetFieldValue(const QString& source, const QString& fieldName, const QString& delimiter,
                       const QString& assignToken, const QString& defaultValue);
 

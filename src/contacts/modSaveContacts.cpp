@@ -9,9 +9,9 @@ using namespace Qt::StringLiterals;
 
 namespace modSaveContacts {
 
-void SaveContacts() {
-    const QString& file = Shared().SettingsFile;
-    const auto sections = ContactSections();
+void SaveContacts(SharedState& state) {
+    const QString& file = state.SettingsFile;
+    const auto sections = ContactSections(state);
     platform::ProfileBatch batch(file);
     for (const ContactSection& section : sections) {
         if (section.State.Unreadable) {
@@ -25,7 +25,7 @@ void SaveContacts() {
         modINI::WriteINI(section.Section, u"Total"_s, QString::number(n), file);
         long number = 1;
         for (const std::shared_ptr<clsContact>& contact : section.Contacts) {
-            modINI::WriteINI(section.Section, section.EntryKey(number++), contact->Buffer, file);
+            modINI::WriteINI(section.Section, section.EntryKey(number++), contact->Entry, file);
         }
         for (const QString& entry : section.State.KeptEntries) {
             modINI::WriteINI(section.Section, section.EntryKey(number++), entry, file);

@@ -4,8 +4,10 @@
 // numbered from 1, then the entries loading kept but could not show. A section whose Total could
 // not be read stays as it is; a contact added to it then raises platform::RuntimeError, after the
 // other section was saved. Catches nothing.
+struct SharedState;
+
 namespace modSaveContacts {
 
-void SaveContacts();
+void SaveContacts(SharedState& state);
 
 }  // namespace modSaveContacts

@@ -2,8 +2,6 @@
 
 #include "platform/KeyedCollection.h"
 
-#include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +17,8 @@ struct ContactSectionState {
     bool Unreadable = false;  // its Total could not be read: saving leaves the section alone
 };
 
-// The state the whole program shares, made once at start-up. Tests reset it between cases.
+// The state the whole program shares: its names, paths, settings in memory and contact lists.
+// The application object owns the one instance and hands it to whoever needs it.
 struct SharedState {
     QString AppName;
     QString MailSlotName;
@@ -35,7 +34,6 @@ struct SharedState {
     QString SettingsFile;
     QString WindowMetricsINIFile;
 
-    platform::KeyedCollection<QPointer<QObject>> OpenChats;
     platform::KeyedCollection<std::shared_ptr<clsContact>> UserContacts;
     platform::KeyedCollection<std::shared_ptr<clsContact>> DomainContacts;
     ContactSectionState UsersSection;
@@ -52,6 +50,3 @@ struct SharedState {
     bool AddContactWindowOpen = false;
     bool AboutWindowOpen = false;
 };
-
-SharedState& Shared();
-void ResetSharedState();

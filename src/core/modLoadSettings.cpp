@@ -27,24 +27,28 @@ std::optional<bool> ParseFlag(const QString& text) {
     return number != 0;
 }
 
-bool ReadFlag(const QString& section, const QString& key, const QString& defaultValue) {
-    const QString text = modINI::ReadINI(section, key, defaultValue, Shared().SettingsFile);
+bool ReadFlag(const QString& settingsFile, const QString& section, const QString& key,
+              const QString& defaultValue) {
+    const QString text = modINI::ReadINI(section, key, defaultValue, settingsFile);
     return ParseFlag(text).value_or(ParseFlag(defaultValue).value_or(false));
 }
 
-void LoadSettings() {
+void LoadSettings(SharedState& state) {
     using namespace SettingsKeys;
-    SharedState& s = Shared();
-    s.DisplaySplash = ReadFlag(kInterface, kDisplaySplash, u"1"_s);
-    s.MinimiseOnStartup = ReadFlag(kInterface, kMinimiseOnStartup, u"0"_s);
-    s.SkinningEnabled = ReadFlag(kSkinning, kSkinningEnable, u"1"_s);
+    const QString& file = state.SettingsFile;
+    state.DisplaySplash = ReadFlag(file, kInterface, kDisplaySplash, u"1"_s);
+    state.MinimiseOnStartup = ReadFlag(file, kInterface, kMinimiseOnStartup, u"0"_s);
+    state.SkinningEnabled = ReadFlag(file, kSkinning, kSkinningEnable, u"1"_s);
 }
 
-void LoadContactListState(ContactTreeState& tree) {
+void LoadContactListState(const QString& settingsFile, ContactTreeState& tree) {
     using namespace SettingsKeys;
-    tree.SetNodeExpanded(u"_domains"_s, ReadFlag(kContactList, kDomainsExpanded, u"0"_s));
-    tree.SetNodeExpanded(u"_users"_s, ReadFlag(kContactList, kUsersExpanded, u"0"_s));
-    tree.SetNodeExpanded(u"_unknown"_s, ReadFlag(kContactList, kUnknownExpanded, u"1"_s));
+    const auto flag = [&](const QString& key, const QString& defaultValue) {
+        return ReadFlag(settingsFile, kContactList, key, defaultValue);
+    };
+    tree.SetNodeExpanded(u"_domains"_s, flag(kDomainsExpanded, u"0"_s));
+    tree.SetNodeExpanded(u"_users"_s, flag(kUsersExpanded, u"0"_s));
+    tree.SetNodeExpanded(u"_unknown"_s, flag(kUnknownExpanded, u"1"_s));
 }
 
 }  // namespace modLoadSettings

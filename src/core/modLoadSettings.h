@@ -5,6 +5,7 @@
 #include <optional>
 
 class ContactTreeState;
+struct SharedState;
 
 namespace modLoadSettings {
 
@@ -13,11 +14,12 @@ namespace modLoadSettings {
 std::optional<bool> ParseFlag(const QString& text);
 
 // A flag of the settings file; a value that is not a flag reads as the default.
-bool ReadFlag(const QString& section, const QString& key, const QString& defaultValue);
+bool ReadFlag(const QString& settingsFile, const QString& section, const QString& key,
+              const QString& defaultValue);
 
-// The three option flags into the shared state.
-void LoadSettings();
+// The three option flags of the state's settings file into the state.
+void LoadSettings(SharedState& state);
 // The expanded state of the three group nodes.
-void LoadContactListState(ContactTreeState& tree);
+void LoadContactListState(const QString& settingsFile, ContactTreeState& tree);
 
 }  // namespace modLoadSettings

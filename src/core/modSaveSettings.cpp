@@ -2,7 +2,6 @@
 
 #include "core/ContactTreeState.h"
 #include "core/SettingsKeys.h"
-#include "core/SharedState.h"
 #include "core/modINI.h"
 #include "platform/ProfileFile.h"
 
@@ -10,9 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace modSaveSettings {
 
-void SaveContactListState(const ContactTreeState& tree) {
+void SaveContactListState(const QString& file, const ContactTreeState& tree) {
     using namespace SettingsKeys;
-    const QString& file = Shared().SettingsFile;
     const auto flag = [&](const QString& key) { return tree.NodeExpanded(key) ? u"1"_s : u"0"_s; };
     platform::ProfileBatch batch(file);
     modINI::WriteINI(kContactList, kDomainsExpanded, flag(u"_domains"_s), file);
@@ -21,9 +19,9 @@ void SaveContactListState(const ContactTreeState& tree) {
     batch.Commit();
 }
 
-void SaveSettings(bool displaySplash, bool minimiseOnStartup, bool skinningEnabled) {
+void SaveSettings(const QString& file, bool displaySplash, bool minimiseOnStartup,
+                  bool skinningEnabled) {
     using namespace SettingsKeys;
-    const QString& file = Shared().SettingsFile;
     const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
     platform::ProfileBatch batch(file);
     modINI::WriteINI(kInterface, kDisplaySplash, flag(displaySplash), file);

@@ -23,10 +23,10 @@ QString ProgramPathFor(const QString& executableDir) {
     return WithoutDoubledSlashes(executableDir + u'/');
 }
 
-void Main(StartupHost& host, const QString& executableDir) {
+void Main(SharedState& state, StartupHost& host, const QString& executableDir) {
     modCreateMutex::CreateMutex(QLatin1StringView(kMutexName));
 
-    // The shared state does not exist yet, so the path is formed here on its own.
+    // The state holds no paths yet, so the path is formed here on its own.
     const QString settingsFile = WithoutDoubledSlashes(executableDir + u"/Settings.ini"_s);
     // Exactly "1", unlike the flag rule LoadSettings applies later.
     if (modINI::ReadINI(SettingsKeys::kInterface, SettingsKeys::kDisplaySplash, u"1"_s,
@@ -34,17 +34,15 @@ void Main(StartupHost& host, const QString& executableDir) {
         host.ShowSplash();
     }
 
-    SetupPaths(executableDir);
+    SetupPaths(state, executableDir);
     host.LoadMainWindow();
 }
 
-void SetupPaths(const QString& executableDir) {
-    SharedState& s = Shared();
+void SetupPaths(SharedState& s, const QString& executableDir) {
     s.AppName = u"Parlane"_s;
     s.FieldSeparator = u"|"_s;
     s.MailSlotName = u"messngr"_s;
 
-    s.OpenChats = {};
     s.UserContacts = {};
     s.DomainContacts = {};
 

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// Start-up: the mutex, the splash when the settings ask for it, the shared state, then the main
+struct SharedState;
+
+// Start-up: the mutex, the splash when the settings ask for it, the state's paths, then the main
 // window. The windows belong to the layers above; the host makes them.
 namespace modStartup {
 
@@ -18,10 +20,10 @@ public:
 inline constexpr const char* kMutexName = "OSTRELL_Parlane";
 
 // The entry routine, with the directory of the executable.
-void Main(StartupHost& host, const QString& executableDir);
+void Main(SharedState& state, StartupHost& host, const QString& executableDir);
 
-// Fills the shared state: names, paths beside the executable, empty collections.
-void SetupPaths(const QString& executableDir);
+// Fills the state: names, paths beside the executable, empty collections.
+void SetupPaths(SharedState& state, const QString& executableDir);
 
 // The directory with one "/" appended and every doubled "/" reduced to one.
 QString ProgramPathFor(const QString& executableDir);

@@ -2,7 +2,6 @@
 
 #include "core/MetricsWindow.h"
 #include "core/SettingsKeys.h"
-#include "core/SharedState.h"
 #include "core/modINI.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
@@ -15,8 +14,8 @@ using namespace Qt::StringLiterals;
 namespace modWindowMetrics {
 namespace {
 
-void CheckFileName() {
-    if (Shared().WindowMetricsINIFile.isEmpty()) {
+void CheckFileName(const QString& file) {
+    if (file.isEmpty()) {
         throw platform::RuntimeError(
             kFileNotSetError, u"modWindowMetrics"_s,
             u"WindowMetricsINIFile within modWindowMetrics needs to have its filename set."_s);
@@ -28,17 +27,18 @@ QString KeyOf(const MetricsWindow& window, const char* what) {
 }
 
 template <typename Setter>
-void Restore(const MetricsWindow& window, const char* what, long current, Setter set) {
+void Restore(const QString& file, const MetricsWindow& window, const char* what, long current,
+             Setter set) {
     const QString text = modINI::ReadINI(SettingsKeys::kWindowMetrics, KeyOf(window, what),
-                                         QString::number(current), Shared().WindowMetricsINIFile);
+                                         QString::number(current), file);
     if (const auto value = ParseMetric(text)) {
         set(*value);
     }
 }
 
-void Write(const MetricsWindow& window, const char* what, long value) {
+void Write(const QString& file, const MetricsWindow& window, const char* what, long value) {
     modINI::WriteINI(SettingsKeys::kWindowMetrics, KeyOf(window, what), QString::number(value),
-                     Shared().WindowMetricsINIFile);
+                     file);
 }
 
 }  // namespace
@@ -52,29 +52,29 @@ std::optional<long> ParseMetric(const QString& text) {
     return long(std::lround(value));
 }
 
-void LoadWindowMetrics(MetricsWindow& window, bool position, bool size) {
-    CheckFileName();
+void LoadWindowMetrics(const QString& file, MetricsWindow& window, bool position, bool size) {
+    CheckFileName(file);
     if (position) {
-        Restore(window, "Left", window.Left(), [&](long v) { window.SetLeft(v); });
-        Restore(window, "Top", window.Top(), [&](long v) { window.SetTop(v); });
+        Restore(file, window, "Left", window.Left(), [&](long v) { window.SetLeft(v); });
+        Restore(file, window, "Top", window.Top(), [&](long v) { window.SetTop(v); });
     }
     if (size) {
-        Restore(window, "Width", window.Width(), [&](long v) { window.SetWidth(v); });
-        Restore(window, "Height", window.Height(), [&](long v) { window.SetHeight(v); });
+        Restore(file, window, "Width", window.Width(), [&](long v) { window.SetWidth(v); });
+        Restore(file, window, "Height", window.Height(), [&](long v) { window.SetHeight(v); });
     }
     window.KeepOnScreen();
 }
 
-void SaveWindowMetrics(const MetricsWindow& window, bool position, bool size) {
-    CheckFileName();
-    platform::ProfileBatch batch(Shared().WindowMetricsINIFile);
+void SaveWindowMetrics(const QString& file, const MetricsWindow& window, bool position, bool size) {
+    CheckFileName(file);
+    platform::ProfileBatch batch(file);
     if (position) {
-        Write(window, "Left", window.Left());
-        Write(window, "Top", window.Top());
+        Write(file, window, "Left", window.Left());
+        Write(file, window, "Top", window.Top());
     }
     if (size) {
-        Write(window, "Width", window.Width());
-        Write(window, "Height", window.Height());
+        Write(file, window, "Width", window.Width());
+        Write(file, window, "Height", window.Height());
     }
     batch.Commit();
 }

@@ -6,17 +6,17 @@
 
 class MetricsWindow;
 
-// Where windows were and how large, kept under "Window Metrics" in the file named by the shared
-// WindowMetricsINIFile. Both routines raise error 9999 when that name is not set.
+// Where windows were and how large, kept under "Window Metrics" in the file given (the state's
+// WindowMetricsINIFile). Both routines raise error 9999 when that name is empty.
 namespace modWindowMetrics {
 
 inline constexpr long kFileNotSetError = 9999;
 
 // A missing key, or a value that is not a number, leaves that property as it is; a place off
 // every screen is then brought onto one.
-void LoadWindowMetrics(MetricsWindow& window, bool position, bool size);
+void LoadWindowMetrics(const QString& file, MetricsWindow& window, bool position, bool size);
 // The chosen values in one write of the file.
-void SaveWindowMetrics(const MetricsWindow& window, bool position, bool size);
+void SaveWindowMetrics(const QString& file, const MetricsWindow& window, bool position, bool size);
 
 // A stored metric as a whole number of twips; nothing for text that is not a number.
 std::optional<long> ParseMetric(const QString& text);

@@ -16,15 +16,13 @@ namespace {
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetSharedState();
-        Shared().SettingsFile = dir.filePath(u"Settings.ini"_s);
-    }
+    void SetUp() override { state.SettingsFile = dir.filePath(u"Settings.ini"_s); }
     QTemporaryDir dir;
+    SharedState state;
 };
 
 TEST_F(Settings, ModINIReadsWritesAndDeletesInItsArgumentOrder) {
-    const QString file = Shared().SettingsFile;
+    const QString file = state.SettingsFile;
     modINI::WriteINI(u"Skinning"_s, u"Enable"_s, u"1"_s, file);
     EXPECT_EQ(modINI::ReadINI(u"Skinning"_s, u"Enable"_s, u"x"_s, file), u"1"_s);
     modINI::WriteINI(u"Users"_s, u"Total"_s, u"0"_s, file);
@@ -52,26 +50,26 @@ TEST_F(Settings, FlagsFollowTheNumericRule) {
 }
 
 TEST_F(Settings, LoadSettingsWithoutAFileGivesTheDefaults) {
-    modLoadSettings::LoadSettings();
-    EXPECT_TRUE(Shared().DisplaySplash);
-    EXPECT_FALSE(Shared().MinimiseOnStartup);
-    EXPECT_TRUE(Shared().SkinningEnabled);
-    EXPECT_FALSE(QFile::exists(Shared().SettingsFile));  // reading makes no file
+    modLoadSettings::LoadSettings(state);
+    EXPECT_TRUE(state.DisplaySplash);
+    EXPECT_FALSE(state.MinimiseOnStartup);
+    EXPECT_TRUE(state.SkinningEnabled);
+    EXPECT_FALSE(QFile::exists(state.SettingsFile));  // reading makes no file
 }
 
 TEST_F(Settings, LoadSettingsReadsHandEditedValues) {
-    WriteBytes(Shared().SettingsFile,
+    WriteBytes(state.SettingsFile,
                "[Contact List - Interface]\r\nDisplay Splash=-1\r\nMinimise On Startup=maybe\r\n"
                "\r\n[Skinning]\r\nEnable=0\r\n");
-    modLoadSettings::LoadSettings();
-    EXPECT_TRUE(Shared().DisplaySplash);       // -1 is a number other than 0
-    EXPECT_FALSE(Shared().MinimiseOnStartup);  // not a number: the default
-    EXPECT_FALSE(Shared().SkinningEnabled);
+    modLoadSettings::LoadSettings(state);
+    EXPECT_TRUE(state.DisplaySplash);       // -1 is a number other than 0
+    EXPECT_FALSE(state.MinimiseOnStartup);  // not a number: the default
+    EXPECT_FALSE(state.SkinningEnabled);
 }
 
 TEST_F(Settings, ContactListStateRoundTripsInItsOrder) {
     InMemoryTree tree;
-    modLoadSettings::LoadContactListState(tree);
+    modLoadSettings::LoadContactListState(state.SettingsFile, tree);
     EXPECT_EQ(tree.order, (QStringList{u"_domains"_s, u"_users"_s, u"_unknown"_s}));
     EXPECT_FALSE(tree.expanded[u"_users"_s]);
     EXPECT_FALSE(tree.expanded[u"_domains"_s]);
@@ -79,19 +77,20 @@ TEST_F(Settings, ContactListStateRoundTripsInItsOrder) {
 
     tree.expanded[u"_users"_s] = true;
     tree.expanded[u"_unknown"_s] = false;
-    modSaveSettings::SaveContactListState(tree);
-    EXPECT_EQ(ReadBytes(Shared().SettingsFile),
+    modSaveSettings::SaveContactListState(state.SettingsFile, tree);
+    EXPECT_EQ(ReadBytes(state.SettingsFile),
               "[Contact List]\r\nDomains Expanded=0\r\nUsers Expanded=1\r\nUnknown Expanded=0\r\n");
 
     InMemoryTree restored;
-    modLoadSettings::LoadContactListState(restored);
+    modLoadSettings::LoadContactListState(state.SettingsFile, restored);
     EXPECT_EQ(restored.expanded, tree.expanded);
 }
 
 TEST_F(Settings, AFailedSaveOfTheStateRaisesAnError) {
     InMemoryTree tree;
-    Shared().SettingsFile = dir.filePath(u"missing/dir/Settings.ini"_s);
-    EXPECT_THROW(modSaveSettings::SaveContactListState(tree), platform::RuntimeError);
+    state.SettingsFile = dir.filePath(u"missing/dir/Settings.ini"_s);
+    EXPECT_THROW(modSaveSettings::SaveContactListState(state.SettingsFile, tree),
+                 platform::RuntimeError);
 }
 
 }  // namespace

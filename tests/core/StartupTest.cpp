@@ -12,25 +12,26 @@ namespace {
 
 class RecordingHost : public modStartup::StartupHost {
 public:
+    explicit RecordingHost(const SharedState& state) : state(state) {}
+    const SharedState& state;
     QStringList calls;
     QString settingsAtLoad;
     void ShowSplash() override { calls << u"splash"_s; }
     void LoadMainWindow() override {
         calls << u"main"_s;
-        settingsAtLoad = Shared().SettingsFile;
+        settingsAtLoad = state.SettingsFile;
     }
 };
 
 class Startup : public ::testing::Test {
 protected:
-    void SetUp() override { ResetSharedState(); }
-
     QStringList Start(const QByteArray& settings) {
         if (!settings.isNull()) {
             WriteBytes(dir.filePath(u"Settings.ini"_s), settings);
         }
-        RecordingHost host;
-        modStartup::Main(host, dir.path());
+        SharedState state;
+        RecordingHost host(state);
+        modStartup::Main(state, host, dir.path());
         EXPECT_EQ(host.settingsAtLoad, dir.path() + u"/Settings.ini"_s);
         return host.calls;
     }
@@ -51,8 +52,8 @@ TEST_F(Startup, ShowsTheSplashOnlyForExactlyOne) {
 }
 
 TEST_F(Startup, LaysOutThePathsBesideTheExecutable) {
-    modStartup::SetupPaths(u"/opt/parlane"_s);
-    const SharedState& s = Shared();
+    SharedState s;
+    modStartup::SetupPaths(s, u"/opt/parlane"_s);
     EXPECT_EQ(s.AppName, u"Parlane"_s);
     EXPECT_EQ(s.MailSlotName, u"messngr"_s);
     EXPECT_EQ(s.FieldSeparator, u"|"_s);
@@ -63,13 +64,13 @@ TEST_F(Startup, LaysOutThePathsBesideTheExecutable) {
     EXPECT_EQ(s.SkinsPath, u"/opt/parlane/Skins/"_s);
     EXPECT_EQ(s.DefaultSkinPath, u"/opt/parlane/Skins/Default/"_s);
     EXPECT_EQ(s.SettingsFile, u"/opt/parlane/Settings.ini"_s);
-    EXPECT_EQ(s.OpenChats.Count() + s.UserContacts.Count() + s.DomainContacts.Count(), 0);
+    EXPECT_EQ(s.UserContacts.Count() + s.DomainContacts.Count(), 0);
 
     EXPECT_EQ(modStartup::ProgramPathFor(u"/"_s), u"/"_s);
     EXPECT_EQ(modStartup::ProgramPathFor(u"/opt//parlane/"_s), u"/opt/parlane/"_s);
     EXPECT_EQ(modStartup::ProgramPathFor(u"//srv///share"_s), u"/srv/share/"_s);
-    modStartup::SetupPaths(u"/"_s);
-    EXPECT_EQ(Shared().SettingsFile, u"/Settings.ini"_s);
+    modStartup::SetupPaths(s, u"/"_s);
+    EXPECT_EQ(s.SettingsFile, u"/Settings.ini"_s);
 }
 
 }  // namespace

@@ -28,21 +28,16 @@ struct Window : MetricsWindow {
 
 class WindowMetrics : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetSharedState();
-        Shared().WindowMetricsINIFile = file;
-    }
     QTemporaryDir dir;
     QString file = dir.filePath(u"Settings.ini"_s);
 };
 
 TEST_F(WindowMetrics, WithoutAFileNameRaises9999AndTouchesNothing) {
-    Shared().WindowMetricsINIFile.clear();
     Window w;
     for (int save = 0; save < 2; ++save) {
         try {
-            save ? modWindowMetrics::SaveWindowMetrics(w, true, true)
-                 : modWindowMetrics::LoadWindowMetrics(w, true, true);
+            save ? modWindowMetrics::SaveWindowMetrics(QString(), w, true, true)
+                 : modWindowMetrics::LoadWindowMetrics(QString(), w, true, true);
             ADD_FAILURE() << "no error";
         } catch (const platform::RuntimeError& e) {
             EXPECT_EQ(e.Number(), 9999);
@@ -58,10 +53,10 @@ TEST_F(WindowMetrics, WithoutAFileNameRaises9999AndTouchesNothing) {
 TEST_F(WindowMetrics, SavesAndRestoresWhatWasChosen) {
     Window main;
     main.left = -30000;  // the file keeps any place; screens are the window's business
-    modWindowMetrics::SaveWindowMetrics(main, true, true);
+    modWindowMetrics::SaveWindowMetrics(file, main, true, true);
     Window about;
     about.name = u"wAbout"_s;
-    modWindowMetrics::SaveWindowMetrics(about, true, false);
+    modWindowMetrics::SaveWindowMetrics(file, about, true, false);
     EXPECT_EQ(ReadBytes(file),
               "[Window Metrics]\r\nwMain Window Left=-30000\r\nwMain Window Top=200\r\n"
               "wMain Window Width=3195\r\nwMain Window Height=4350\r\nwAbout Window Left=100\r\n"
@@ -69,11 +64,11 @@ TEST_F(WindowMetrics, SavesAndRestoresWhatWasChosen) {
 
     Window restored;
     restored.left = restored.top = restored.width = restored.height = 0;
-    modWindowMetrics::LoadWindowMetrics(restored, true, false);
+    modWindowMetrics::LoadWindowMetrics(file, restored, true, false);
     EXPECT_EQ(restored.left, -30000);
     EXPECT_EQ(restored.top, 200);
     EXPECT_EQ(restored.width, 0);
-    modWindowMetrics::LoadWindowMetrics(restored, false, true);
+    modWindowMetrics::LoadWindowMetrics(file, restored, false, true);
     EXPECT_EQ(restored.width, 3195);
     EXPECT_EQ(restored.height, 4350);
 }
@@ -83,7 +78,7 @@ TEST_F(WindowMetrics, MissingOrHandEditedValuesLeaveThePropertyAsItIs) {
                "[Window Metrics]\r\nwMain Window Left=abc\r\nwMain Window Top= 1500.4 \r\n"
                "wMain Window Width=99999999999\r\n");
     Window w;
-    modWindowMetrics::LoadWindowMetrics(w, true, true);
+    modWindowMetrics::LoadWindowMetrics(file, w, true, true);
     EXPECT_EQ(w.left, 100);
     EXPECT_EQ(w.top, 1500);
     EXPECT_EQ(w.width, 3195);

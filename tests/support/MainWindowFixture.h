@@ -1,15 +1,11 @@
 #pragma once
 
+#include "app/ParlaneApp.h"
 #include "controls/ContactTreeWidget.h"
-#include "core/SharedState.h"
-#include "core/modStartup.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
-#include "ui/main/StartupWindows.h"
-#include "ui/main/modSkinning.h"
-#include "ui/main/modSystemTray.h"
 #include "ui/main/wMain.h"
 
 #include <gtest/gtest.h>
@@ -39,19 +35,13 @@ inline void CopyTree(const QString& from, const QString& to) {
 // directory, listening on a free port of its own.
 class MainWindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetSharedState();
-        platform::ForgetCachedProfiles();
-        modSkinning::ResetPictures();
-        modSystemTray::OverrideTrayAvailable(true);
-    }
+    void SetUp() override { platform::ForgetCachedProfiles(); }
     void TearDown() override {
-        if (windows && windows->MainWindow()) {
-            windows->MainWindow()->close();
+        if (app && app->MainWindow()) {
+            app->MainWindow()->close();
         }
-        windows.reset();
+        app.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        modSystemTray::OverrideTrayAvailable(std::nullopt);
         platform::SetShellOpener(QStringLiteral("xdg-open"));
     }
 
@@ -69,21 +59,24 @@ protected:
 
     wMain& Start() {
         platform::ForgetCachedProfiles();
-        windows = std::make_unique<StartupWindows>();
-        modStartup::Main(*windows, dir.path());
-        return *windows->MainWindow();
+        app = std::make_unique<ParlaneApp>(dir.path());
+        app->Tray().OverrideTrayAvailable(trayAvailable);
+        app->Start();
+        return *app->MainWindow();
     }
     void Restart() {
-        windows->MainWindow()->close();
-        windows.reset();
-        ResetSharedState();
+        app->MainWindow()->close();
+        app.reset();
         Start();
     }
-    wMain& main() { return *windows->MainWindow(); }
+    wMain& main() { return *app->MainWindow(); }
+    SharedState& state() { return app->State(); }
+    WindowContext& context() { return app->Context(); }
 
     QTemporaryDir dir;
     ScopedMailslotNetwork network;
-    std::unique_ptr<StartupWindows> windows;
+    std::unique_ptr<ParlaneApp> app;
+    bool trayAvailable = true;  // a tray host stands in, unless a test takes it away
 
     QTreeWidgetItem* Node(const QString& key) {
         return static_cast<ContactTreeWidget&>(main().Contacts()).Node(key);

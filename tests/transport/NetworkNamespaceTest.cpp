@@ -6,7 +6,8 @@
 #include "platform/mailslot/MailslotNames.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
-#include "transport/MailSlotListener.h"
+#include "support/RecordingPrompts.h"
+#include "transport/MailslotListener.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -177,7 +178,7 @@ private:
     bool entered_ = false;
 };
 
-struct RoutingHost : MailSlotListenerHost {
+struct RoutingHost : MailslotListenerHost {
     QList<MailSlotMessage> routed;
     void SetStatusText(const QString&) override {}
     void ShowErrorHelp(int) override {}
@@ -213,17 +214,18 @@ protected:
 // Alpha floods beta's listener; a message from gamma still reaches beta's window within a few
 // ticks, and what the flood could not queue is counted as dropped.
 TEST_F(ThreeMachines, AFloodFromOneMachineDoesNotSilenceAnother) {
-    ResetSharedState();
-    Shared().AppName = u"Parlane"_s;
+    SharedState state;
+    state.AppName = u"Parlane"_s;
     platform::netbios::SetMailslotNetwork({138, u"beta"_s, {}});
     RoutingHost host;
-    MailSlotListener listener(host);
+    RecordingPrompts prompts;
+    MailslotListener listener(state, prompts, host);
     {
         InNamespace beta(nsB_);
         ASSERT_TRUE(beta.Entered());
         listener.OpenMailSlot();
     }
-    ASSERT_GT(Shared().MailSlotHandle, 0);
+    ASSERT_GT(state.MailSlotHandle, 0);
 
     constexpr int kFlood = 100000;
     std::thread flood([&] {
@@ -273,9 +275,9 @@ TEST_F(ThreeMachines, AFloodFromOneMachineDoesNotSilenceAnother) {
     EXPECT_LT(waited, 5000);
 
     platform::DWORD waiting = 0;
-    platform::GetMailslotInfo(Shared().MailSlotHandle, nullptr, nullptr, &waiting, nullptr);
+    platform::GetMailslotInfo(state.MailSlotHandle, nullptr, nullptr, &waiting, nullptr);
     EXPECT_GT(waiting, 0u);  // the flood still waits: gamma did not just come last
-    EXPECT_GT(platform::DroppedMailslotMessages(Shared().MailSlotHandle), 0u);
+    EXPECT_GT(platform::DroppedMailslotMessages(state.MailSlotHandle), 0u);
     EXPECT_LT(platform::DWORD(host.routed.size()) + waiting, platform::DWORD(kFlood));
     listener.StopListening();
     platform::netbios::SetMailslotNetwork({});

@@ -5,10 +5,12 @@
 #include "support/Files.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
+#include "support/RecordingPrompts.h"
 #include "support/Scripts.h"
-#include "ui/Forms.h"
 #include "ui/dialogs/wAbout.h"
-#include "ui/main/modSkinning.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -24,21 +26,23 @@ namespace {
 class AboutWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetSharedState();
         platform::ForgetCachedProfiles();
-        modSkinning::ResetPictures();
-        Shared().WindowMetricsINIFile = dir.filePath(u"Settings.ini"_s);
+        state.WindowMetricsINIFile = dir.filePath(u"Settings.ini"_s);
     }
     void TearDown() override {
-        if (QWidget* w = Forms::Find(u"wAbout"_s)) {
+        if (QWidget* w = windows.Find(u"wAbout"_s)) {
             w->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         platform::SetShellOpener(u"xdg-open"_s);
-        modSkinning::ResetPictures();
     }
 
     QTemporaryDir dir;
+    SharedState state;
+    WindowList windows{state};
+    Skins skins{state, windows};
+    RecordingPrompts prompts;
+    WindowContext context{state, windows, skins, prompts};
 };
 
 TEST_F(AboutWindow, VersionAndBuildTexts) {
@@ -51,13 +55,13 @@ TEST_F(AboutWindow, VersionAndBuildTexts) {
 }
 
 TEST_F(AboutWindow, OpensWithTheProgramsVersionSkinAndPlace) {
-    WriteBytes(Shared().WindowMetricsINIFile,
+    WriteBytes(state.WindowMetricsINIFile,
                "[Window Metrics]\r\nwAbout Window Left=1500\r\nwAbout Window Top=3000\r\n");
-    Shared().SkinningEnabled = true;
-    Shared().DefaultSkinPath = QStringLiteral(PARLANE_RUNTIME_DIR) + u"/Skins/Default/"_s;
-    modSkinning::LoadSkinImages();
+    state.SkinningEnabled = true;
+    state.DefaultSkinPath = QStringLiteral(PARLANE_RUNTIME_DIR) + u"/Skins/Default/"_s;
+    skins.LoadSkinImages();
 
-    wAbout* w = wAbout::Open();
+    wAbout* w = wAbout::Open(context);
     EXPECT_EQ(w->windowTitle(), u"Parlane Extended"_s);
     EXPECT_EQ(w->labVersion->text(), wAbout::VersionText(AppVersion::Major, AppVersion::Minor));
     EXPECT_EQ(w->labBuild->text(), wAbout::BuildText(AppVersion::Revision));
@@ -67,8 +71,8 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionSkinAndPlace) {
     EXPECT_FALSE(w->imgOstrellLogo->pixmap().isNull());
     EXPECT_FALSE(w->cmdCheckForUpdate->isEnabled());
     EXPECT_EQ(w->pos(), QPoint(100, 200));
-    EXPECT_TRUE(Shared().AboutWindowOpen);
-    EXPECT_EQ(wAbout::Open(), w);
+    EXPECT_TRUE(state.AboutWindowOpen);
+    EXPECT_EQ(wAbout::Open(context), w);
     // PARLANE_WRITE_PICTURES=dir writes the window's picture there.
     const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
     if (!pictures.isEmpty()) {
@@ -80,19 +84,19 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionSkinAndPlace) {
     w->cmdClose->setFocus();
     QTest::keyClick(w->cmdClose, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(Shared().AboutWindowOpen);
-    const QByteArray saved = ReadBytes(Shared().WindowMetricsINIFile);
+    EXPECT_FALSE(state.AboutWindowOpen);
+    const QByteArray saved = ReadBytes(state.WindowMetricsINIFile);
     EXPECT_TRUE(saved.contains("wAbout Window Left=900\r\n")) << saved.constData();
     EXPECT_TRUE(saved.contains("wAbout Window Top=1350\r\n"));
     EXPECT_FALSE(saved.contains("wAbout Window Width"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_NE(wAbout::Open(), nullptr);
+    EXPECT_NE(wAbout::Open(context), nullptr);
 }
 
 TEST_F(AboutWindow, TheLogoAndTheWebSiteLabelOpenTheSameSite) {
     const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
     platform::SetShellOpener(opener);
-    wAbout* w = wAbout::Open();
+    wAbout* w = wAbout::Open(context);
     QTest::mouseClick(w->labWebsite, Qt::LeftButton);
     const QStringList first = RecordedBy(opener);
     QFile::remove(opener + u".out"_s);
@@ -103,13 +107,13 @@ TEST_F(AboutWindow, TheLogoAndTheWebSiteLabelOpenTheSameSite) {
 }
 
 TEST_F(AboutWindow, WithoutAMetricsFileTheLoadErrorIsShown) {
-    Shared().WindowMetricsINIFile.clear();
+    state.WindowMetricsINIFile.clear();
     MessageBoxes boxes({platform::vbOK, platform::vbOK});
-    wAbout* w = wAbout::Open();
+    wAbout* w = wAbout::Open(context);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_TRUE(boxes.shown()[0].request.prompt.startsWith(u"Error during Form_Load: [9999]"_s));
     w->close();
-    EXPECT_FALSE(Shared().AboutWindowOpen);
+    EXPECT_FALSE(state.AboutWindowOpen);
 }
 
 }  // namespace

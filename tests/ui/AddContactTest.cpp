@@ -2,9 +2,9 @@
 #include "support/MainWindowFixture.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
-#include "ui/Forms.h"
 #include "ui/conversations/wChat.h"
 #include "ui/dialogs/wAddContact.h"
+#include "ui/shared/WindowList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,7 +27,7 @@ class AddContact : public MainWindowFixture {
 protected:
     wAddContact* Open() {
         main().mCONTACTS_ADDCONTACT->trigger();
-        return qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+        return qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
     }
     // Fills the window and presses Add Entry; returns the texts of the boxes shown meanwhile.
     QStringList Add(bool domain, const QString& name, const QString& address) {
@@ -49,25 +49,25 @@ protected:
     }
     bool IsOpen() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return Forms::Find(u"wAddContact"_s) != nullptr;
+        return context().windows.Find(u"wAddContact"_s) != nullptr;
     }
 };
 
 TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
     WriteSettings({});
     Start();
-    main().tmrMailSlot.stop();
+    app->Listener().tmrMailSlot.stop();
 
     EXPECT_EQ(Add(false, u"Anna"_s, u" PC01 "_s), QStringList());
     EXPECT_FALSE(IsOpen());
-    EXPECT_FALSE(Shared().AddContactWindowOpen);
+    EXPECT_FALSE(state().AddContactWindowOpen);
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
     EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
     EXPECT_TRUE(ReadBytes(settings()).contains("User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"));
-    EXPECT_EQ(Shared().UserContacts.Item(u"_users_pc01"_s)->Address, u"pc01"_s);
-    main().RouteMessage({u"PC01"_s, {}, u"hello"_s});
+    EXPECT_EQ(state().UserContacts.Item(u"_users_pc01"_s)->Address, u"pc01"_s);
+    app->Chats().RouteMessage(main().Contacts(), {u"PC01"_s, {}, u"hello"_s});
     bool reached = false;
-    for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
+    for (const QPointer<QWidget>& w : context().windows.LoadedWindows()) {
         if (auto* chat = qobject_cast<wChat*>(w.data())) {
             reached = chat->rtbHistory->toPlainText() == u"Anna: hello\n"_s;
         }
@@ -78,14 +78,14 @@ TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
     EXPECT_EQ(Add(false, u"Other"_s, u"pc01"_s),
               QStringList{u"Sorry, but this user/machine already exists in your contact list."_s});
     ASSERT_TRUE(IsOpen());
-    wAddContact* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    wAddContact* w = qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
     EXPECT_EQ(w->txtName->text(), u"Other"_s);
     w->close();
     EXPECT_EQ(Add(true, u"Office"_s, u"pc01"_s), QStringList());
     EXPECT_TRUE(ReadBytes(settings()).contains("Domain[1]=NAME=Office|ADDRESS=pc01|TYPE=1\r\n"));
     EXPECT_EQ(Add(true, u"Again"_s, u"PC01"_s),
               QStringList{u"Sorry, but this domain already exists in your contact list."_s});
-    Forms::Find(u"wAddContact"_s)->close();
+    context().windows.Find(u"wAddContact"_s)->close();
 
     // Removed, then added again in the same run.
     RightClick(u"_users_pc01"_s);
@@ -110,7 +110,7 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     EXPECT_EQ(Add(false, u"Anna"_s, u""_s),
               QStringList{u"Please enter the address of the computer or domain for this entry."_s});
     ASSERT_TRUE(IsOpen());
-    wAddContact* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    wAddContact* w = qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
     EXPECT_EQ(w->txtName->text(), u"Anna"_s);
     EXPECT_TRUE(w->txtAddress->hasFocus() || !QApplication::focusWidget());
     EXPECT_EQ(Children(u"_users"_s), QStringList());
@@ -125,7 +125,7 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     }
     EXPECT_EQ(Children(u"_users"_s), QStringList());
     EXPECT_EQ(ReadBytes(settings()), before);
-    w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    w = qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
 
     // Typed or pasted, "|" stays out of both boxes.
     for (QLineEdit* box : {w->txtName, w->txtAddress}) {
@@ -157,10 +157,10 @@ TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(u"Error while adding new contact: "_s)) << boxes[0];
     ASSERT_TRUE(IsOpen());
-    auto* w = qobject_cast<wAddContact*>(Forms::Find(u"wAddContact"_s));
+    auto* w = qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
     EXPECT_EQ(w->txtName->text(), u"\u0141ukasz"_s);
     EXPECT_EQ(Children(u"_users"_s), QStringList());
-    EXPECT_FALSE(Shared().UserContacts.Contains(u"_users_pc07.lan"_s));
+    EXPECT_FALSE(state().UserContacts.Contains(u"_users_pc07.lan"_s));
 
     ASSERT_TRUE(QDir().rmdir(settings()));
     MessageBoxes none;

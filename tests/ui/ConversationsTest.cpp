@@ -4,11 +4,11 @@
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
 #include "transport/modMailSlots.h"
-#include "ui/Forms.h"
-#include "ui/conversations/modChat.h"
-#include "ui/conversations/modRTB.h"
+#include "ui/conversations/ConversationView.h"
+#include "ui/conversations/Conversations.h"
 #include "ui/conversations/wCatchAll.h"
 #include "ui/conversations/wChat.h"
+#include "ui/shared/WindowList.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -57,7 +57,7 @@ protected:
     void StartQuietly(const QByteArray& settings) {
         WriteSettings(settings);
         Start();
-        main().tmrMailSlot.stop();
+        app->Listener().tmrMailSlot.stop();
     }
     // The chat window a double-click on the contact's node opens.
     wChat* DoubleClick(const QString& key, const QString& name) {
@@ -65,11 +65,11 @@ protected:
         return Chat(name);
     }
     void Route(const QString& from, const QString& text) {
-        main().RouteMessage({from, u"testhost"_s, text});
+        app->Chats().RouteMessage(main().Contacts(), {from, u"testhost"_s, text});
     }
     // The chat window shown under that contact name, or null.
-    static wChat* Chat(const QString& name) {
-        for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
+    wChat* Chat(const QString& name) {
+        for (const QPointer<QWidget>& w : context().windows.LoadedWindows()) {
             auto* chat = qobject_cast<wChat*>(w.data());
             if (chat && chat->isVisible() && chat->windowTitle() == u"Message: "_s + name) {
                 return chat;
@@ -86,9 +86,9 @@ protected:
         }
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
-    static int ChatWindows() {
+    int ChatWindows() {
         int count = 0;
-        for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
+        for (const QPointer<QWidget>& w : context().windows.LoadedWindows()) {
             count += qobject_cast<wChat*>(w.data()) != nullptr;
         }
         return count;
@@ -109,7 +109,7 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     ASSERT_NE(anna, nullptr);
     EXPECT_FALSE(anna->isActiveWindow());
     EXPECT_EQ(anna->labTo->text(), u"Anna"_s);
-    EXPECT_TRUE(Shared().OpenChats.Contains(u"Anna"_s));
+    EXPECT_EQ(app->Chats().Chat(u"_users_pc01"_s), anna);
     Route(u"pc01"_s, u"a|b|"_s);
     EXPECT_EQ(Runs(anna->rtbHistory), (std::vector<TextRun>{{u"Anna"_s, kRed, true},
                                                             {u": <b>hi</b>"_s, kBlack, false},
@@ -120,11 +120,11 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     EXPECT_EQ(ChatWindows(), 1);
 
     // Strangers and domains without a window: the catch-all, sender exactly as it came.
-    EXPECT_EQ(wCatchAll::Current(), nullptr);
+    EXPECT_EQ(app->Chats().CatchAll(), nullptr);
     Route(u"ZeD"_s, u"hello"_s);
     Route(u"SALES"_s, u"all hands"_s);
-    ASSERT_NE(wCatchAll::Current(), nullptr);
-    EXPECT_EQ(Runs(wCatchAll::Current()->rtbHistory),
+    ASSERT_NE(app->Chats().CatchAll(), nullptr);
+    EXPECT_EQ(Runs(app->Chats().CatchAll()->rtbHistory),
               (std::vector<TextRun>{{u"ZeD"_s, kRed, true},
                                     {u": hello"_s, kBlack, false},
                                     {u"SALES"_s, kRed, true},
@@ -151,7 +151,7 @@ TEST_F(Conversations, AClosedChatComesBackAtTheScreenCentreWithOnlyTheNewMessage
     Route(u"pc01"_s, u"first"_s);
     anna->rtbChat->setPlainText(u"draft"_s);
     anna->close();
-    EXPECT_FALSE(Shared().OpenChats.Contains(u"Anna"_s));
+    EXPECT_FALSE(anna->Loaded());
 
     main().activateWindow();
     QCoreApplication::processEvents();
@@ -160,7 +160,7 @@ TEST_F(Conversations, AClosedChatComesBackAtTheScreenCentreWithOnlyTheNewMessage
     EXPECT_EQ(anna->rtbHistory->toPlainText(), u"Anna: second\n"_s);
     EXPECT_TRUE(anna->rtbChat->toPlainText().isEmpty());
     EXPECT_EQ(anna->StatusText(), u"Waiting.."_s);
-    EXPECT_TRUE(Shared().OpenChats.Contains(u"Anna"_s));
+    EXPECT_TRUE(anna->Loaded());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(anna->pos(), screen.topLeft() + QPoint(screen.width() / 2, screen.height() / 2));
     EXPECT_FALSE(anna->isActiveWindow());
@@ -177,21 +177,31 @@ TEST_F(Conversations, AClosedChatComesBackAtTheScreenCentreWithOnlyTheNewMessage
     EXPECT_EQ(again->rtbHistory->toPlainText(), u"Anna: third\n"_s);
 }
 
-TEST_F(Conversations, TwoContactsUnderOneNameNeverLoseAMessage) {
+TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
     StartQuietly(
         "[Users]\r\nTotal=2\r\nUser[1]=NAME=Twin|ADDRESS=pc01|TYPE=0\r\n"
         "User[2]=NAME=Twin|ADDRESS=pc02|TYPE=0\r\n");
-    // The second twin's window is bound to the second twin, not to the first of the name.
     Route(u"pc02"_s, u"from two"_s);
-    wChat* twin = Chat(u"Twin"_s);
-    ASSERT_NE(twin, nullptr);
-    EXPECT_TRUE(twin->RecipientEntry.contains(u"ADDRESS=pc02"_s));
-    EXPECT_EQ(twin->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
-    // The first twin finds the name taken: the catch-all has it.
     Route(u"pc01"_s, u"from one"_s);
-    ASSERT_NE(wCatchAll::Current(), nullptr);
-    EXPECT_EQ(wCatchAll::Current()->rtbHistory->toPlainText(), u"pc01: from one\n"_s);
-    EXPECT_EQ(twin->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
+    wChat* one = app->Chats().Chat(u"_users_pc01"_s);
+    wChat* two = app->Chats().Chat(u"_users_pc02"_s);
+    ASSERT_TRUE(one && two && one != two);
+    EXPECT_EQ(app->Chats().CatchAll(), nullptr);
+    EXPECT_TRUE(one->RecipientEntry.contains(u"ADDRESS=pc01"_s));
+    EXPECT_TRUE(two->RecipientEntry.contains(u"ADDRESS=pc02"_s));
+    EXPECT_EQ(one->rtbHistory->toPlainText(), u"Twin: from one\n"_s);
+    EXPECT_EQ(two->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
+
+    // Closing one twin's window leaves the other's open, and a double-click on it makes no
+    // second window; the closed one comes back with its own contact's next message.
+    one->close();
+    main().tvwContacts_NodeDoubleClick(Node(u"_users_pc02"_s));
+    EXPECT_EQ(ChatWindows(), 2);
+    EXPECT_TRUE(two->Loaded());
+    Route(u"pc01"_s, u"again"_s);
+    EXPECT_TRUE(one->Loaded());
+    EXPECT_EQ(one->rtbHistory->toPlainText(), u"Twin: again\n"_s);
+    EXPECT_EQ(two->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
 }
 
 TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
@@ -230,10 +240,10 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_EQ(me->CounterText(), u"400 chars left"_s);
     EXPECT_TRUE(me->rtbHistory->toPlainText().isEmpty());
     QTest::qWait(200);
-    ASSERT_TRUE(WaitForMessages(Shared().MailSlotHandle, 1));
-    EXPECT_EQ(modMailSlots::ReadMailSlot(Shared().MailSlotHandle),
+    ASSERT_TRUE(WaitForMessages(state().MailSlotHandle, 1));
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle),
               (MailSlotMessage{u"TESTHOST"_s, u"testhost"_s, u"hello|there"_s}));
-    EXPECT_EQ(modMailSlots::ReadMailSlot(Shared().MailSlotHandle), MailSlotMessage{});
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
     // A recipient that cannot be reached.
     wChat* nobody = DoubleClick(u"_users_longer-than-a-netbios-name"_s, u"Nobody"_s);
@@ -261,7 +271,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_TRUE(me->cmdSend->isEnabled());
     EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
     EXPECT_EQ(me->StatusState(), 4);
-    EXPECT_EQ(modMailSlots::ReadMailSlot(Shared().MailSlotHandle), MailSlotMessage{});
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
     // The longest text the box takes still fits one datagram beside the two names.
     wChat* far = DoubleClick(u"_users_127.127.127.127"_s, u"Far"_s);
@@ -320,10 +330,10 @@ TEST_F(Conversations, TheCatchAllWindowLivesUntilClosedAndStartsEmptyAtItsPlace)
     CopyResources();
     StartQuietly("[Skinning]\r\nEnable=1\r\n" + kContacts);
     main().tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
-    wCatchAll* log = wCatchAll::Current();
+    wCatchAll* log = app->Chats().CatchAll();
     ASSERT_NE(log, nullptr);
     EXPECT_TRUE(log->isVisible());
-    EXPECT_TRUE(Shared().CatchAllWindowOpen);
+    EXPECT_TRUE(state().CatchAllWindowOpen);
     EXPECT_FALSE(log->imgBottom->pixmap().isNull());
     EXPECT_FALSE(log->imgGlobeBig->pixmap().isNull());
     EXPECT_FALSE(log->cmdClear->isEnabled());
@@ -334,22 +344,22 @@ TEST_F(Conversations, TheCatchAllWindowLivesUntilClosedAndStartsEmptyAtItsPlace)
     Route(u"x2"_s, u"two"_s);
     Route(u"x3"_s, u"three"_s);
     EXPECT_EQ(log->rtbHistory->toPlainText(), u"x1: one\nx2: two\nx3: three\n"_s);
-    EXPECT_EQ(wCatchAll::Current(), log);
+    EXPECT_EQ(app->Chats().CatchAll(), log);
 
     log->move(120, 90);
     const QPoint place = log->pos();
     QTest::keyClick(log->rtbHistory, Qt::Key_Escape);
-    EXPECT_FALSE(Shared().CatchAllWindowOpen);
-    EXPECT_EQ(wCatchAll::Current(), nullptr);
+    EXPECT_FALSE(state().CatchAllWindowOpen);
+    EXPECT_EQ(app->Chats().CatchAll(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     Route(u"x4"_s, u"four"_s);
-    log = wCatchAll::Current();
+    log = app->Chats().CatchAll();
     ASSERT_NE(log, nullptr);
     EXPECT_EQ(log->rtbHistory->toPlainText(), u"x4: four\n"_s);
     EXPECT_EQ(log->pos(), place);
     QTest::keyClick(log->cmdClose, Qt::Key_Escape);
-    EXPECT_FALSE(Shared().CatchAllWindowOpen);
+    EXPECT_FALSE(state().CatchAllWindowOpen);
 }
 
 TEST_F(Conversations, AppendingGoesToTheEndWhateverTheUserSelected) {
@@ -359,21 +369,13 @@ TEST_F(Conversations, AppendingGoesToTheEndWhateverTheUserSelected) {
     selection.setPosition(0);
     selection.setPosition(7, QTextCursor::KeepAnchor);
     view.setTextCursor(selection);
-    modRTB::SetAppendTarget(&view);
-    modRTB::AppendText(u"|more"_s, 0xff0000, u"Arial"_s, 12, false, true, true);
+    ConversationView::AppendText(view, u"|more"_s, 0xff0000, u"Arial"_s, 12, false, true, true);
     EXPECT_EQ(view.toPlainText(), u"earlier text\nmore"_s);
     EXPECT_FALSE(view.textCursor().hasSelection());
     const QTextCharFormat f = view.document()->lastBlock().begin().fragment().charFormat();
     EXPECT_EQ(f.foreground().color(), QColor(0, 0, 255));  // 0x00BBGGRR
     EXPECT_TRUE(f.fontItalic() && f.fontUnderline());
     EXPECT_EQ(f.fontPointSize(), 12);
-
-    // A view that is gone takes nothing.
-    {
-        QTextEdit gone;
-        modRTB::SetAppendTarget(&gone);
-    }
-    modRTB::AppendText(u"lost"_s, 0, u"Arial"_s, 8, false, false, false);
 }
 
 // The windows of the README; PARLANE_WRITE_PICTURES=dir writes the pictures there.
@@ -388,7 +390,7 @@ TEST_F(Conversations, TheReadmePicturesShowAConversationAndTheCatchAll) {
     anna->rtbChat->setPlainText(u"Sounds good, see you there"_s);
     Route(u"LAPTOP-7"_s, u"Backup finished: 0 errors."_s);
     Route(u"PRINTSRV"_s, u"Printer 2 is out of paper."_s);
-    wCatchAll* log = wCatchAll::Current();
+    wCatchAll* log = app->Chats().CatchAll();
     ASSERT_NE(log, nullptr);
     QCoreApplication::processEvents();
 

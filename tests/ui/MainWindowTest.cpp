@@ -10,14 +10,12 @@
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
 #include "transport/modMailSlots.h"
-#include "ui/Forms.h"
 #include "ui/conversations/wCatchAll.h"
-#include "ui/main/StartupWindows.h"
-#include "ui/main/modErrorHelp.h"
-#include "ui/main/modInterface.h"
-#include "ui/main/modSkinning.h"
-#include "ui/main/modSystemTray.h"
+#include "ui/conversations/wChat.h"
 #include "ui/main/wMain.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowList.h"
+#include "ui/shared/modErrorHelp.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -79,33 +77,33 @@ TEST_F(MainWindow, LoadsEverythingInOrderAndListens) {
 
     // Skin, tray icon, shown state, listener, in that order of the load.
     EXPECT_EQ(w.picStatus->Picture().size(), QSize(640, 25));
-    ASSERT_NE(modSystemTray::TrayIcon(), nullptr);
-    EXPECT_EQ(modSystemTray::TrayIcon()->toolTip(), u"Parlane v0.10"_s);
+    ASSERT_NE(app->Tray().TrayIcon(), nullptr);
+    EXPECT_EQ(app->Tray().TrayIcon()->toolTip(), u"Parlane v0.10"_s);
     EXPECT_EQ(w.imgSysTray.Tag, u"SYSTRAYICON"_s);
     EXPECT_EQ(w.mSYSTRAY_SHOWHIDE->text(), u"Hide Parlane"_s);
-    EXPECT_TRUE(w.tmrMailSlot.isActive());
-    EXPECT_EQ(w.tmrMailSlot.interval(), 1000);
-    EXPECT_EQ(Shared().StatusText, u"Ready for communication."_s);
+    EXPECT_TRUE(app->Listener().tmrMailSlot.isActive());
+    EXPECT_EQ(app->Listener().tmrMailSlot.interval(), 1000);
+    EXPECT_EQ(state().StatusText, u"Ready for communication."_s);
     EXPECT_FALSE(w.labErrorHelp->isVisible());
     EXPECT_FALSE(w.mCONTACTLIST_ALWAYSONTOP->isChecked());
 
     // Messages from the network reach a window and the strip, one a tick.
-    w.tmrMailSlot.stop();
+    app->Listener().tmrMailSlot.stop();
     for (const QString& text : {u"Lunch?"_s, u"Now!"_s}) {
         MailSlotMessage message{u"Ann"_s, u"testhost"_s, text};
         ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, message), 0);
     }
-    ASSERT_TRUE(WaitForMessages(Shared().MailSlotHandle, 2));
-    QSignalSpy ticks(&w.tmrMailSlot, &QTimer::timeout);
-    w.tmrMailSlot.start(20);
+    ASSERT_TRUE(WaitForMessages(state().MailSlotHandle, 2));
+    QSignalSpy ticks(&app->Listener().tmrMailSlot, &QTimer::timeout);
+    app->Listener().tmrMailSlot.start(20);
     ASSERT_TRUE(ticks.wait(5000));
-    wCatchAll* catchAll = wCatchAll::Current();
+    wCatchAll* catchAll = app->Chats().CatchAll();
     ASSERT_NE(catchAll, nullptr);
     EXPECT_EQ(catchAll->rtbHistory->toPlainText(), u"Ann: Lunch?\n"_s);
     ASSERT_TRUE(ticks.wait(5000));
     EXPECT_EQ(catchAll->rtbHistory->toPlainText(), u"Ann: Lunch?\nAnn: Now!\n"_s);
-    EXPECT_TRUE(Shared().StatusText.startsWith(u"Message received at "_s));
-    EXPECT_TRUE(Shared().CatchAllWindowOpen);
+    EXPECT_TRUE(state().StatusText.startsWith(u"Message received at "_s));
+    EXPECT_TRUE(state().CatchAllWindowOpen);
 
     // The layout: the strip reaches the bottom, the tree stops above it, the link sits inside.
     w.resize(300, 400);
@@ -127,7 +125,7 @@ TEST_F(MainWindow, LoadProblemsAreShownAndTheWindowGoesOn) {
     EXPECT_TRUE(boxes.shown()[0].request.prompt.startsWith(u"Error during LoadContacts: [457]"_s));
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
-    EXPECT_TRUE(w.tmrMailSlot.isActive());
+    EXPECT_TRUE(app->Listener().tmrMailSlot.isActive());
 }
 
 TEST_F(MainWindow, RemoveContactAsksAndSavesAtOnce) {
@@ -158,7 +156,7 @@ TEST_F(MainWindow, RemoveContactAsksAndSavesAtOnce) {
         w.mCONTEXTMENU_REMOVECONTACT->trigger();
     }
     EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
-    EXPECT_FALSE(Shared().UserContacts.Contains(u"_users_pc02"_s));
+    EXPECT_FALSE(state().UserContacts.Contains(u"_users_pc02"_s));
 
     Restart();
     EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
@@ -174,14 +172,13 @@ TEST_F(MainWindow, RemoveContactAsksAndSavesAtOnce) {
 TEST_F(MainWindow, ClosingStopsEverythingAndKeepsThePlaceWhenNotNormal) {
     WriteSettings("[Window Metrics]\r\nwMain Window Left=1500\r\nwMain Window Top=1500\r\n");
     for (const bool maximise : {false, true}) {
-        ResetSharedState();
         wMain& w = Start();
         w.mHELP_ABOUT->trigger();
         w.mCONTACTS_ADDCONTACT->trigger();
         w.tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
-        ASSERT_TRUE(Shared().AboutWindowOpen);
-        ASSERT_TRUE(Shared().AddContactWindowOpen);
-        ASSERT_TRUE(Shared().CatchAllWindowOpen);
+        ASSERT_TRUE(state().AboutWindowOpen);
+        ASSERT_TRUE(state().AddContactWindowOpen);
+        ASSERT_TRUE(state().CatchAllWindowOpen);
         w.move(700, 700);
         if (maximise) {
             w.showMaximized();
@@ -193,22 +190,22 @@ TEST_F(MainWindow, ClosingStopsEverythingAndKeepsThePlaceWhenNotNormal) {
 
         EXPECT_FALSE(w.isVisible());
         EXPECT_TRUE(ReadBytes(settings()).contains("wMain Window Left=1500\r\n")) << maximise;
-        EXPECT_FALSE(Shared().AboutWindowOpen || Shared().AddContactWindowOpen ||
-                     Shared().CatchAllWindowOpen);
-        EXPECT_EQ(modSystemTray::TrayIcon(), nullptr);
+        EXPECT_FALSE(state().AboutWindowOpen || state().AddContactWindowOpen ||
+                     state().CatchAllWindowOpen);
+        EXPECT_EQ(app->Tray().TrayIcon(), nullptr);
         EXPECT_TRUE(w.imgSysTray.Tag.isEmpty());
-        EXPECT_FALSE(w.tmrMailSlot.isActive());
+        EXPECT_FALSE(app->Listener().tmrMailSlot.isActive());
         // The port is free again.
         const auto slot = modMailSlots::CreateMailSlot(u"messngr"_s);
         EXPECT_GT(slot, 0);
         modMailSlots::CloseMailSlot(slot);
-        windows.reset();
+        app.reset();
     }
 }
 
 TEST_F(MainWindow, TheTrayIconShowsAndHidesTheWindow) {
     wMain& w = Start();
-    QSystemTrayIcon* icon = modSystemTray::TrayIcon();
+    QSystemTrayIcon* icon = app->Tray().TrayIcon();
     ASSERT_NE(icon, nullptr);
     // Clicks on the icon are the desktop journeys' (tests/desktop/TrayTest.cpp).
 
@@ -228,26 +225,24 @@ TEST_F(MainWindow, TheTrayIconShowsAndHidesTheWindow) {
     w.mSYSTRAY->hide();
 
     // The tip field holds 63 characters.
-    modSystemTray::TrayImage image;
-    modSystemTray::AddTrayIcon(w, image, QString(80, u'x'), {});
-    EXPECT_EQ(modSystemTray::TrayIcon()->toolTip().size(), 63);
-    modSystemTray::RemoveTrayIcon(image, w);
-    modSystemTray::RemoveTrayIcon(image, w);  // only once
-    EXPECT_EQ(modSystemTray::TrayIcon(), nullptr);
+    SystemTray::TrayImage image;
+    app->Tray().AddTrayIcon(w, image, QString(80, u'x'), {});
+    EXPECT_EQ(app->Tray().TrayIcon()->toolTip().size(), 63);
+    app->Tray().RemoveTrayIcon(image);
+    app->Tray().RemoveTrayIcon(image);  // only once
+    EXPECT_EQ(app->Tray().TrayIcon(), nullptr);
 }
 
 TEST_F(MainWindow, WithoutATrayTheWindowStaysReachable) {
     WriteSettings("Minimise On Startup=1\r\n");
-    modSystemTray::OverrideTrayAvailable(true);
     {
         wMain& w = Start();
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.mSYSTRAY_SHOWHIDE->text(), u"Show Parlane"_s);
-        windows.reset();
+        app.reset();
     }
 
-    modSystemTray::OverrideTrayAvailable(false);
-    ResetSharedState();
+    trayAvailable = false;
     wMain& w = Start();
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isMinimized());
@@ -264,23 +259,23 @@ TEST_F(MainWindow, SkinsFollowTheSettingAndMissingFilesGiveNoPicture) {
     {
         MessageBoxes none;
         EXPECT_TRUE(Start().picStatus->Picture().isNull());
-        windows.reset();
+        app.reset();
     }
     CopyResources();
     WriteSettings("[Skinning]\r\nEnable=0\r\n");
-    ResetSharedState();
     wMain& w = Start();
     EXPECT_TRUE(w.picStatus->Picture().isNull());
-    EXPECT_TRUE(modSkinning::Pictures().StatusStrip.isNull());
+    EXPECT_TRUE(context().skins.Pictures().StatusStrip.isNull());
 
-    Shared().SkinningEnabled = true;
-    modInterface::RefreshMainSkin();
+    state().SkinningEnabled = true;
+    context().skins.LoadSkinImages();
+    context().skins.ApplySkin(Skins::kSkinMain);
     EXPECT_EQ(w.picStatus->Picture().size(), QSize(640, 25));
-    EXPECT_EQ(modSkinning::Pictures().Globe.size(), QSize(72, 72));
-    Shared().SkinningEnabled = false;
-    modSkinning::ApplySkin(modSkinning::kSkinMain);
+    EXPECT_EQ(context().skins.Pictures().Globe.size(), QSize(72, 72));
+    state().SkinningEnabled = false;
+    context().skins.ApplySkin(Skins::kSkinMain);
     EXPECT_TRUE(w.picStatus->Picture().isNull());
-    EXPECT_FALSE(modSkinning::Pictures().StatusStrip.isNull());  // the slot keeps it
+    EXPECT_FALSE(context().skins.Pictures().StatusStrip.isNull());  // the slot keeps it
 }
 
 TEST_F(MainWindow, TheExplainLinkOpensThePageForItsCode) {
@@ -293,7 +288,7 @@ TEST_F(MainWindow, TheExplainLinkOpensThePageForItsCode) {
     wMain& w = Start();
     modMailSlots::CloseMailSlot(held);
 
-    EXPECT_EQ(Shared().StatusText, u"Couldn't start listening."_s);
+    EXPECT_EQ(state().StatusText, u"Couldn't start listening."_s);
     EXPECT_TRUE(w.labErrorHelp->isVisible());
     QTest::mouseClick(w.labErrorHelp, Qt::LeftButton);
     const QStringList opened = RecordedBy(opener);
@@ -302,7 +297,7 @@ TEST_F(MainWindow, TheExplainLinkOpensThePageForItsCode) {
 
     // Enabling again, now that the port is free, hides the link.
     w.mTOOLS_ADVANCED_ENABLECOMMUNICATIONS->trigger();
-    EXPECT_EQ(Shared().StatusText, u"Ready for communication."_s);
+    EXPECT_EQ(state().StatusText, u"Ready for communication."_s);
     EXPECT_FALSE(w.labErrorHelp->isVisible());
     EXPECT_EQ(w.labErrorHelp->property("Tag").toString(), u"1"_s);  // kept while hidden
 
@@ -312,7 +307,7 @@ TEST_F(MainWindow, TheExplainLinkOpensThePageForItsCode) {
 
     // Every page the codes name is beside the program.
     for (const int code : {0, 1, 2, 3, 7}) {
-        EXPECT_TRUE(QFile::exists(Shared().ErrorHelpPath + modErrorHelp::ErrorHelpPage(code)))
+        EXPECT_TRUE(QFile::exists(state().ErrorHelpPath + modErrorHelp::ErrorHelpPage(code)))
             << code;
     }
 }
@@ -327,27 +322,27 @@ TEST_F(MainWindow, MenusReachTheirWindowsAndTheTopBand) {
     EXPECT_FALSE(platform::IsTopMost(&w));
 
     w.mTOOLS_SETTINGS->trigger();
-    EXPECT_TRUE(Shared().SettingsWindowOpen);
+    EXPECT_TRUE(state().SettingsWindowOpen);
     w.tvwContacts->expandAll();
     const QPoint anna = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s)).center();
     QTest::mouseClick(w.tvwContacts->viewport(), Qt::LeftButton, {}, anna);
     QTest::mouseDClick(w.tvwContacts->viewport(), Qt::LeftButton, {}, anna);
-    QPointer<QWidget> chat = Forms::Find(u"wChat"_s);
+    QPointer<QWidget> chat = context().windows.Find(u"wChat"_s);
     ASSERT_NE(chat, nullptr);
     EXPECT_EQ(chat->windowTitle(), u"Message: Anna"_s);
-    const auto before = Forms::LoadedWindows().size();
+    const auto before = context().windows.LoadedWindows().size();
     w.tvwContacts_NodeDoubleClick(Node(u"_users"_s));
-    EXPECT_EQ(Forms::LoadedWindows().size(), before);
+    EXPECT_EQ(context().windows.LoadedWindows().size(), before);
 
     w.mTOOLS_ADVANCED_DISABLECOMMUNICATIONS->trigger();
-    EXPECT_FALSE(w.tmrMailSlot.isActive());
-    EXPECT_EQ(Shared().StatusText, u"Communications disabled."_s);
+    EXPECT_FALSE(app->Listener().tmrMailSlot.isActive());
+    EXPECT_EQ(state().StatusText, u"Communications disabled."_s);
 
     w.mFILE_EXIT->trigger();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(Shared().SettingsWindowOpen);
+    EXPECT_FALSE(state().SettingsWindowOpen);
     EXPECT_TRUE(!chat || !chat->isVisible());
-    EXPECT_EQ(Shared().OpenChats.Count(), 0);
+    EXPECT_FALSE(app->Chats().Chat(u"_users_pc01"_s)->Loaded());
 }
 
 // The window of the README; PARLANE_WRITE_PICTURES=dir writes the picture there.

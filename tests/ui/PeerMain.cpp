@@ -7,12 +7,9 @@
 //                        with the log, line breaks as "\n"
 //   status TITLE         the chat window's status text
 //   quit
-#include "core/SharedState.h"
-#include "core/modStartup.h"
-#include "ui/Forms.h"
+#include "app/ParlaneApp.h"
 #include "ui/conversations/wCatchAll.h"
 #include "ui/conversations/wChat.h"
-#include "ui/main/StartupWindows.h"
 #include "ui/main/wMain.h"
 
 #include <QApplication>
@@ -32,8 +29,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QWidget* Window(const QString& title) {
-    for (const QPointer<QWidget>& w : Forms::LoadedWindows()) {
-        if (w && w->isVisible() && w->windowTitle() == title) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowTitle() == title) {
             return w;
         }
     }
@@ -113,14 +110,14 @@ int main(int argc, char** argv) {
         std::cerr << "usage: parlane-peer PROGRAM_DIRECTORY\n";
         return 2;
     }
-    StartupWindows windows;
-    modStartup::Main(windows, QString::fromLocal8Bit(argv[1]));
-    wMain* main = windows.MainWindow();
+    ParlaneApp parlane(QString::fromLocal8Bit(argv[1]));
+    parlane.Start();
+    wMain* main = parlane.MainWindow();
     if (!main) {
         std::cout << "error no main window" << std::endl;
         return 1;
     }
-    std::cout << "ready " << Shared().StatusText.toStdString() << std::endl;
+    std::cout << "ready " << parlane.State().StatusText.toStdString() << std::endl;
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &input, [&] {

@@ -6,11 +6,11 @@
 #include "support/MainWindowFixture.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
-#include "ui/Forms.h"
 #include "ui/conversations/wCatchAll.h"
 #include "ui/dialogs/wAbout.h"
 #include "ui/dialogs/wAddContact.h"
 #include "ui/dialogs/wSettings.h"
+#include "ui/shared/WindowList.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
@@ -47,7 +47,7 @@ protected:
 
     wSettings* OpenFromMenu() {
         main().mTOOLS_SETTINGS->trigger();
-        return qobject_cast<wSettings*>(Forms::Find(u"wSettings"_s));
+        return qobject_cast<wSettings*>(context().windows.Find(u"wSettings"_s));
     }
     static QTreeWidgetItem* Section(wSettings* w, const QString& key) {
         const auto items =
@@ -83,7 +83,7 @@ TEST_F(SettingsWindow, OpensOnTheFirstPaneWithTheSettingsInMemory) {
     RegisterComponent();
     WriteSettings("[Skinning]\r\nEnable=0\r\n" + kPlace);
     Start();
-    Shared().MinimiseOnStartup = true;  // memory, not the file, fills the boxes
+    state().MinimiseOnStartup = true;  // memory, not the file, fills the boxes
     wSettings* w = OpenFromMenu();
     ASSERT_NE(w, nullptr);
     w->tvwSections->setFocus();
@@ -92,7 +92,7 @@ TEST_F(SettingsWindow, OpensOnTheFirstPaneWithTheSettingsInMemory) {
     EXPECT_EQ(w->FrontPane(), 0);
     EXPECT_TRUE(w->tvwSections->selectedItems().isEmpty());
     EXPECT_EQ(w->pos(), QPoint(80, 60));
-    EXPECT_TRUE(Shared().SettingsWindowOpen);
+    EXPECT_TRUE(state().SettingsWindowOpen);
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isChecked());
@@ -121,9 +121,9 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
     CopyResources();
     WriteSettings("[Skinning]\r\nEnable=1\r\n");
     wMain& m = Start();
-    wAddContact* add = wAddContact::Open();
-    wAbout* about = wAbout::Open();
-    wCatchAll* catchAll = wCatchAll::Open();
+    wAddContact* add = wAddContact::Open(context(), main().Contacts());
+    wAbout* about = wAbout::Open(context());
+    wCatchAll* catchAll = app->Chats().OpenCatchAll();
     ASSERT_FALSE(m.picStatus->Picture().isNull());
     for (QLabel* image : {add->imgTopRightLogo, add->imgBottom, about->imgGlobe,
                           catchAll->imgGlobeBig, catchAll->imgBottom}) {
@@ -151,11 +151,11 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
               "[Skinning]\r\nEnable=0\r\n\r\n[Window Metrics]\r\nwSettings Window Left=" +
                   QByteArray::number(place.x()) +
                   "\r\nwSettings Window Top=" + QByteArray::number(place.y()) + "\r\n");
-    EXPECT_FALSE(Shared().SkinningEnabled);
-    EXPECT_TRUE(Shared().MinimiseOnStartup);
-    EXPECT_FALSE(Shared().DisplaySplash);
-    EXPECT_FALSE(Shared().SettingsWindowOpen);
-    EXPECT_EQ(Forms::Find(u"wSettings"_s), nullptr);
+    EXPECT_FALSE(state().SkinningEnabled);
+    EXPECT_TRUE(state().MinimiseOnStartup);
+    EXPECT_FALSE(state().DisplaySplash);
+    EXPECT_FALSE(state().SettingsWindowOpen);
+    EXPECT_EQ(context().windows.Find(u"wSettings"_s), nullptr);
     EXPECT_TRUE(m.picStatus->Picture().isNull());
     for (QLabel* image : {add->imgTopRightLogo, add->imgBottom, about->imgGlobe,
                           catchAll->imgGlobeBig, catchAll->imgBottom}) {
@@ -167,7 +167,7 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
     EXPECT_TRUE(w->imgTopRightLogo->pixmap().isNull());
     w->chkEnableApplicationSkinning->setChecked(true);
     w->cmdSave_Click();
-    EXPECT_TRUE(Shared().SkinningEnabled);
+    EXPECT_TRUE(state().SkinningEnabled);
     EXPECT_FALSE(m.picStatus->Picture().isNull());
     EXPECT_FALSE(about->imgGlobe->pixmap().isNull());
     EXPECT_FALSE(catchAll->imgGlobeBig->pixmap().isNull());
@@ -185,11 +185,11 @@ TEST_F(SettingsWindow, EscapeCancelAndAFailedSaveChangeNothing) {
         }
     };
     const auto unchanged = [&] {
-        EXPECT_EQ(Forms::Find(u"wSettings"_s), nullptr);
-        EXPECT_FALSE(Shared().SettingsWindowOpen);
+        EXPECT_EQ(context().windows.Find(u"wSettings"_s), nullptr);
+        EXPECT_FALSE(state().SettingsWindowOpen);
         EXPECT_EQ(ReadBytes(settings()), before);
-        EXPECT_TRUE(Shared().SkinningEnabled);
-        EXPECT_FALSE(Shared().DisplaySplash);
+        EXPECT_TRUE(state().SkinningEnabled);
+        EXPECT_FALSE(state().DisplaySplash);
     };
 
     wSettings* w = OpenFromMenu();
@@ -211,8 +211,8 @@ TEST_F(SettingsWindow, EscapeCancelAndAFailedSaveChangeNothing) {
     // A settings file that cannot be written: the user hears of it and keeps the window.
     w = OpenFromMenu();
     toggleAll(w);
-    const QString file = Shared().SettingsFile;
-    Shared().SettingsFile = dir.filePath(u"gone/Settings.ini"_s);
+    const QString file = state().SettingsFile;
+    state().SettingsFile = dir.filePath(u"gone/Settings.ini"_s);
     {
         MessageBoxes boxes({platform::vbOK});
         w->cmdSave_Click();
@@ -222,8 +222,8 @@ TEST_F(SettingsWindow, EscapeCancelAndAFailedSaveChangeNothing) {
     }
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isChecked());
-    EXPECT_TRUE(Shared().SkinningEnabled);
-    Shared().SettingsFile = file;
+    EXPECT_TRUE(state().SkinningEnabled);
+    state().SettingsFile = file;
     QTest::keyClick(w->tvwSections, Qt::Key_Escape);
     unchanged();
 }
@@ -287,7 +287,7 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     EXPECT_EQ(Popup(), nullptr);
-    EXPECT_FALSE(Shared().SettingsWindowOpen);
+    EXPECT_FALSE(state().SettingsWindowOpen);
 }
 
 }  // namespace

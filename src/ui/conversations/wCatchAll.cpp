@@ -4,10 +4,11 @@
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
-#include "ui/DialogParts.h"
-#include "ui/Forms.h"
-#include "ui/main/ImageLists.h"
-#include "ui/main/modSkinning.h"
+#include "ui/shared/DialogParts.h"
+#include "ui/shared/ImageLists.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -18,21 +19,7 @@
 using namespace Qt::StringLiterals;
 using namespace DialogParts;
 
-wCatchAll* wCatchAll::Current() {
-    return qobject_cast<wCatchAll*>(Forms::Find(u"wCatchAll"_s));
-}
-
-wCatchAll* wCatchAll::Open(modChat::Opening opening) {
-    wCatchAll* window = Current();
-    if (!window) {
-        window = new wCatchAll;
-        window->Form_Load();
-    }
-    modChat::Present(*window, opening);
-    return window;
-}
-
-wCatchAll::wCatchAll() {
+wCatchAll::wCatchAll(WindowContext& context) : context_(context) {
     SetUp(*this, u"wCatchAll"_s, u"CatchAll Account"_s, {447, 309});
     labBkg = HeaderBand(this, u"labBkg"_s, {0, 0, 447, 76});
     imgGlobeBig = Label(this, u"imgGlobeBig"_s, {}, {0, 2, 72, 72});
@@ -48,15 +35,15 @@ wCatchAll::wCatchAll() {
     labTitle->setFont(bold);
     labTitle->move(74, 11);
     labTitle->adjustSize();
-    Label1 = Label(
-        this, u"Label1"_s,
+    labDescription = Label(
+        this, u"labDescription"_s,
         u"If you receive a message from a user or domain that is not in your contact list, then "
         "it will appear in this catch-all area. This is especially useful for revisiting items "
         "sent to yourself in a history format."_s,
         {75, 24, 366, 52});
 
-    MultiRule1 = Rule(this, u"MultiRule1"_s, {0, 76, 447, 6});
-    MultiRule2 = Rule(this, u"MultiRule2"_s, {0, 266, 447, 6});
+    ruleHeader = Rule(this, u"ruleHeader"_s, {0, 76, 447, 6});
+    ruleButtons = Rule(this, u"ruleButtons"_s, {0, 266, 447, 6});
 
     rtbHistory = new QTextEdit(this);
     rtbHistory->setObjectName(u"rtbHistory"_s);
@@ -81,15 +68,15 @@ wCatchAll::wCatchAll() {
         modMiscFunctions::SetTopMost(this, platform::HWND_NOTOPMOST);
         raise();
     });
-    Forms::Loaded(this);
+    context_.windows.Loaded(this);
 }
 
 void wCatchAll::Form_Load() {
-    Forms::RestorePosition(*this);
-    modSkinning::ApplySkin(modSkinning::kSkinCatchAll);
+    context_.windows.RestorePosition(*this);
+    context_.skins.ApplySkin(Skins::kSkinCatchAll);
     modMiscFunctions::SetTopMost(this, platform::HWND_TOPMOST);
     tmrBringToFront.start();
-    Shared().CatchAllWindowOpen = true;
+    context_.state.CatchAllWindowOpen = true;
 }
 
 bool wCatchAll::eventFilter(QObject* watched, QEvent* event) {
@@ -107,5 +94,5 @@ void wCatchAll::closeEvent(QCloseEvent* event) {
 }
 
 void wCatchAll::Form_Unload() {
-    Forms::UnloadDialog(*this, Shared().CatchAllWindowOpen);
+    context_.windows.UnloadDialog(*this, context_.state.CatchAllWindowOpen);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/conversations/modChat.h"
-
 #include <QTimer>
 #include <QWidget>
 
@@ -9,25 +7,25 @@ class MultiRule;
 class QLabel;
 class QPushButton;
 class QTextEdit;
+struct WindowContext;
 
 // The log of messages from senders who are not in the contact list. One window at a time;
-// closing it discards the log, and the next opening starts empty at the remembered place.
+// closing it discards the log, and the next opening starts empty at the remembered place. The
+// conversations open it.
 class wCatchAll : public QWidget {
     Q_OBJECT
 public:
-    // The open window, or a new one, loaded and shown as the opening asks.
-    static wCatchAll* Open(modChat::Opening opening = modChat::Opening::ByUser);
-    // The open window, or null.
-    static wCatchAll* Current();
+    explicit wCatchAll(WindowContext& context);
+    void Form_Load();
 
     QLabel* labBkg = nullptr;
     QLabel* labTitle = nullptr;
-    QLabel* Label1 = nullptr;
+    QLabel* labDescription = nullptr;
     QLabel* imgLogo = nullptr;
     QLabel* imgGlobeBig = nullptr;
     QLabel* imgBottom = nullptr;
-    MultiRule* MultiRule1 = nullptr;
-    MultiRule* MultiRule2 = nullptr;
+    MultiRule* ruleHeader = nullptr;
+    MultiRule* ruleButtons = nullptr;
     QTextEdit* rtbHistory = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdClose = nullptr;
@@ -38,7 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    wCatchAll();
-    void Form_Load();
     void Form_Unload();
+
+    WindowContext& context_;
 };

@@ -8,10 +8,11 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
 #include "transport/modMailSlots.h"
-#include "ui/Forms.h"
-#include "ui/conversations/modChat.h"
-#include "ui/main/ImageLists.h"
-#include "ui/main/modErrorHelp.h"
+#include "ui/conversations/Conversations.h"
+#include "ui/shared/ImageLists.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
+#include "ui/shared/modErrorHelp.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,7 +49,7 @@ QTextEdit* TextBox(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-wChat::wChat() {
+wChat::wChat(WindowContext& context) : context_(context) {
     setObjectName(u"wChat"_s);
     setWindowTitle(u"Message"_s);
     setFont(QFont(u"Tahoma"_s, 8));
@@ -57,10 +58,10 @@ wChat::wChat() {
 
     QFont bold = font();
     bold.setBold(true);
-    Image1 = new QLabel(this);
-    Image1->setObjectName(u"Image1"_s);
-    Image1->setGeometry(1, 1, 214, 19);
-    Image1->setPixmap(Banner());
+    imgBanner = new QLabel(this);
+    imgBanner->setObjectName(u"imgBanner"_s);
+    imgBanner->setGeometry(1, 1, 214, 19);
+    imgBanner->setPixmap(Banner());
     labH_To = new QLabel(u"To:"_s, this);
     labH_To->setObjectName(u"labH_To"_s);
     labH_To->setFont(bold);
@@ -68,10 +69,10 @@ wChat::wChat() {
     labTo = new QLabel(u"-"_s, this);
     labTo->setObjectName(u"labTo"_s);
     labTo->setGeometry(27, 4, 195, 15);
-    Label1 = new QLabel(u"Extremely work in progress!"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(bold);
-    Label1->move(227, 4);
+    labWorkInProgress = new QLabel(u"Extremely work in progress!"_s, this);
+    labWorkInProgress->setObjectName(u"labWorkInProgress"_s);
+    labWorkInProgress->setFont(bold);
+    labWorkInProgress->move(227, 4);
 
     rtbHistory = TextBox(this, u"rtbHistory"_s);
     rtbHistory->setGeometry(1, 21, 319, 80);
@@ -98,7 +99,8 @@ wChat::wChat() {
     imgStatus->setObjectName(u"imgStatus"_s);
     imgStatus->setGeometry(4, 5, 16, 16);
     labErrorHelp = modErrorHelp::CreateErrorHelpLink(picStatus, [this] {
-        modErrorHelp::OpenErrorHelp(labErrorHelp->property("Tag").toString().toInt());
+        modErrorHelp::OpenErrorHelp(context_.state.ErrorHelpPath,
+                                    labErrorHelp->property("Tag").toString().toInt());
     });
     labErrorHelp->move(364, 6);
     imlImages = ImageLists::ChatStatusImages();
@@ -111,7 +113,7 @@ wChat::wChat() {
         modMiscFunctions::SetTopMost(this, platform::HWND_NOTOPMOST);
         raise();
     });
-    Forms::Loaded(this);
+    context_.windows.Loaded(this);
 }
 
 // Also brings a closed window back as new: empty views, no recipient, the first status.
@@ -253,7 +255,7 @@ void wChat::cmdSend_Click() {
         modMailSlots::OwnName(),
         modParse::GetFieldValue(RecipientEntry, u"ADDRESS"_s, u"|"_s, u"="_s, {}), text};
     sending_.setFuture(
-        QtConcurrent::run([slot = Shared().MailSlotName, message]() mutable -> SendAttempt {
+        QtConcurrent::run([slot = context_.state.MailSlotName, message]() mutable -> SendAttempt {
             try {
                 return {modMailSlots::SendMailSlotMessage(slot, message), {}};
             } catch (const platform::RuntimeError& e) {
@@ -265,7 +267,8 @@ void wChat::cmdSend_Click() {
 // Only a message that went out leaves the box; the text of any failure stays for the user.
 void wChat::SendFinished() {
     const SendAttempt attempt = sending_.result();
-    const modChat::SendOutcome outcome = modChat::OutcomeOf(attempt.result, QTime::currentTime());
+    const Conversations::SendOutcome outcome =
+        Conversations::OutcomeOf(attempt.result, QTime::currentTime());
     rtbChat->setReadOnly(false);
     if (attempt.result == modMailSlots::SendWritten ||
         attempt.result == modMailSlots::SendShortWrite) {
@@ -277,7 +280,7 @@ void wChat::SendFinished() {
     cmdSend->setEnabled(true);
     if (!attempt.error.isEmpty()) {
         platform::MsgBox(u"Error during cmdSend_Click: "_s + attempt.error, platform::vbExclamation,
-                         Shared().AppName);
+                         context_.state.AppName);
     }
 }
 
@@ -291,5 +294,4 @@ void wChat::Form_Unload() {
         return;
     }
     tmrBringToFront.stop();
-    modChat::CloseChat(modParse::GetFieldValue(RecipientEntry, u"NAME"_s, u"|"_s, u"="_s, {}));
 }

@@ -9,6 +9,7 @@ class PictureBox;
 class QLabel;
 class QPushButton;
 class QTextEdit;
+struct WindowContext;
 
 // The conversation with one contact: received lines above, the input box and Send below, the
 // outcome of the last send in the status strip. Closing only hides it, so that a later message
@@ -19,7 +20,7 @@ class wChat : public QWidget {
 public:
     static constexpr int kMaxChars = 400;
 
-    wChat();
+    explicit wChat(WindowContext& context);
 
     void Form_Load();
     // Whether Form_Load ran since the window was last closed.
@@ -43,8 +44,8 @@ public:
 
     QLabel* labH_To = nullptr;
     QLabel* labTo = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Image1 = nullptr;
+    QLabel* labWorkInProgress = nullptr;
+    QLabel* imgBanner = nullptr;
     QTextEdit* rtbHistory = nullptr;
     QTextEdit* rtbChat = nullptr;
     QPushButton* cmdSend = nullptr;
@@ -72,6 +73,7 @@ private:
         QString error;  // why the message could not even be made, else empty
     };
 
+    WindowContext& context_;
     QString statusText_;
     QString counterText_;
     int statusState_ = 1;

@@ -8,9 +8,10 @@
 #include "core/modWindowMetrics.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
-#include "ui/DialogParts.h"
-#include "ui/Forms.h"
-#include "ui/main/modSkinning.h"
+#include "ui/shared/DialogParts.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -40,15 +41,16 @@ void ShowError(const QString& handler, const platform::RuntimeError& e) {
 
 }  // namespace
 
-wAbout* wAbout::Open() {
-    return Forms::OpenInFront<wAbout>(u"wAbout"_s, [] {
-        auto* window = new wAbout;
+wAbout* wAbout::Open(WindowContext& context) {
+    return context.windows.OpenInFront<wAbout>(u"wAbout"_s, [&context] {
+        auto* window = new wAbout(context);
         window->Form_Load();
         return window;
     });
 }
 
-wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+wAbout::wAbout(WindowContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), context_(context) {
     setObjectName(u"wAbout"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(u"Parlane Extended"_s);
@@ -80,12 +82,12 @@ wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     imgOstrellLogo->setCursor(Qt::PointingHandCursor);
     imgOstrellLogo->installEventFilter(this);
 
-    MultiRule2 = DialogParts::Rule(this, u"MultiRule2"_s, {8, 104, kClientSize.width() - 16, 6});
+    ruleMiddle = DialogParts::Rule(this, u"ruleMiddle"_s, {8, 104, kClientSize.width() - 16, 6});
 
     imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
     imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
     imgOstrell->setToolTip(u"Ostrell Software"_s);
-    Label2 = label(u"Label2"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
+    labClickToVisit = label(u"labClickToVisit"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
     labWebsite = label(u"labWebsite"_s, kWebsiteHost, QRect(232, 126, 140, 16));
     QPalette blue = labWebsite->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
@@ -105,7 +107,7 @@ wAbout::wAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     connect(cmdClose, &QPushButton::clicked, this, &wAbout::cmdClose_Click);
 
     imgBottom = label(u"imgBottom"_s, {}, QRect(0, kClientSize.height() - 10, 640, 10));
-    Forms::Loaded(this);
+    context_.windows.Loaded(this);
 }
 
 QString wAbout::VersionText(int major, int minor) {
@@ -120,10 +122,11 @@ void wAbout::Form_Load() {
     try {
         labVersion->setText(VersionText(AppVersion::Major, AppVersion::Minor));
         labBuild->setText(BuildText(AppVersion::Revision));
-        modSkinning::ApplySkin(modSkinning::kSkinAbout);
+        context_.skins.ApplySkin(Skins::kSkinAbout);
         FormMetrics metrics(*this);
-        modWindowMetrics::LoadWindowMetrics(metrics, true, false);
-        Shared().AboutWindowOpen = true;
+        modWindowMetrics::LoadWindowMetrics(context_.state.WindowMetricsINIFile, metrics, true,
+                                            false);
+        context_.state.AboutWindowOpen = true;
     } catch (const platform::RuntimeError& e) {
         ShowError(u"Form_Load"_s, e);
     }
@@ -142,7 +145,7 @@ void wAbout::imgOstrellLogo_Click() {
 }
 
 void wAbout::closeEvent(QCloseEvent* event) {
-    Forms::UnloadDialog(*this, Shared().AboutWindowOpen);
+    context_.windows.UnloadDialog(*this, context_.state.AboutWindowOpen);
     event->accept();
 }
 

@@ -5,6 +5,7 @@
 class MultiRule;
 class QLabel;
 class QPushButton;
+struct WindowContext;
 
 // Parlane's About window: product, version, build and release, the maker's logo and web site.
 // It keeps the About-window flag set while it is open and deletes itself when closed.
@@ -12,9 +13,9 @@ class wAbout : public QWidget {
     Q_OBJECT
 public:
     // Brings the open window to the front, or makes and loads one.
-    static wAbout* Open();
+    static wAbout* Open(WindowContext& context);
 
-    explicit wAbout(QWidget* parent = nullptr);
+    explicit wAbout(WindowContext& context, QWidget* parent = nullptr);
 
     // "1.05" from major 1 and minor 5; "#012" from revision 12, "#1234" from 1234.
     static QString VersionText(int major, int minor);
@@ -32,13 +33,13 @@ public:
     QLabel* labBuild = nullptr;
     QLabel* labH_Released = nullptr;
     QLabel* labReleased = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* labClickToVisit = nullptr;
     QLabel* labWebsite = nullptr;
     QLabel* imgOstrellLogo = nullptr;
     QLabel* imgOstrell = nullptr;
     QLabel* imgGlobe = nullptr;
     QLabel* imgBottom = nullptr;
-    MultiRule* MultiRule2 = nullptr;
+    MultiRule* ruleMiddle = nullptr;
     QPushButton* cmdClose = nullptr;
     QPushButton* cmdCheckForUpdate = nullptr;
 
@@ -48,4 +49,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    WindowContext& context_;
 };

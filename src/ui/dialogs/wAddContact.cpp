@@ -5,11 +5,11 @@
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
-#include "ui/DialogParts.h"
-#include "ui/Forms.h"
-#include "ui/main/ImageLists.h"
-#include "ui/main/modSkinning.h"
-#include "ui/main/wMain.h"
+#include "ui/shared/DialogParts.h"
+#include "ui/shared/ImageLists.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -40,15 +40,16 @@ void KeepSeparatorOut(QLineEdit* box) {
 
 }  // namespace
 
-wAddContact* wAddContact::Open() {
-    return Forms::OpenInFront<wAddContact>(u"wAddContact"_s, [] {
-        auto* window = new wAddContact;
+wAddContact* wAddContact::Open(WindowContext& context, ContactTree& contacts) {
+    return context.windows.OpenInFront<wAddContact>(u"wAddContact"_s, [&] {
+        auto* window = new wAddContact(context, contacts);
         window->Form_Load();
         return window;
     });
 }
 
-wAddContact::wAddContact() {
+wAddContact::wAddContact(WindowContext& context, ContactTree& contacts)
+    : context_(context), contacts_(contacts) {
     SetUp(*this, u"wAddContact"_s, u"Add Contact"_s, {401, 376});
     labHeaderBkg = HeaderBand(this, u"labHeaderBkg"_s, {0, 0, 401, 72});
     labTitle =
@@ -132,13 +133,13 @@ wAddContact::wAddContact() {
     setTabOrder(txtAddress, cmdAddEntry);
     setTabOrder(cmdAddEntry, cmdCancel);
     txtName->setFocus();
-    Forms::Loaded(this);
+    context_.windows.Loaded(this);
 }
 
 void wAddContact::Form_Load() {
-    modSkinning::ApplySkin(modSkinning::kSkinAddContact);
-    Forms::RestorePosition(*this);
-    Shared().AddContactWindowOpen = true;
+    context_.skins.ApplySkin(Skins::kSkinAddContact);
+    context_.windows.RestorePosition(*this);
+    context_.state.AddContactWindowOpen = true;
 }
 
 void wAddContact::closeEvent(QCloseEvent* event) {
@@ -147,7 +148,7 @@ void wAddContact::closeEvent(QCloseEvent* event) {
 }
 
 void wAddContact::Form_Unload() {
-    Forms::UnloadDialog(*this, Shared().AddContactWindowOpen);
+    context_.windows.UnloadDialog(*this, context_.state.AddContactWindowOpen);
 }
 
 void wAddContact::optEntryType_Click(int index) {
@@ -156,7 +157,7 @@ void wAddContact::optEntryType_Click(int index) {
 
 // The window stays open with what the user typed, the box to mend in front.
 void wAddContact::Refuse(const QString& prompt, QLineEdit* box) {
-    platform::MsgBox(prompt, platform::vbExclamation, Shared().AppName);
+    platform::MsgBox(prompt, platform::vbExclamation, context_.state.AppName);
     if (box) {
         box->setFocus();
     }
@@ -164,12 +165,8 @@ void wAddContact::Refuse(const QString& prompt, QLineEdit* box) {
 
 void wAddContact::cmdAddEntry_Click() {
     const long kind = modMiscFunctions::SelectedOptionIndex({optEntryType[0], optEntryType[1]}, 0);
-    wMain* main = Forms::Main();
-    if (!main) {
-        return;
-    }
     try {
-        switch (modAddContact::AddContact(main->Contacts(), kind, txtName->text(),
+        switch (modAddContact::AddContact(context_.state, contacts_, kind, txtName->text(),
                                           txtAddress->text())) {
             case modAddContact::AddResult::EmptyName:
                 Refuse(u"Please enter a name for this entry."_s, txtName);
@@ -193,7 +190,7 @@ void wAddContact::cmdAddEntry_Click() {
         }
     } catch (const platform::RuntimeError& e) {
         platform::MsgBox(u"Error while adding new contact: "_s + e.Description(),
-                         platform::vbExclamation, Shared().AppName);
+                         platform::vbExclamation, context_.state.AppName);
         return;
     }
     close();

@@ -8,14 +8,16 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ContactTree;
+struct WindowContext;
 
 // The only place where contacts are created: a kind, a name and an address, checked, added to
 // the tree and the collections, and saved at once.
 class wAddContact : public QWidget {
     Q_OBJECT
 public:
-    // The open window, or a new one; modeless.
-    static wAddContact* Open();
+    // The open window, or a new one; modeless. Contacts are added to the tree given.
+    static wAddContact* Open(WindowContext& context, ContactTree& contacts);
 
     void cmdAddEntry_Click();
 
@@ -46,9 +48,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    wAddContact();
+    wAddContact(WindowContext& context, ContactTree& contacts);
     void Form_Load();
     void Form_Unload();
     void optEntryType_Click(int index);
     void Refuse(const QString& prompt, QLineEdit* box);
+
+    WindowContext& context_;
+    ContactTree& contacts_;
 };

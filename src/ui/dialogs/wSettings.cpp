@@ -7,11 +7,11 @@
 #include "platform/ComponentObject.h"
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
-#include "ui/DialogParts.h"
-#include "ui/Forms.h"
-#include "ui/main/ImageLists.h"
-#include "ui/main/modInterface.h"
-#include "ui/main/modSkinning.h"
+#include "ui/shared/DialogParts.h"
+#include "ui/shared/ImageLists.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -54,8 +54,8 @@ QCheckBox* CheckBox(QWidget* pane, const QString& name, const QString& text, int
 
 }  // namespace
 
-QString wSettings::SkinningHelp() {
-    return u"Enable Application Skinning_Enabling this option causes "_s + Shared().AppName +
+QString wSettings::SkinningHelp() const {
+    return u"Enable Application Skinning_Enabling this option causes "_s + context_.state.AppName +
            u" to display customised graphics in certain areas of its interface.||Enabling this "
            "option increases resource usage by an extremely small amount, and so it is "
            "recommended that it is left enabled."_s;
@@ -77,26 +77,27 @@ int wSettings::PaneForKey(const QString& key) {
     return -1;
 }
 
-wSettings* wSettings::Open() {
-    return Forms::OpenInFront<wSettings>(u"wSettings"_s, [] {
-        auto* window = new wSettings;
+wSettings* wSettings::Open(WindowContext& context) {
+    return context.windows.OpenInFront<wSettings>(u"wSettings"_s, [&context] {
+        auto* window = new wSettings(context);
         window->Form_Load();
         return window;
     });
 }
 
-wSettings::wSettings() {
+wSettings::wSettings(WindowContext& context) : context_(context) {
     DialogParts::SetUp(*this, u"wSettings"_s, u"Settings"_s, kClientSize);
     labBkg = HeaderBand(this, u"labBkg"_s, {0, 0, kClientSize.width(), kHeaderHeight});
     labTitle = Label(this, u"labTitle"_s, u"Application Settings"_s, {10, 8, 300, 16}, true);
-    Label1 = Label(this, u"Label1"_s,
-                   u"Parlane supports a whole array of customisation options, which you can set "
-                   "in this section of the application. Please note that there will be a lot "
-                   "more in a future version. You can press the right mouse button on a control "
-                   "for context help."_s,
-                   {10, 24, kClientSize.width() - 84, kHeaderHeight - 26});
+    labDescription =
+        Label(this, u"labDescription"_s,
+              u"Parlane supports a whole array of customisation options, which you can set "
+              "in this section of the application. Please note that there will be a lot "
+              "more in a future version. You can press the right mouse button on a control "
+              "for context help."_s,
+              {10, 24, kClientSize.width() - 84, kHeaderHeight - 26});
     imgTopRightLogo = Label(this, u"imgTopRightLogo"_s, {}, {kClientSize.width() - 72, 0, 72, 72});
-    MultiRule1 = Rule(this, u"MultiRule1"_s, {0, kHeaderHeight, kClientSize.width(), 6});
+    ruleHeader = Rule(this, u"ruleHeader"_s, {0, kHeaderHeight, kClientSize.width(), 6});
 
     tvwSections = new QTreeWidget(this);
     tvwSections->setObjectName(u"tvwSections"_s);
@@ -133,7 +134,7 @@ wSettings::wSettings() {
                                             u"Enable application skinning."_s, 10);
     Label(picContainer[5], u"labSounds"_s, u"Sounds."_s, {12, 12, kPaneRect.width() - 24, 16});
 
-    MultiRule2 = Rule(this, u"MultiRule2"_s, {0, kButtonRowTop, kClientSize.width(), 6});
+    ruleButtons = Rule(this, u"ruleButtons"_s, {0, kButtonRowTop, kClientSize.width(), 6});
     imgLogo = Label(this, u"imgLogo"_s, {}, {8, kButtonRowTop + 8, 32, 32});
     imgLogo->setPixmap(ImageLists::ProgramIcon().pixmap(32, 32));
     cmdSave = Button(this, u"cmdSave"_s, u"Save"_s, u"Save any changes made"_s,
@@ -152,7 +153,7 @@ wSettings::wSettings() {
 
     // Without the component the window works all the same, only without help popups.
     ToolTip = platform::ComponentObject::Create(kToolTipProgId, this, &ToolTipError,
-                                                Shared().ProgramPath);
+                                                context_.state.ProgramPath);
     if (ToolTip) {
         // The control's own face has nothing to show on this window.
         if (auto* face = qobject_cast<QWidget*>(ToolTip->Object())) {
@@ -168,7 +169,7 @@ wSettings::wSettings() {
     setTabOrder(chkEnableApplicationSkinning, cmdSave);
     setTabOrder(cmdSave, cmdCancel);
     tvwSections->setFocus();
-    Forms::Loaded(this);
+    context_.windows.Loaded(this);
 }
 
 wSettings::~wSettings() = default;
@@ -186,13 +187,13 @@ void wSettings::Form_Load() {
     tree.AddNode(u"_contactlist"_s, u"_contactlist_interface"_s, u"Interface"_s, -1);
     tree.AddNode(u"_contactlist"_s, u"_contactlist_skinning"_s, u"Skinning"_s, -1);
     tree.SetNodeExpanded(u"_contactlist"_s, true);
-    modSkinning::ApplySkin(modSkinning::kSkinSettings);
-    Forms::RestorePosition(*this);
-    const SharedState& s = Shared();
+    context_.skins.ApplySkin(Skins::kSkinSettings);
+    context_.windows.RestorePosition(*this);
+    SharedState& s = context_.state;
     chkContactListInterface_DisplaySplash->setChecked(s.DisplaySplash);
     chkContactListInterface_MinimiseOnStartup->setChecked(s.MinimiseOnStartup);
     chkEnableApplicationSkinning->setChecked(s.SkinningEnabled);
-    Shared().SettingsWindowOpen = true;
+    s.SettingsWindowOpen = true;
 }
 
 // The pane in front is the only one shown, so that no hidden check box takes the focus.
@@ -209,26 +210,29 @@ void wSettings::ShowPane(int index) {
 
 void wSettings::cmdSave_Click() {
     try {
-        modSaveSettings::SaveSettings(chkContactListInterface_DisplaySplash->isChecked(),
+        modSaveSettings::SaveSettings(context_.state.SettingsFile,
+                                      chkContactListInterface_DisplaySplash->isChecked(),
                                       chkContactListInterface_MinimiseOnStartup->isChecked(),
                                       chkEnableApplicationSkinning->isChecked());
-        modLoadSettings::LoadSettings();
+        modLoadSettings::LoadSettings(context_.state);
     } catch (const platform::RuntimeError& e) {
         // Nothing was written; the window stays open with the user's choices.
         platform::MsgBox(u"Error while saving the settings: "_s + e.Description(),
-                         platform::vbExclamation, Shared().AppName);
+                         platform::vbExclamation, context_.state.AppName);
         return;
     }
-    modInterface::RefreshMainSkin();
-    const SharedState& s = Shared();
+    Skins& skins = context_.skins;
+    skins.LoadSkinImages();
+    skins.ApplySkin(Skins::kSkinMain);
+    const SharedState& s = context_.state;
     if (s.AddContactWindowOpen) {
-        modSkinning::ApplySkin(modSkinning::kSkinAddContact);
+        skins.ApplySkin(Skins::kSkinAddContact);
     }
     if (s.AboutWindowOpen) {
-        modSkinning::ApplySkin(modSkinning::kSkinAbout);
+        skins.ApplySkin(Skins::kSkinAbout);
     }
     if (s.CatchAllWindowOpen) {
-        modSkinning::ApplySkin(modSkinning::kSkinCatchAll);
+        skins.ApplySkin(Skins::kSkinCatchAll);
     }
     close();
 }
@@ -248,7 +252,7 @@ void wSettings::ShowHelp(const QString& text) {
 }
 
 void wSettings::closeEvent(QCloseEvent* event) {
-    Forms::UnloadDialog(*this, Shared().SettingsWindowOpen);
+    context_.windows.UnloadDialog(*this, context_.state.SettingsWindowOpen);
     event->accept();
 }
 

@@ -12,6 +12,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+struct WindowContext;
 
 namespace platform {
 class ComponentObject;
@@ -24,7 +25,7 @@ class wSettings : public QWidget {
     Q_OBJECT
 public:
     // The open window, or a new one; modeless.
-    static wSettings* Open();
+    static wSettings* Open(WindowContext& context);
     ~wSettings() override;
 
     // The pane a section key shows; -1 for a key that has none.
@@ -40,18 +41,18 @@ public:
     static const QString kCancelHelp;
     static const QString kSectionsHelp;
     // Carries the application's name, so it is made when needed.
-    static QString SkinningHelp();
+    QString SkinningHelp() const;
 
     static constexpr int kPaneCount = 6;
 
     QLabel* labBkg = nullptr;
     QLabel* labTitle = nullptr;
-    QLabel* Label1 = nullptr;
+    QLabel* labDescription = nullptr;
     QLabel* imgLogo = nullptr;
     QLabel* imgTopRightLogo = nullptr;
     QLabel* imgBottom = nullptr;
-    MultiRule* MultiRule1 = nullptr;
-    MultiRule* MultiRule2 = nullptr;
+    MultiRule* ruleHeader = nullptr;
+    MultiRule* ruleButtons = nullptr;
     QTreeWidget* tvwSections = nullptr;
     std::array<QFrame*, kPaneCount> picContainer{};
     QCheckBox* chkContactListInterface_MinimiseOnStartup = nullptr;
@@ -68,10 +69,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    wSettings();
+    explicit wSettings(WindowContext& context);
     void Form_Load();
     void ShowHelp(const QString& text);
 
+    WindowContext& context_;
     std::unique_ptr<ContactTreeWidget> sections_;
     int frontPane_ = -1;
 };

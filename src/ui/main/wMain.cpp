@@ -8,6 +8,7 @@
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
 #include "core/SharedState.h"
+#include "core/UserPrompts.h"
 #include "core/modLoadSettings.h"
 #include "core/modSaveSettings.h"
 #include "core/modWinXP.h"
@@ -16,17 +17,16 @@
 #include "platform/SessionEnd.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WindowPos.h"
-#include "ui/Forms.h"
-#include "ui/conversations/modChat.h"
-#include "ui/conversations/modChatHistory.h"
-#include "ui/conversations/wCatchAll.h"
+#include "transport/MailslotListener.h"
+#include "ui/conversations/Conversations.h"
 #include "ui/dialogs/wAbout.h"
 #include "ui/dialogs/wAddContact.h"
 #include "ui/dialogs/wSettings.h"
-#include "ui/main/ImageLists.h"
-#include "ui/main/modErrorHelp.h"
-#include "ui/main/modInterface.h"
-#include "ui/main/modSkinning.h"
+#include "ui/shared/ImageLists.h"
+#include "ui/shared/Skins.h"
+#include "ui/shared/WindowContext.h"
+#include "ui/shared/WindowList.h"
+#include "ui/shared/modErrorHelp.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,19 +45,25 @@ namespace {
 constexpr int kStatusHeight = 25;
 
 // Shows an error of a handler as every handler of the program does.
-void ShowHandlerError(const QString& handler, const platform::RuntimeError& e) {
-    platform::MsgBox(HandlerError::Text(handler, e), platform::vbExclamation, Shared().AppName);
+void ShowHandlerError(const QString& appName, const QString& handler,
+                      const platform::RuntimeError& e) {
+    platform::MsgBox(HandlerError::Text(handler, e), platform::vbExclamation, appName);
 }
 
-QString TrayTip() {
-    return Shared().AppName + u" v"_s + QString::number(AppVersion::Major) + u'.' +
+QString TrayTip(const QString& appName) {
+    return appName + u" v"_s + QString::number(AppVersion::Major) + u'.' +
            u"%1"_s.arg(int(AppVersion::Minor), 2, 10, QChar(u'0'));
 }
 
 }  // namespace
 
-wMain::wMain(QWidget* parent)
-    : QMainWindow(parent), listener(*this), tmrMailSlot(listener.tmrMailSlot) {
+wMain::wMain(WindowContext& context, Conversations& conversations, MailslotListener& listener,
+             SystemTray& tray, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      conversations_(conversations),
+      listener_(listener),
+      tray_(tray) {
     setObjectName(u"wMain"_s);
     setWindowIcon(ImageLists::ProgramIcon());
     setFont(QFont(u"Tahoma"_s, 8));
@@ -119,7 +125,7 @@ wMain::wMain(QWidget* parent)
             platform::FreeLibrary(std::exchange(shell32_, 0));
         }
     });
-    Forms::SetMain(this);
+    context_.windows.Loaded(this);
 }
 
 wMain::~wMain() = default;
@@ -144,7 +150,7 @@ void wMain::BuildMenus() {
 
     mCONTACTLIST = submenu(nullptr, u"mCONTACTLIST"_s, u"&Contact List"_s);
     mCONTACTS_ADDCONTACT = item(mCONTACTLIST, u"mCONTACTS_ADDCONTACT"_s, u"&Add Contact.."_s,
-                                [] { wAddContact::Open(); });
+                                [this] { wAddContact::Open(context_, *contacts_); });
     mCONTACTLIST->addSeparator()->setObjectName(u"mCONTACTLIST_BLANK01"_s);
     mCONTACTLIST_ALWAYSONTOP =
         item(mCONTACTLIST, u"mCONTACTLIST_ALWAYSONTOP"_s, u"Always on &Top"_s, [this](bool on) {
@@ -154,18 +160,19 @@ void wMain::BuildMenus() {
     mCONTACTLIST_ALWAYSONTOP->setCheckable(true);
 
     mTOOLS = submenu(nullptr, u"mTOOLS"_s, u"&Tools"_s);
-    mTOOLS_SETTINGS = item(mTOOLS, u"mTOOLS_SETTINGS"_s, u"&Settings"_s, [] { wSettings::Open(); });
+    mTOOLS_SETTINGS =
+        item(mTOOLS, u"mTOOLS_SETTINGS"_s, u"&Settings"_s, [this] { wSettings::Open(context_); });
     mTOOLS->addSeparator()->setObjectName(u"mTOOLS_BLANK1"_s);
     mTOOLS_ADVANCED = submenu(mTOOLS, u"mTOOLS_ADVANCED"_s, u"&Advanced"_s);
     mTOOLS_ADVANCED_ENABLECOMMUNICATIONS =
         item(mTOOLS_ADVANCED, u"mTOOLS_ADVANCED_ENABLECOMMUNICATIONS"_s,
-             u"&Enable Communications"_s, [this] { listener.EnableCommunications(); });
+             u"&Enable Communications"_s, [this] { listener_.EnableCommunications(); });
     mTOOLS_ADVANCED_DISABLECOMMUNICATIONS =
         item(mTOOLS_ADVANCED, u"mTOOLS_ADVANCED_DISABLECOMMUNICATIONS"_s,
-             u"&Disable Communications"_s, [this] { listener.DisableCommunications(); });
+             u"&Disable Communications"_s, [this] { listener_.DisableCommunications(); });
 
     mHELP = submenu(nullptr, u"mHELP"_s, u"&Help"_s);
-    mHELP_ABOUT = item(mHELP, u"mHELP_ABOUT"_s, u"&About"_s, [] { wAbout::Open(); });
+    mHELP_ABOUT = item(mHELP, u"mHELP_ABOUT"_s, u"&About"_s, [this] { wAbout::Open(context_); });
 
     mSYSTRAY = new QMenu(u"System Tray"_s, this);
     mSYSTRAY->setObjectName(u"mSYSTRAY"_s);
@@ -179,8 +186,8 @@ void wMain::BuildMenus() {
     mCONTEXTMENU_MESSAGEUSER = mCONTEXTMENU->addAction(u"Message this Contact.."_s);
     mCONTEXTMENU_MESSAGEUSER->setObjectName(u"mCONTEXTMENU_MESSAGEUSER"_s);
     mCONTEXTMENU_MESSAGEUSER->setEnabled(false);
-    mCONTEXTMENU_BLANK001 = mCONTEXTMENU->addSeparator();
-    mCONTEXTMENU_BLANK001->setObjectName(u"mCONTEXTMENU_BLANK001"_s);
+    mCONTEXTMENU_SEPARATOR = mCONTEXTMENU->addSeparator();
+    mCONTEXTMENU_SEPARATOR->setObjectName(u"mCONTEXTMENU_SEPARATOR"_s);
     mCONTEXTMENU_REMOVECONTACT =
         item(mCONTEXTMENU, u"mCONTEXTMENU_REMOVECONTACT"_s, u"&Remove Contact"_s,
              [this] { mCONTEXTMENU_REMOVECONTACT_Click(); });
@@ -192,33 +199,34 @@ void wMain::Form_Initialize() {
 }
 
 QString wMain::HideCaption() const {
-    return u"Hide "_s + Shared().AppName;
+    return u"Hide "_s + context_.state.AppName;
 }
 
 QString wMain::ShowCaption() const {
-    return u"Show "_s + Shared().AppName;
+    return u"Show "_s + context_.state.AppName;
 }
 
 void wMain::Form_Load(std::function<void()> unloadSplash) {
-    SharedState& s = Shared();
+    SharedState& s = context_.state;
     try {
         setWindowTitle(s.AppName);
         imlImages16 = ImageLists::ContactTreeImages();
         contacts_->SetImageList(imlImages16);
-        modLoadContacts::LoadContacts(*contacts_);
-        modLoadSettings::LoadContactListState(*contacts_);
-        modLoadSettings::LoadSettings();
+        modLoadContacts::LoadContacts(s, *contacts_, context_.prompts);
+        modLoadSettings::LoadContactListState(s.SettingsFile, *contacts_);
+        modLoadSettings::LoadSettings(s);
 
         s.WindowMetricsINIFile = s.SettingsFile;
         FormMetrics metrics(*this);
-        modWindowMetrics::LoadWindowMetrics(metrics, true, true);
+        modWindowMetrics::LoadWindowMetrics(s.WindowMetricsINIFile, metrics, true, true);
 
-        modSkinning::LoadSkinImages();
-        modSkinning::ApplySkin(modSkinning::kSkinMain);
+        context_.skins.LoadSkinImages();
+        context_.skins.ApplySkin(Skins::kSkinMain);
 
         imgSysTray.Picture = windowIcon();
-        modSystemTray::AddTrayIcon(*this, imgSysTray, TrayTip(),
-                                   [this](long x) { Form_MouseMove(x); });
+        tray_.AddTrayIcon(
+            *this, imgSysTray, TrayTip(s.AppName),
+            [this](QSystemTrayIcon::ActivationReason reason) { TrayIcon_Activated(reason); });
         mSYSTRAY_SHOWHIDE->setText(HideCaption());
         if (!s.MinimiseOnStartup) {
             show();
@@ -226,9 +234,9 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
             mSYSTRAY_SHOWHIDE->setText(ShowCaption());
             HideToTray();
         }
-        listener.OpenMailSlot();
+        listener_.OpenMailSlot();
     } catch (const platform::RuntimeError& e) {
-        ShowHandlerError(u"Form_Load"_s, e);
+        ShowHandlerError(s.AppName, u"Form_Load"_s, e);
         show();
     }
     if (s.DisplaySplash && unloadSplash) {
@@ -283,7 +291,7 @@ void wMain::picStatus_Paint(QPainter& painter) {
     painter.setFont(picStatus->font());
     painter.setPen(picStatus->palette().color(QPalette::WindowText));
     painter.drawText(QRect(22, 6, picStatus->width() - 22, picStatus->height() - 6),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Shared().StatusText);
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, context_.state.StatusText);
 }
 
 bool wMain::eventFilter(QObject* watched, QEvent* event) {
@@ -309,16 +317,16 @@ void wMain::tvwContacts_NodeDoubleClick(QTreeWidgetItem* node) {
         return;
     }
     if (key == ContactKeys::kCatchAll) {
-        wCatchAll::Open();
+        conversations_.OpenCatchAll();
         return;
     }
-    modChat::OpenChat(*contacts_, key);
+    conversations_.OpenChat(*contacts_, key);
 }
 
 void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node) {
     SelectedNode = ContactTreeWidget::KeyOf(*node);
     const bool contact = !ContactKeys::IsGroupKey(SelectedNode);
-    mCONTEXTMENU_BLANK001->setVisible(contact);
+    mCONTEXTMENU_SEPARATOR->setVisible(contact);
     mCONTEXTMENU_REMOVECONTACT->setVisible(contact);
     mCONTEXTMENU->popup(QCursor::pos());
 }
@@ -327,7 +335,7 @@ void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
     if (SelectedNode.isEmpty() || !contacts_->NodeExists(SelectedNode)) {
         return;
     }
-    SharedState& s = Shared();
+    SharedState& s = context_.state;
     const QString prompt = u"Are you sure you want to remove this contact?\r\n\r\n\t> "_s +
                            contacts_->NodeText(SelectedNode);
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, s.AppName) !=
@@ -339,14 +347,14 @@ void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
             SelectedNode.startsWith(ContactKeys::kUserPrefix) ? s.UserContacts : s.DomainContacts;
         collection.Remove(SelectedNode);
         contacts_->RemoveNode(std::exchange(SelectedNode, QString()));
-        modSaveContacts::SaveContacts();
+        modSaveContacts::SaveContacts(s);
     } catch (const platform::RuntimeError& e) {
-        ShowHandlerError(u"mCONTEXTMENU_REMOVECONTACT_Click"_s, e);
+        ShowHandlerError(s.AppName, u"mCONTEXTMENU_REMOVECONTACT_Click"_s, e);
     }
 }
 
-void wMain::Form_MouseMove(long x) {
-    if (x == modSystemTray::WM_LBUTTONDBLCLK) {
+void wMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) {
         if (!isVisible()) {
             mSYSTRAY_SHOWHIDE->setText(HideCaption());
             ShowWindowNormal();
@@ -354,7 +362,7 @@ void wMain::Form_MouseMove(long x) {
             mSYSTRAY_SHOWHIDE->setText(ShowCaption());
             HideToTray();
         }
-    } else if (x == modSystemTray::WM_RBUTTONUP) {
+    } else if (reason == QSystemTrayIcon::Context) {
         mSYSTRAY->popup(QCursor::pos());
     }
 }
@@ -379,7 +387,7 @@ void wMain::ShowWindowNormal() {
 // one it is only withdrawn: asking the window manager to minimise it first leaves a state that,
 // now and then, maps it minimised when it is next shown, and so hides it again at once.
 void wMain::HideToTray() {
-    if (!modSystemTray::TrayAvailable()) {
+    if (!tray_.TrayAvailable()) {
         showMinimized();
         return;
     }
@@ -387,19 +395,17 @@ void wMain::HideToTray() {
 }
 
 void wMain::labErrorHelp_Click() {
-    modErrorHelp::OpenErrorHelp(labErrorHelp->property("Tag").toString().toInt());
+    modErrorHelp::OpenErrorHelp(context_.state.ErrorHelpPath,
+                                labErrorHelp->property("Tag").toString().toInt());
 }
 
 void wMain::SetStatusText(const QString& text) {
-    modInterface::SetStatusText(text);
+    context_.state.StatusText = text;
+    picStatus->repaint();
 }
 
 void wMain::ShowErrorHelp(int errorHelpCode) {
     modErrorHelp::ShowErrorHelp(this, errorHelpCode);
-}
-
-void wMain::RouteMessage(const MailSlotMessage& message) {
-    modChatHistory::RouteMessage(*contacts_, message);
 }
 
 void wMain::closeEvent(QCloseEvent* event) {
@@ -417,24 +423,48 @@ void wMain::closeEvent(QCloseEvent* event) {
 // in the windows it closes, is told in one box at the end.
 void wMain::Form_QueryUnload() {
     platform::MessageBoxGathering failures;
-    const auto step = [](auto run) {
+    const QString& appName = context_.state.AppName;
+    const auto step = [&appName](auto run) {
         try {
             run();
         } catch (const platform::RuntimeError& e) {
-            ShowHandlerError(u"Form_QueryUnload"_s, e);
+            ShowHandlerError(appName, u"Form_QueryUnload"_s, e);
         }
     };
-    step([&] { modSaveSettings::SaveContactListState(*contacts_); });
-    step([&] { listener.StopListening(); });
+    step([&] { modSaveSettings::SaveContactListState(context_.state.SettingsFile, *contacts_); });
+    step([&] { listener_.StopListening(); });
     step([&] {
         // Hidden in the tray counts as minimised.
         const bool shown = mSYSTRAY_SHOWHIDE->text() == HideCaption();
         if (shown && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
             FormMetrics metrics(*this);
-            modWindowMetrics::SaveWindowMetrics(metrics, true, true);
+            modWindowMetrics::SaveWindowMetrics(context_.state.WindowMetricsINIFile, metrics, true,
+                                                true);
         }
     });
-    step([] { modInterface::UnloadAllWindows(); });
-    step([&] { modSystemTray::RemoveTrayIcon(imgSysTray, *this); });
-    failures.Show(platform::vbExclamation, Shared().AppName);
+    step([&] { UnloadAllWindows(); });
+    step([&] { tray_.RemoveTrayIcon(imgSysTray); });
+    failures.Show(platform::vbExclamation, appName);
+}
+
+// The four dialog-like windows that are open, then the rest from the most recently loaded back.
+void wMain::UnloadAllWindows() {
+    const SharedState& s = context_.state;
+    const std::pair<bool, QString> flagged[] = {{s.AboutWindowOpen, u"wAbout"_s},
+                                                {s.AddContactWindowOpen, u"wAddContact"_s},
+                                                {s.CatchAllWindowOpen, u"wCatchAll"_s},
+                                                {s.SettingsWindowOpen, u"wSettings"_s}};
+    for (const auto& [open, name] : flagged) {
+        if (open) {
+            if (QWidget* window = context_.windows.Find(name)) {
+                window->close();
+            }
+        }
+    }
+    const QList<QPointer<QWidget>> windows = context_.windows.LoadedWindows();
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+        if (windows[i] && windows[i] != this) {
+            windows[i]->close();
+        }
+    }
 }

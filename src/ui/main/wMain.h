@@ -3,8 +3,7 @@
 #include "controls/ContactTreeWidget.h"
 #include "controls/PictureBox.h"
 #include "platform/Library.h"
-#include "transport/MailSlotListener.h"
-#include "ui/main/modSystemTray.h"
+#include "ui/main/SystemTray.h"
 
 #include <QMainWindow>
 
@@ -17,13 +16,18 @@ class QLabel;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
+class Conversations;
+class MailslotListener;
+struct WindowContext;
 
 // The contact list window: the program's home. Its load completes start-up and closing it, by
-// any route, ends the program.
-class wMain : public QMainWindow, public MailSlotListenerHost {
+// any route, ends the program. It drives the listener and the tray icon it is given, and opens
+// conversations through the conversations object.
+class wMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit wMain(QWidget* parent = nullptr);
+    wMain(WindowContext& context, Conversations& conversations, MailslotListener& listener,
+          SystemTray& tray, QWidget* parent = nullptr);
     ~wMain() override;
 
     // Runs once when the window is made, before Form_Load.
@@ -37,7 +41,7 @@ public:
     QString ShowCaption() const;
 
     // Handlers, public so that the tray and tests reach them as the platform would.
-    void Form_MouseMove(long x);
+    void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
     void tvwContacts_KeyDown(int keyCode);
     void tvwContacts_NodeDoubleClick(QTreeWidgetItem* node);
     void tvwContacts_NodeRightClick(QTreeWidgetItem* node);
@@ -45,19 +49,16 @@ public:
     void mSYSTRAY_SHOWHIDE_Click();
     void labErrorHelp_Click();
 
-    // MailSlotListenerHost
-    void SetStatusText(const QString& text) override;
-    void ShowErrorHelp(int errorHelpCode) override;
-    void RouteMessage(const MailSlotMessage& message) override;
+    // Keeps the text as the program's status and repaints the strip at once.
+    void SetStatusText(const QString& text);
+    void ShowErrorHelp(int errorHelpCode);
 
     QTreeWidget* tvwContacts = nullptr;
     QList<QIcon> imlImages16;
     std::array<QWidget*, 2> picContainer{};
     PictureBox* picStatus = nullptr;
     QLabel* labErrorHelp = nullptr;
-    modSystemTray::TrayImage imgSysTray;
-    MailSlotListener listener;
-    QTimer& tmrMailSlot;
+    SystemTray::TrayImage imgSysTray;
 
     QMenu* mFILE = nullptr;
     QAction* mFILE_EXIT = nullptr;
@@ -76,7 +77,7 @@ public:
     QAction* mSYSTRAY_EXIT = nullptr;
     QMenu* mCONTEXTMENU = nullptr;
     QAction* mCONTEXTMENU_MESSAGEUSER = nullptr;
-    QAction* mCONTEXTMENU_BLANK001 = nullptr;
+    QAction* mCONTEXTMENU_SEPARATOR = nullptr;
     QAction* mCONTEXTMENU_REMOVECONTACT = nullptr;
 
 protected:
@@ -92,7 +93,12 @@ private:
     void ShowWindowNormal();
     void HideToTray();
     void Form_QueryUnload();
+    void UnloadAllWindows();
 
+    WindowContext& context_;
+    Conversations& conversations_;
+    MailslotListener& listener_;
+    SystemTray& tray_;
     std::unique_ptr<ContactTreeWidget> contacts_;
     QString SelectedNode;  // the key of the node last right-clicked
     platform::ModuleHandle shell32_ = 0;

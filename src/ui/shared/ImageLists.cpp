@@ -1,4 +1,4 @@
-#include "ui/main/ImageLists.h"
+#include "ui/shared/ImageLists.h"
 
 using namespace Qt::StringLiterals;
 

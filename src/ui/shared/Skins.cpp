@@ -1,40 +1,13 @@
-#include "ui/main/modSkinning.h"
+#include "ui/shared/Skins.h"
+
+#include "controls/PictureBox.h"
+#include "controls/modMiscFunctions.h"
+#include "core/SharedState.h"
+#include "ui/shared/WindowList.h"
 
 #include <QLabel>
 
-#include "controls/modMiscFunctions.h"
-#include "core/SharedState.h"
-#include "ui/Forms.h"
-#include "ui/main/wMain.h"
-
 using namespace Qt::StringLiterals;
-
-namespace modSkinning {
-
-SkinPictures& Pictures() {
-    static SkinPictures pictures;
-    return pictures;
-}
-
-void ResetPictures() {
-    Pictures() = {};
-}
-
-void LoadSkinImages() {
-    const SharedState& s = Shared();
-    if (!s.SkinningEnabled) {
-        return;
-    }
-    const auto load = [&s](const QString& file) {
-        return modMiscFunctions::LoadPictureSafe(s.DefaultSkinPath + file);
-    };
-    SkinPictures& p = Pictures();
-    p.StatusStrip = load(u"MainContactListStatusBar.jpg"_s);
-    p.BottomTrim = load(u"ParlaneTrimBottom.jpg"_s);
-    p.Globe = load(u"BigGlobeLight.jpg"_s);
-    p.RunningMan = load(u"BigRunningManLight.jpg"_s);
-    p.Circle = load(u"BigCirclePlayLight.jpg"_s);
-}
 
 namespace {
 
@@ -47,13 +20,29 @@ void SetImage(QWidget* window, const QString& control, const QPixmap& picture) {
 
 }  // namespace
 
-void ApplySkin(int window) {
-    const bool on = Shared().SkinningEnabled;
+void Skins::LoadSkinImages() {
+    if (!state_.SkinningEnabled) {
+        return;
+    }
+    const auto load = [this](const QString& file) {
+        return modMiscFunctions::LoadPictureSafe(state_.DefaultSkinPath + file);
+    };
+    pictures_.StatusStrip = load(u"MainContactListStatusBar.jpg"_s);
+    pictures_.BottomTrim = load(u"ParlaneTrimBottom.jpg"_s);
+    pictures_.Globe = load(u"BigGlobeLight.jpg"_s);
+    pictures_.RunningMan = load(u"BigRunningManLight.jpg"_s);
+    pictures_.Circle = load(u"BigCirclePlayLight.jpg"_s);
+}
+
+void Skins::ApplySkin(int window) {
+    const bool on = state_.SkinningEnabled;
     const auto picture = [on](const QPixmap& slot) { return on ? slot : QPixmap(); };
-    const SkinPictures& p = Pictures();
+    const SkinPictures& p = pictures_;
     if (window == kSkinMain) {
-        if (wMain* main = Forms::Main()) {
-            main->picStatus->SetPicture(picture(p.StatusStrip));
+        if (QWidget* main = windows_.Find(u"wMain"_s)) {
+            if (auto* strip = main->findChild<PictureBox*>(u"picStatus"_s)) {
+                strip->SetPicture(picture(p.StatusStrip));
+            }
         }
         return;
     }
@@ -73,10 +62,8 @@ void ApplySkin(int window) {
     }
     const Target& t = targets[window - kSkinCatchAll];
     // Only an open window takes pictures; a window that opens later applies its own skin.
-    if (QWidget* form = Forms::Find(t.form)) {
+    if (QWidget* form = windows_.Find(t.form)) {
         SetImage(form, u"imgBottom"_s, picture(p.BottomTrim));
         SetImage(form, t.logo, picture(*t.slot));
     }
 }
-
-}  // namespace modSkinning

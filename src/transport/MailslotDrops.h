@@ -9,7 +9,7 @@
 // Tells the user how many datagrams the listening slot dropped under load: at the first drop,
 // then at most once a minute while the number grows, so a flood neither goes unnoticed nor
 // floods the output in turn.
-class MailSlotDrops {
+class MailslotDrops {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::seconds kInterval{60};

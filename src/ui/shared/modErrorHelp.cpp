@@ -1,9 +1,6 @@
-#include "ui/main/modErrorHelp.h"
+#include "ui/shared/modErrorHelp.h"
 
 #include "controls/modShellExecute.h"
-#include "core/SharedState.h"
-#include "ui/Forms.h"
-#include "ui/main/wMain.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -83,10 +80,9 @@ QString ErrorHelpPage(int code) {
     }
 }
 
-void OpenErrorHelp(int code) {
-    wMain* main = Forms::Main();
-    modShellExecute::ShellExe(Shared().ErrorHelpPath + ErrorHelpPage(code), QString(),
-                              main ? std::intptr_t(main->winId()) : 0, 1, QString(), false);
+void OpenErrorHelp(const QString& errorHelpPath, int code) {
+    modShellExecute::ShellExe(errorHelpPath + ErrorHelpPage(code), QString(), 0, 1, QString(),
+                              false);
 }
 
 }  // namespace modErrorHelp

@@ -2,10 +2,10 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/mailslot/Mailslot.h"
 #include "support/MailslotNetwork.h"
-#include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
-#include "transport/MailSlotListener.h"
+#include "support/RecordingPrompts.h"
 #include "transport/MailSlotMessagePrinter.h"
+#include "transport/MailslotListener.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct RecordingHost : MailSlotListenerHost {
+struct RecordingHost : MailslotListenerHost {
     QStringList statusTexts;
     QList<int> helpCodes;
     QList<MailSlotMessage> routed;
@@ -23,12 +23,11 @@ struct RecordingHost : MailSlotListenerHost {
     void RouteMessage(const MailSlotMessage& message) override { routed << message; }
 };
 
-class MailSlotListenerTest : public ::testing::Test {
+class MailslotListenerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetSharedState();
-        Shared().AppName = u"Parlane"_s;
-        Shared().MailSlotName = u"messngr"_s;
+        state.AppName = u"Parlane"_s;
+        state.MailSlotName = u"messngr"_s;
     }
     void TearDown() override { listener.StopListening(); }
 
@@ -39,44 +38,44 @@ protected:
 
     ScopedMailslotNetwork network;
     RecordingHost host;
-    MailSlotListener listener{host};
+    SharedState state;
+    RecordingPrompts prompts;
+    MailslotListener listener{state, prompts, host};
 };
 
 }  // namespace
 
-TEST_F(MailSlotListenerTest, OpensAsksBeforeListeningAgainAndKeepsAllOnNo) {
+TEST_F(MailslotListenerTest, OpensAsksBeforeListeningAgainAndKeepsAllOnNo) {
     listener.OpenMailSlot();
-    const auto first = Shared().MailSlotHandle;
+    const auto first = state.MailSlotHandle;
     EXPECT_GT(first, 0);
     EXPECT_TRUE(listener.tmrMailSlot.isActive());
     EXPECT_EQ(listener.tmrMailSlot.interval(), 1000);
     EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
     EXPECT_EQ(host.helpCodes, QList<int>{0});
 
-    MessageBoxes boxes({platform::vbNo, platform::vbYes});
+    prompts = RecordingPrompts({false, true});
     listener.EnableCommunications();
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.shown()[0].request.prompt,
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(prompts.questions[0],
               u"Parlane already seems to be listening. Are you sure you\r\nwant to try "
               u"listening again?"_s);
-    EXPECT_EQ(boxes.shown()[0].request.style, 36);
-    EXPECT_EQ(boxes.shown()[0].request.title, u"Parlane"_s);
-    EXPECT_EQ(Shared().MailSlotHandle, first);
+    EXPECT_EQ(state.MailSlotHandle, first);
     EXPECT_TRUE(listener.tmrMailSlot.isActive());
     EXPECT_EQ(host.statusTexts.size(), 1);
 
     listener.EnableCommunications();  // Yes: closes and listens again on the same port
-    EXPECT_GT(Shared().MailSlotHandle, 0);
-    EXPECT_NE(Shared().MailSlotHandle, first);
+    EXPECT_GT(state.MailSlotHandle, 0);
+    EXPECT_NE(state.MailSlotHandle, first);
     EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
 }
 
-TEST_F(MailSlotListenerTest, FailsToOpenWhileAnotherListenerHoldsThePort) {
+TEST_F(MailslotListenerTest, FailsToOpenWhileAnotherListenerHoldsThePort) {
     const platform::HANDLE other =
         platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
     ASSERT_GT(other, 0);
     listener.OpenMailSlot();
-    EXPECT_EQ(Shared().MailSlotHandle, -1);
+    EXPECT_EQ(state.MailSlotHandle, -1);
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
     EXPECT_EQ(host.statusTexts, QStringList{u"Couldn't start listening."_s});
     EXPECT_EQ(host.helpCodes, QList<int>{1});
@@ -85,17 +84,17 @@ TEST_F(MailSlotListenerTest, FailsToOpenWhileAnotherListenerHoldsThePort) {
 
     platform::CloseHandle(other);
     listener.EnableCommunications();  // -1 counts as closed: no question
-    EXPECT_GT(Shared().MailSlotHandle, 0);
+    EXPECT_GT(state.MailSlotHandle, 0);
     EXPECT_EQ(host.helpCodes, (QList<int>{1, 0}));
 }
 
-TEST_F(MailSlotListenerTest, RoutesOneMessagePerTickOldestFirst) {
+TEST_F(MailslotListenerTest, RoutesOneMessagePerTickOldestFirst) {
     listener.OpenMailSlot();
     Send(u"first"_s);
     Send(u"second"_s);
     Send(u"third"_s);
-    ASSERT_TRUE(WaitForMessages(Shared().MailSlotHandle, 3));
-    ASSERT_TRUE(platform::DeliverToMailslot(Shared().MailSlotHandle, "hello"));
+    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 3));
+    ASSERT_TRUE(platform::DeliverToMailslot(state.MailSlotHandle, "hello"));
     host.statusTexts.clear();
 
     for (int tick = 0; tick < 5; ++tick) {
@@ -113,21 +112,21 @@ TEST_F(MailSlotListenerTest, RoutesOneMessagePerTickOldestFirst) {
     }
 }
 
-TEST_F(MailSlotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlot) {
+TEST_F(MailslotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlot) {
     listener.OpenMailSlot();
     listener.DisableCommunications();
-    EXPECT_EQ(Shared().MailSlotHandle, 0);
+    EXPECT_EQ(state.MailSlotHandle, 0);
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
     EXPECT_EQ(host.statusTexts.last(), u"Communications disabled."_s);
     EXPECT_EQ(host.helpCodes.size(), 1);  // the help link is left as it was
 
     listener.EnableCommunications();
-    EXPECT_GT(Shared().MailSlotHandle, 0);
+    EXPECT_GT(state.MailSlotHandle, 0);
     EXPECT_TRUE(listener.tmrMailSlot.isActive());
     EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
 
     listener.StopListening();
-    EXPECT_EQ(Shared().MailSlotHandle, 0);
+    EXPECT_EQ(state.MailSlotHandle, 0);
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
     const platform::HANDLE again =
         platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
@@ -135,14 +134,14 @@ TEST_F(MailSlotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlo
     platform::CloseHandle(again);
 }
 
-TEST(MailSlotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {
+TEST(MailslotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {
     struct Case {
         int second;
         std::uint64_t dropped;
         bool told;
     };
-    MailSlotDrops drops;
-    const auto start = MailSlotDrops::Clock::time_point();
+    MailslotDrops drops;
+    const auto start = MailslotDrops::Clock::time_point();
     for (const Case& c : {Case{0, 0, false},
                           {1, 5, true},
                           {30, 9, false},

@@ -26,7 +26,7 @@ void ShowErrorHelp(QWidget* window, int code);
 
 // The page for a code; codes without one get "Unknown.html".
 QString ErrorHelpPage(int code);
-// Opens the page from the error help directory with the desktop's opener.
-void OpenErrorHelp(int code);
+// Opens the page from the error help directory given with the desktop's opener.
+void OpenErrorHelp(const QString& errorHelpPath, int code);
 
 }  // namespace modErrorHelp

@@ -1,16 +1,19 @@
 #pragma once
 
-#include "transport/MailSlotDrops.h"
+#include "transport/MailslotDrops.h"
 #include "transport/modMailSlots.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-// What the listener needs of the window that hosts it.
-class MailSlotListenerHost {
+struct SharedState;
+class UserPrompts;
+
+// Where the listener's news goes: the status strip, the error help and the conversations.
+class MailslotListenerHost {
 public:
-    virtual ~MailSlotListenerHost() = default;
+    virtual ~MailslotListenerHost() = default;
     virtual void SetStatusText(const QString& text) = 0;
     virtual void ShowErrorHelp(int errorHelpCode) = 0;
     virtual void RouteMessage(const MailSlotMessage& message) = 0;
@@ -18,14 +21,16 @@ public:
 
 // The program's own mailslot, polled once a second: opening it (asking first when it already
 // listens), the tick that reads one message, and switching communications off and on.
-class MailSlotListener : public QObject {
+class MailslotListener : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int ErrorHelpNone = 0;
     static constexpr int ErrorHelpCouldNotOpenMailSlot = 1;
 
-    explicit MailSlotListener(MailSlotListenerHost& host, QObject* parent = nullptr);
+    // The state's MailSlotHandle is the slot this listener opens and closes.
+    MailslotListener(SharedState& state, UserPrompts& prompts, MailslotListenerHost& host,
+                     QObject* parent = nullptr);
 
     QTimer tmrMailSlot;
 
@@ -37,6 +42,8 @@ public:
     void StopListening();
 
 private:
-    MailSlotListenerHost& host_;
-    MailSlotDrops drops_;
+    SharedState& state_;
+    UserPrompts& prompts_;
+    MailslotListenerHost& host_;
+    MailslotDrops drops_;
 };

@@ -1,12 +1,10 @@
-#include "core/SharedState.h"
-#include "core/modStartup.h"
+#include "app/ParlaneApp.h"
 #include "platform/ProfileFile.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "ui/dialogs/wSplash.h"
-#include "ui/main/StartupWindows.h"
 #include "ui/main/wMain.h"
 
 #include <gtest/gtest.h>
@@ -19,27 +17,25 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Remembers whether the splash was on screen when the main window began to load.
-class ObservedStartup : public StartupWindows {
+class ObservedStartup : public ParlaneApp {
 public:
+    using ParlaneApp::ParlaneApp;
     bool splashShownBeforeMain = false;
     bool splashEverShown = false;
     void ShowSplash() override {
-        StartupWindows::ShowSplash();
+        ParlaneApp::ShowSplash();
         splashEverShown = Splash() && Splash()->isVisible();
         EXPECT_EQ(Splash()->labStatus->text(), u"Loading..."_s);
     }
     void LoadMainWindow() override {
         splashShownBeforeMain = Splash() && Splash()->isVisible();
-        StartupWindows::LoadMainWindow();
+        ParlaneApp::LoadMainWindow();
     }
 };
 
 class Start : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetSharedState();
-        platform::ForgetCachedProfiles();
-    }
+    void SetUp() override { platform::ForgetCachedProfiles(); }
     QString settings() const { return dir.filePath(u"Settings.ini"_s); }
     QTemporaryDir dir;
     ScopedMailslotNetwork network;
@@ -47,8 +43,8 @@ protected:
 
 TEST_F(Start, TheSplashComesBeforeTheMainWindowAndGoesAfterIt) {
     WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=1\r\n");
-    ObservedStartup windows;
-    modStartup::Main(windows, dir.path());
+    ObservedStartup windows(dir.path());
+    windows.Start();
     EXPECT_TRUE(windows.splashShownBeforeMain);
     EXPECT_EQ(windows.Splash(), nullptr);
     ASSERT_NE(windows.MainWindow(), nullptr);
@@ -59,10 +55,10 @@ TEST_F(Start, TheSplashComesBeforeTheMainWindowAndGoesAfterIt) {
 TEST_F(Start, NoSplashAtAnyTimeForZeroOrMinusOne) {
     for (const QByteArray& value : {QByteArray("0"), QByteArray("-1")}) {
         WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
-        ObservedStartup windows;
-        modStartup::Main(windows, dir.path());
+        ObservedStartup windows(dir.path());
+        windows.Start();
         EXPECT_FALSE(windows.splashEverShown) << value.constData();
-        EXPECT_EQ(Shared().DisplaySplash, value == "-1");
+        EXPECT_EQ(windows.State().DisplaySplash, value == "-1");
         EXPECT_TRUE(windows.MainWindow()->isVisible());
         windows.MainWindow()->close();
     }
@@ -74,8 +70,8 @@ TEST_F(Start, TheMainWindowRestoresAndSavesItsStateAndPlace) {
                "Users Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window Left=1500\r\n"
                "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n");
     {
-        StartupWindows windows;
-        modStartup::Main(windows, dir.path());
+        ParlaneApp windows(dir.path());
+        windows.Start();
         wMain& main = *windows.MainWindow();
         EXPECT_EQ(main.pos(), QPoint(100, 200));
         EXPECT_EQ(main.size(), QSize(300, 400));
@@ -99,8 +95,8 @@ TEST_F(Start, TheMainWindowRestoresAndSavesItsStateAndPlace) {
 
 TEST_F(Start, AFailedSaveOnClosingIsShownAndTheWindowStillCloses) {
     WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=0\r\n");
-    StartupWindows windows;
-    modStartup::Main(windows, dir.path());
+    ParlaneApp windows(dir.path());
+    windows.Start();
     // The settings file turns into something that cannot be replaced.
     ASSERT_TRUE(QFile::remove(settings()));
     ASSERT_TRUE(QDir(dir.path()).mkpath(u"Settings.ini/locked"_s));

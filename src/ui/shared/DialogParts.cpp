@@ -1,7 +1,7 @@
-#include "ui/DialogParts.h"
+#include "ui/shared/DialogParts.h"
 
 #include "controls/MultiRule.h"
-#include "ui/main/ImageLists.h"
+#include "ui/shared/ImageLists.h"
 
 #include <QLabel>
 #include <QPushButton>

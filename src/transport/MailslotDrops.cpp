@@ -1,8 +1,8 @@
-#include "transport/MailSlotDrops.h"
+#include "transport/MailslotDrops.h"
 
 using namespace Qt::StringLiterals;
 
-std::optional<QString> MailSlotDrops::Check(std::uint64_t dropped, Clock::time_point now) {
+std::optional<QString> MailslotDrops::Check(std::uint64_t dropped, Clock::time_point now) {
     if (dropped <= shown_ || (last_ && now - *last_ < kInterval)) {
         return std::nullopt;
     }

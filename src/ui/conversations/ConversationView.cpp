@@ -1,0 +1,45 @@
+#include "ui/conversations/ConversationView.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace ConversationView {
+
+namespace {
+
+QColor FromBgr(quint32 colour) {
+    return QColor(int(colour & 0xff), int((colour >> 8) & 0xff), int((colour >> 16) & 0xff));
+}
+
+}  // namespace
+
+void AppendText(QTextEdit& box, const QString& text, quint32 colour, const QString& fontName,
+                int fontSize, bool bold, bool italic, bool underline) {
+    QTextCharFormat format;
+    format.setForeground(FromBgr(colour));
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(italic);
+    format.setFontUnderline(underline);
+    format.setFontFamilies({fontName});
+    format.setFontPointSize(fontSize);
+
+    // A cursor of its own: the user's selection is never the insertion point.
+    QTextCursor end(box.document());
+    end.movePosition(QTextCursor::End);
+    QString plain = text;
+    plain.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u'|', u'\n');
+    end.insertText(plain, format);
+
+    box.setTextCursor(end);
+    box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
+}
+
+void AppendIncomingLine(QTextEdit& box, const QString& name, const QString& text) {
+    AppendText(box, name, 255, u"Tahoma"_s, 8, true, false, false);
+    AppendText(box, u": "_s + text + u"\r\n"_s, 0, u"Tahoma"_s, 8, false, false, false);
+}
+
+}  // namespace ConversationView

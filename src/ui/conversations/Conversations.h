@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMap>
+#include <QPointer>
+#include <QString>
+#include <QTime>
+
+class ContactTree;
+class QWidget;
+class wCatchAll;
+class wChat;
+struct MailSlotMessage;
+struct WindowContext;
+
+// The conversation windows: one chat window for each contact, found by the contact's key (its
+// node in the contact tree), and the catch-all window for everyone else. A chat window that was
+// closed is kept, so that the contact's next message brings the conversation back in it.
+class Conversations {
+public:
+    // Who opens a conversation window: the user gets it active with the keyboard in it; a message
+    // shows it without taking the keyboard from whatever the user is typing into.
+    enum class Opening { ByUser, ByMessage };
+
+    explicit Conversations(WindowContext& context) : context_(context) {}
+    ~Conversations();
+    Conversations(const Conversations&) = delete;
+    Conversations& operator=(const Conversations&) = delete;
+
+    // Opens the chat window of the contact node (key and text from the tree), bound to that
+    // node's contact. Nothing happens while that contact's window is open. Returns the window
+    // opened, or null.
+    wChat* OpenChat(ContactTree& tree, const QString& nodeKey, Opening opening = Opening::ByUser);
+
+    // A user or machine in the list gets it in its chat window, opened or brought back as
+    // needed; a domain whose window was opened gets it there; everyone else the catch-all.
+    void RouteMessage(ContactTree& tree, const MailSlotMessage& message);
+
+    // The open catch-all window, or a new one, loaded and shown as the opening asks.
+    wCatchAll* OpenCatchAll(Opening opening = Opening::ByUser);
+    // The catch-all window while it is open, else null.
+    wCatchAll* CatchAll() const;
+    // The chat window of the contact with that key, open or closed, or null.
+    wChat* Chat(const QString& contactKey) const;
+
+    // Shows a conversation window as that opening asks; one already shown comes to the front
+    // only for the user.
+    static void Present(QWidget& window, Opening opening);
+
+    // "  [Domain]" for a domain node's key, else empty.
+    static QString DomainSuffix(const QString& nodeKey);
+
+    struct SendOutcome {
+        QString statusText;
+        int state = 1;
+        int errorHelpCode = 0;
+    };
+    // What a chat window's status strip shows for a result of SendMailSlotMessage, sent at the
+    // time given.
+    static SendOutcome OutcomeOf(int result, const QTime& sentAt);
+
+private:
+    void BringBack(wChat& window, const QString& contactKey);
+
+    WindowContext& context_;
+    QMap<QString, QPointer<wChat>> chatWindows_;
+};
