@@ -97,7 +97,6 @@ TEST_F(SettingsWindow, OpensOnTheFirstPaneWithTheSettingsInMemory) {
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isChecked());
     ASSERT_NE(w->ToolTip, nullptr) << w->ToolTipError;
-    EXPECT_EQ(w->ToolTip->Property("Opacity").toInt(), 220);
     EXPECT_EQ(OpenFromMenu(), w);
 
     // Each section, the children of the open Contact List too, brings its pane; only that pane
