@@ -3,8 +3,8 @@
 #include "contacts/modSaveContacts.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/SharedState.h"
-#include "core/UserPrompts.h"
 #include "platform/ProfileFile.h"
+#include "support/SilentPrompts.h"
 
 #include "WidgetBenchMain.h"
 
@@ -36,12 +36,6 @@ QString MakeSettings(const QTemporaryDir& dir, int n) {
     }
     return path;
 }
-
-// A load finds nothing to warn of in these files.
-struct NoWarnings : UserPrompts {
-    void Warn(const QString&) override {}
-    bool Confirm(const QString&) override { return false; }
-};
 
 SharedState StartFresh(const QString& settings) {
     platform::ForgetCachedProfiles();
@@ -77,7 +71,7 @@ void BM_LoadContacts(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         SharedState loaded = StartFresh(settings);
-        NoWarnings warnings;
+        SilentPrompts warnings;
         auto tree = std::make_unique<QTreeWidget>();
         ContactTreeWidget contacts(*tree);
         const double before = ResidentBytes();
@@ -112,7 +106,7 @@ void BM_LoadContactsHugeTotal(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         SharedState loaded = StartFresh(settings);
-        NoWarnings warnings;
+        SilentPrompts warnings;
         QTreeWidget tree;
         ContactTreeWidget contacts(tree);
         state.ResumeTiming();
@@ -125,7 +119,7 @@ BENCHMARK(BM_LoadContactsHugeTotal)->Unit(benchmark::kMillisecond);
 void BM_SaveContacts(benchmark::State& state) {
     QTemporaryDir dir;
     SharedState loaded = StartFresh(MakeSettings(dir, int(state.range(0))));
-    NoWarnings warnings;
+    SilentPrompts warnings;
     QTreeWidget tree;
     ContactTreeWidget contacts(tree);
     modLoadContacts::LoadContacts(loaded, contacts, warnings);

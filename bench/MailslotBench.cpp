@@ -1,11 +1,11 @@
 // The mailslot on the LAN: datagram encoding and parsing, the listener's tick with a short and a
 // long queue, and the memory a flood of datagrams leaves behind.
 #include "core/SharedState.h"
-#include "core/UserPrompts.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
+#include "support/SilentPrompts.h"
 #include "transport/MailslotListener.h"
 
 #include <benchmark/benchmark.h>
@@ -55,12 +55,6 @@ std::uint16_t FreePort() {
     return probe.localPort();
 }
 
-// A fresh listener asks nothing.
-struct NoQuestions : UserPrompts {
-    void Warn(const QString&) override {}
-    bool Confirm(const QString&) override { return false; }
-};
-
 struct NullHost : MailslotListenerHost {
     int routed = 0;
     void SetStatusText(const QString&) override {}
@@ -74,7 +68,7 @@ void BM_ListenerTick(benchmark::State& state) {
     SetMailslotNetwork({FreePort(), u"benchhost"_s, u"WORKGROUP"_s});
     NullHost host;
     SharedState shared;
-    NoQuestions prompts;
+    SilentPrompts prompts;
     MailslotListener listener(shared, prompts, host);
     listener.OpenMailSlot();
     const auto slot = shared.MailSlotHandle;

@@ -4,10 +4,10 @@
 #include "contacts/modLoadContacts.h"
 #include "contacts/modSaveContacts.h"
 #include "core/SharedState.h"
-#include "core/UserPrompts.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "support/MemoryContactTree.h"
+#include "support/SilentPrompts.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,12 +30,6 @@ struct Loaded {
     bool usersUnreadable = false, domainsUnreadable = false;
 };
 
-// Loading warns of what it skipped; the fuzzer checks the lists instead.
-struct IgnoredWarnings : UserPrompts {
-    void Warn(const QString&) override {}
-    bool Confirm(const QString&) override { return false; }
-};
-
 Loaded Load(SharedState& state) {
     platform::ForgetCachedProfiles();
     state = SharedState();
@@ -43,7 +37,7 @@ Loaded Load(SharedState& state) {
     state.FieldSeparator = u"|"_s;
     state.SettingsFile = Dir()->filePath(u"Settings.ini"_s);
     MemoryContactTree tree;
-    IgnoredWarnings warnings;
+    SilentPrompts warnings;
     modLoadContacts::LoadContacts(state, tree, warnings);
     Loaded l;
     for (const auto& c : state.UserContacts) {

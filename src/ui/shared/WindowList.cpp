@@ -29,24 +29,28 @@ QWidget* WindowList::Find(const QString& objectName) {
     return nullptr;
 }
 
-void WindowList::RestorePosition(QWidget& window) {
+// A failure is told in the handler's words and the window goes on.
+template <class Step>
+void WindowList::Tell(const QString& handler, Step step) const {
     try {
-        FormMetrics metrics(window);
-        modWindowMetrics::LoadWindowMetrics(state_.WindowMetricsINIFile, metrics, true, false);
+        step();
     } catch (const platform::RuntimeError& e) {
-        platform::MsgBox(HandlerError::Text(u"Form_Load"_s, e), platform::vbExclamation,
-                         state_.AppName);
+        platform::MsgBox(HandlerError::Text(handler, e), platform::vbExclamation, state_.AppName);
     }
 }
 
+void WindowList::RestorePosition(QWidget& window) {
+    Tell(u"Form_Load"_s, [&] {
+        FormMetrics metrics(window);
+        modWindowMetrics::LoadWindowMetrics(state_.WindowMetricsINIFile, metrics, true, false);
+    });
+}
+
 void WindowList::UnloadDialog(QWidget& window, bool& openFlag) {
-    try {
+    Tell(u"Form_Unload"_s, [&] {
         FormMetrics metrics(window);
         modWindowMetrics::SaveWindowMetrics(state_.WindowMetricsINIFile, metrics, true, false);
-    } catch (const platform::RuntimeError& e) {
-        platform::MsgBox(HandlerError::Text(u"Form_Unload"_s, e), platform::vbExclamation,
-                         state_.AppName);
-    }
+    });
     openFlag = false;
     window.setObjectName({});
 }

@@ -42,6 +42,9 @@ public:
     void UnloadDialog(QWidget& window, bool& openFlag);
 
 private:
+    template <class Step>
+    void Tell(const QString& handler, Step step) const;
+
     const SharedState& state_;
     QList<QPointer<QWidget>> windows_;
 };
