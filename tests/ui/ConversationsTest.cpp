@@ -283,7 +283,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_EQ(far->StatusState(), 1) << far->StatusText();
 }
 
-TEST_F(Conversations, TheInputHoldsFourHundredCharactersAndTheLayoutFollowsTheWindow) {
+TEST_F(Conversations, TheInputHoldsFourHundredCharactersAndGrowsWithTheWindow) {
     StartQuietly(kContacts);
     wChat* anna = DoubleClick(u"_users_pc01"_s, u"Anna"_s);
     ASSERT_NE(anna, nullptr);
@@ -315,15 +315,15 @@ TEST_F(Conversations, TheInputHoldsFourHundredCharactersAndTheLayoutFollowsTheWi
     EXPECT_EQ(anna->rtbChat->toPlainText(),
               QString(10, u'a') + u"0123456"_s + QString(380, u'a') + u"END"_s);
 
-    anna->resize(500, 300);
-    EXPECT_EQ(anna->cmdSend->pos(), QPoint(425, 200));
-    EXPECT_EQ(anna->rtbHistory->size(), QSize(416, 166));
-    EXPECT_EQ(anna->rtbChat->geometry(), QRect(1, 191, 416, 80));
-    EXPECT_EQ(anna->picStatus->geometry(), QRect(0, 275, 500, 25));
-    EXPECT_EQ(anna->labErrorHelp->x(), 460);
+    const QRect input = anna->rtbChat->geometry();
+    anna->resize(anna->width() + 100, anna->height() + 100);
+    EXPECT_EQ(anna->rtbChat->width(), input.width() + 100);
+    EXPECT_GT(anna->cmdSend->x(), anna->rtbChat->geometry().right());
+    EXPECT_EQ(anna->picStatus->geometry().bottom(), anna->height() - 1);
     // Too small for the design: what cannot be placed stays where it was.
+    const QPoint send = anna->cmdSend->pos();
     anna->resize(60, 60);
-    EXPECT_EQ(anna->cmdSend->pos(), QPoint(425, 200));
+    EXPECT_EQ(anna->cmdSend->pos(), send);
 }
 
 TEST_F(Conversations, TheCatchAllWindowLivesUntilClosedAndStartsEmptyAtItsPlace) {
