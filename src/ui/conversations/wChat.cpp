@@ -273,6 +273,9 @@ void wChat::SendFinished() {
     if (attempt.result == modMailSlots::SendWritten ||
         attempt.result == modMailSlots::SendShortWrite) {
         rtbChat->clear();
+    } else {
+        // A selection made while the text was fixed would swallow the next key typed.
+        rtbChat->moveCursor(QTextCursor::End);
     }
     modErrorHelp::ShowErrorHelp(this, outcome.errorHelpCode);
     SetStatus(outcome.state, outcome.statusText);
