@@ -37,7 +37,8 @@ bool WriteAll(int fd, const QByteArray& bytes) {
 }  // namespace
 
 std::unique_ptr<SessionServer> SessionServer::Open(std::uint16_t port, QByteArray ownName,
-                                                   Deliver deliver, QString* error) {
+                                                   Deliver deliver, QString* error,
+                                                   std::chrono::milliseconds idle) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         *error = PortError(u"TCP"_s, port, errno, u"smbd"_s);
@@ -63,13 +64,18 @@ std::unique_ptr<SessionServer> SessionServer::Open(std::uint16_t port, QByteArra
         return nullptr;
     }
     std::unique_ptr<SessionServer> server(
-        new SessionServer(fd, wake, std::move(ownName), std::move(deliver)));
+        new SessionServer(fd, wake, std::move(ownName), std::move(deliver), idle));
     server->thread_ = std::thread(&SessionServer::Run, server.get());
     return server;
 }
 
-SessionServer::SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver)
-    : socket_(socket), wake_(wake), ownName_(std::move(ownName)), deliver_(std::move(deliver)) {}
+SessionServer::SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver,
+                             std::chrono::milliseconds idle)
+    : socket_(socket),
+      wake_(wake),
+      ownName_(std::move(ownName)),
+      deliver_(std::move(deliver)),
+      idle_(idle) {}
 
 SessionServer::~SessionServer() {
     const std::uint64_t one = 1;
@@ -93,7 +99,7 @@ void SessionServer::Run() {
         auto deadline = Clock::time_point::max();
         for (const Session& session : sessions) {
             fds.push_back({session.fd, POLLIN, 0});
-            deadline = std::min(deadline, session.heard + kIdleTimeout);
+            deadline = std::min(deadline, session.heard + idle_);
         }
         int timeout = -1;
         if (!sessions.empty()) {
@@ -111,8 +117,7 @@ void SessionServer::Run() {
         for (auto session = sessions.begin(); session != sessions.end(); ++index) {
             const short events = fds[index].revents;
             if (events == 0) {
-                session =
-                    session->heard + kIdleTimeout <= now ? close(session) : std::next(session);
+                session = session->heard + idle_ <= now ? close(session) : std::next(session);
                 continue;
             }
             const ssize_t size = ::recv(session->fd, buffer, sizeof buffer, MSG_DONTWAIT);

@@ -23,9 +23,10 @@ public:
 
     using Deliver = std::function<bool(const SessionMessage&, std::uint32_t sender)>;
 
-    // Binds the port; nothing and a reason when that fails.
+    // Binds the port; nothing and a reason when that fails. Tests shorten the idle time.
     static std::unique_ptr<SessionServer> Open(std::uint16_t port, QByteArray ownName,
-                                               Deliver deliver, QString* error);
+                                               Deliver deliver, QString* error,
+                                               std::chrono::milliseconds idle = kIdleTimeout);
     ~SessionServer();
     SessionServer(const SessionServer&) = delete;
     SessionServer& operator=(const SessionServer&) = delete;
@@ -33,13 +34,15 @@ public:
     int OpenSessions() const { return sessions_; }
 
 private:
-    SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver);
+    SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver,
+                  std::chrono::milliseconds idle);
     void Run();
 
     const int socket_;
     const int wake_;
     const QByteArray ownName_;
     const Deliver deliver_;
+    const std::chrono::milliseconds idle_;
     std::atomic<int> sessions_{0};
     std::thread thread_;
 };
