@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -248,6 +250,29 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     listener.DisableCommunications();
     EXPECT_FALSE(listener.Netbios());
     EXPECT_FALSE(SessionClient(network.SessionPort()).Connected());
+}
+
+// Samba's daemons holding the ports: the mailslot listens as ever and each port is named.
+TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) {
+    QTcpServer smbd;
+    ASSERT_TRUE(smbd.listen(QHostAddress::AnyIPv4, network.SessionPort()));
+    QUdpSocket nmbd;
+    ASSERT_TRUE(
+        nmbd.bind(QHostAddress::AnyIPv4, network.NamePort(), QAbstractSocket::DontShareAddress));
+    listener.OpenMailSlot();
+    EXPECT_GT(state.MailSlotHandle, 0);
+    EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
+    EXPECT_EQ(host.helpCodes, QList<int>{0});
+    ASSERT_TRUE(listener.Netbios());
+    const QString problems = listener.Netbios()->Problems().join(u'\n');
+    EXPECT_TRUE(problems.contains(u"TCP port %1"_s.arg(network.SessionPort()))) << problems;
+    EXPECT_TRUE(problems.contains(u"UDP port %1"_s.arg(network.NamePort()))) << problems;
+
+    Send(u"by datagram"_s);
+    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 1));
+    listener.tmrMailSlot_Timer();
+    ASSERT_EQ(host.routed.size(), 1);
+    EXPECT_EQ(host.routed[0].Text, u"by datagram"_s);
 }
 
 TEST(MailslotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {
