@@ -1,18 +1,32 @@
 // The mailslot on the LAN: datagram encoding and parsing, the listener's tick with a short and a
-// long queue, and the memory a flood of datagrams leaves behind.
+// long queue, the memory a flood of datagrams leaves behind, one message end to end by datagram
+// and over a NetBIOS session, and what idle sessions cost.
 #include "core/SharedState.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
+#include "platform/netbios/SessionPacket.h"
+#include "platform/netbios/SessionServer.h"
 #include "support/SilentPrompts.h"
 #include "transport/MailslotListener.h"
+#include "transport/NetbiosServices.h"
+#include "transport/modMailSlots.h"
 
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
 #include <QFile>
+#include <QTcpServer>
 #include <QThread>
 #include <QUdpSocket>
+
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace platform::netbios;
@@ -126,6 +140,122 @@ void BM_Flood(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Flood)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A loopback network of free ports and a listening slot with its session and name services.
+struct LoopbackListener {
+    LoopbackListener() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::AnyIPv4, 0);
+        MailslotNetwork network{FreePort(), u"benchhost"_s, u"WORKGROUP"_s};
+        network.sessionPort = probe.serverPort();
+        network.namePort = FreePort();
+        probe.close();
+        SetMailslotNetwork(network);
+        sessionPort = network.sessionPort;
+        slot = platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 5000, nullptr);
+        services = std::make_unique<NetbiosServices>(slot);
+    }
+    ~LoopbackListener() {
+        services.reset();
+        platform::CloseHandle(slot);
+        SetMailslotNetwork({});
+    }
+    bool Read() {
+        char buffer[1024];
+        platform::DWORD read = 0;
+        return platform::ReadFile(slot, buffer, sizeof buffer, &read, nullptr) && read > 0;
+    }
+    std::uint16_t sessionPort = 0;
+    platform::HANDLE slot = 0;
+    std::unique_ptr<NetbiosServices> services;
+};
+
+// A client's session: connected and past the session request, or -1.
+int OpenSession(std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const QByteArray request = EncodeSessionPacket(
+        kSessionRequest, EncodeSessionRequest({{"BENCHHOST", kMessengerSuffix}, {"BENCH", 0}}));
+    char answer[64];
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ||
+        ::send(fd, request.constData(), std::size_t(request.size()), 0) != request.size() ||
+        ::recv(fd, answer, sizeof answer, 0) != 4 ||
+        std::uint8_t(answer[0]) != kPositiveSessionResponse) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One message from the sender's call until the listener's read returns it: a datagram on
+// loopback, or a whole session as smbclient makes one (connect, request, one command, close).
+void BM_EndToEnd(benchmark::State& state) {
+    LoopbackListener listener;
+    const bool session = state.range(0) == 1;
+    SmbMessageCommand command;
+    command.command = kSmbSendMessage;
+    command.originator = "Quarnby";
+    command.destination = "BENCHHOST";
+    command.text = "hello there";
+    const QByteArray packet =
+        EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command));
+    for (auto _ : state) {
+        if (session) {
+            const int fd = OpenSession(listener.sessionPort);
+            char answer[128];
+            if (fd < 0 ||
+                ::send(fd, packet.constData(), std::size_t(packet.size()), 0) != packet.size() ||
+                ::recv(fd, answer, sizeof answer, 0) <= 0) {
+                state.SkipWithError("the session failed");
+                break;
+            }
+            ::close(fd);
+        } else {
+            MailSlotMessage message{u"Quarnby"_s, u"."_s, u"hello there"_s};
+            modMailSlots::SendMailSlotMessage(u"messngr"_s, message);
+        }
+        if (!listener.Read()) {
+            state.SkipWithError("nothing arrived");
+            break;
+        }
+    }
+    state.SetLabel(session ? "session" : "datagram");
+}
+BENCHMARK(BM_EndToEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// As many sessions as may be open, all idle: what they hold, and the processor time the service
+// spends over five seconds of them.
+void BM_IdleSessions(benchmark::State& state) {
+    for (auto _ : state) {
+        LoopbackListener listener;
+        const double before = ResidentMiB();
+        std::vector<int> sessions;
+        for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
+            sessions.push_back(OpenSession(listener.sessionPort));
+        }
+        if (listener.services->OpenSessions() != SessionServer::kMaxSessions) {
+            state.SkipWithError("not every session opened");
+        }
+        state.counters["rss_growth_KiB"] = (ResidentMiB() - before) * 1024;
+        const double cpu = CpuSeconds();
+        QThread::sleep(5);
+        state.counters["cpu_ms_in_5s"] = (CpuSeconds() - cpu) * 1000;
+        for (const int fd : sessions) {
+            ::close(fd);
+        }
+    }
+}
+BENCHMARK(BM_IdleSessions)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,6 +7,9 @@ packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang libclang-rt-14-dev iproute2)
+    # Samba's clients as the peers of the session and name services (nmblookup is in
+    # samba-common-bin).
+    packages+=(smbclient samba-common-bin)
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)

@@ -1,6 +1,8 @@
-// parlane-listen: prints every message that reaches this machine's mailslot until interrupted.
+// parlane-listen: prints every message that reaches this machine's mailslot, by datagram or over
+// a NetBIOS session, until interrupted.
 #include "platform/mailslot/Mailslot.h"
 #include "transport/MailslotDrops.h"
+#include "transport/NetbiosServices.h"
 #include "transport/modMailSlots.h"
 
 #include <QCoreApplication>
@@ -8,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -40,7 +43,7 @@ int main(int argc, char* argv[]) {
     if (QCoreApplication::arguments().size() > 1) {
         std::fputs(
             "usage: parlane-listen\n  prints each message sent to this machine's "
-            "messenger mailslot until interrupted (Ctrl+C)\n",
+            "messenger mailslot, or over a NetBIOS session, until interrupted (Ctrl+C)\n",
             stderr);
         return 64;
     }
@@ -55,6 +58,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "parlane-listen: cannot open the mailslot messngr: %s\n",
                      qPrintable(platform::LastErrorText()));
         return 1;
+    }
+    std::optional<NetbiosServices> netbios(slot);
+    for (const QString& problem : netbios->Problems()) {
+        std::fprintf(stderr, "parlane-listen: %s\n", qPrintable(problem));
     }
     std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
 
@@ -80,6 +87,7 @@ int main(int argc, char* argv[]) {
             }
         }
     }
+    netbios.reset();
     platform::CloseHandle(slot);
     return 0;
 }

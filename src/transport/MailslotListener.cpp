@@ -25,11 +25,16 @@ void MailslotListener::OpenMailSlot() {
         if (!prompts_.Confirm(question)) {
             return;
         }
-        state_.MailSlotHandle = modMailSlots::CloseMailSlot(state_.MailSlotHandle);
+        CloseSlot();
     }
     state_.MailSlotHandle = modMailSlots::CreateMailSlot(u"messngr"_s);
     drops_ = {};  // a new slot counts from nothing
     if (state_.MailSlotHandle > 0) {
+        // Standard error tells a taken port; the status strip is the mailslot's alone.
+        netbios_.emplace(state_.MailSlotHandle);
+        for (const QString& problem : netbios_->Problems()) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(problem));
+        }
         tmrMailSlot.start();
         host_.ShowErrorHelp(ErrorHelpNone);
         host_.SetStatusText(u"Ready for communication."_s);
@@ -54,9 +59,14 @@ void MailslotListener::tmrMailSlot_Timer() {
     host_.RouteMessage(message);
 }
 
+void MailslotListener::CloseSlot() {
+    netbios_.reset();
+    state_.MailSlotHandle = modMailSlots::CloseMailSlot(state_.MailSlotHandle);
+}
+
 void MailslotListener::DisableCommunications() {
     tmrMailSlot.stop();
-    state_.MailSlotHandle = modMailSlots::CloseMailSlot(state_.MailSlotHandle);
+    CloseSlot();
     host_.SetStatusText(u"Communications disabled."_s);
 }
 
@@ -66,5 +76,5 @@ void MailslotListener::EnableCommunications() {
 
 void MailslotListener::StopListening() {
     tmrMailSlot.stop();
-    state_.MailSlotHandle = modMailSlots::CloseMailSlot(state_.MailSlotHandle);
+    CloseSlot();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "transport/MailslotDrops.h"
+#include "transport/NetbiosServices.h"
 #include "transport/modMailSlots.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 struct SharedState;
 class UserPrompts;
@@ -41,9 +44,15 @@ public:
     // The exit step of the main window's closing.
     void StopListening();
 
+    // The session and name services open beside the slot, if it is open.
+    const NetbiosServices* Netbios() const { return netbios_ ? &*netbios_ : nullptr; }
+
 private:
     SharedState& state_;
     UserPrompts& prompts_;
     MailslotListenerHost& host_;
     MailslotDrops drops_;
+    std::optional<NetbiosServices> netbios_;
+
+    void CloseSlot();
 };

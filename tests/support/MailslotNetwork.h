@@ -5,16 +5,23 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTcpServer>
 #include <QUdpSocket>
 
-// A mailslot network of the test's own: a free UDP port instead of 138 and fixed names, so tests
-// run side by side on loopback without root.
+// A mailslot network of the test's own: free ports instead of 138, 139 and 137 and fixed names,
+// so tests run side by side on loopback without root.
 class ScopedMailslotNetwork {
 public:
     ScopedMailslotNetwork() {
         QUdpSocket probe;
         probe.bind(QHostAddress::AnyIPv4, 0);
         network_.port = probe.localPort();
+        QTcpServer sessions;
+        sessions.listen(QHostAddress::AnyIPv4, 0);
+        network_.sessionPort = sessions.serverPort();
+        QUdpSocket names;
+        names.bind(QHostAddress::AnyIPv4, 0);
+        network_.namePort = names.localPort();
         network_.machineName = QStringLiteral("testhost");
         network_.workgroup = QStringLiteral("TESTGROUP");
         platform::netbios::SetMailslotNetwork(network_);
@@ -24,6 +31,8 @@ public:
     ScopedMailslotNetwork& operator=(const ScopedMailslotNetwork&) = delete;
 
     std::uint16_t Port() const { return network_.port; }
+    std::uint16_t SessionPort() const { return network_.sessionPort; }
+    std::uint16_t NamePort() const { return network_.namePort; }
 
 private:
     platform::netbios::MailslotNetwork network_;

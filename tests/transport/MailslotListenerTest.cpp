@@ -1,6 +1,8 @@
 #include "core/SharedState.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/mailslot/Mailslot.h"
+#include "platform/netbios/SessionPacket.h"
+#include "platform/netbios/SessionServer.h"
 #include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
@@ -9,6 +11,16 @@
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -131,6 +143,136 @@ TEST_F(MailslotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlo
         platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
     EXPECT_GT(again, 0);
     platform::CloseHandle(again);
+}
+
+namespace {
+
+using namespace platform::netbios;
+
+// A messenger client on loopback, speaking to the session port packet by packet.
+class SessionClient {
+public:
+    explicit SessionClient(std::uint16_t port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const timeval wait{5, 0};
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    }
+    ~SessionClient() { ::close(fd_); }
+
+    bool Connected() const { return connected_; }
+
+    // Sends the packet and returns the type of the answer and its payload; "closed" when the
+    // service hung up instead.
+    QByteArray Ask(const QByteArray& packet) {
+        ::send(fd_, packet.constData(), std::size_t(packet.size()), MSG_NOSIGNAL);
+        return Answer();
+    }
+    QByteArray Answer() {
+        char buffer[1024];
+        while (true) {
+            const Frame frame = NextFrame(pending_);
+            if (frame.status == Frame::Complete) {
+                QByteArray answer = frame.payload.toByteArray().prepend(char(frame.type));
+                pending_.remove(0, frame.size);
+                return answer;
+            }
+            const ssize_t size = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (size <= 0) {
+                return "closed";
+            }
+            pending_.append(buffer, size);
+        }
+    }
+    bool Open(const QByteArray& name) {
+        return Ask(EncodeSessionPacket(
+                       kSessionRequest,
+                       EncodeSessionRequest({{name, kMessengerSuffix}, {"BOB", 0}})))
+            .startsWith(char(kPositiveSessionResponse));
+    }
+    // The DOS error class of the answer: 0 when the message was taken, -1 when no reply came.
+    int Send(const QByteArray& text) {
+        SmbMessageCommand command;
+        command.command = kSmbSendMessage;
+        command.originator = "bob";
+        command.destination = "TESTHOST";
+        command.text = text;
+        const QByteArray answer =
+            Ask(EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command)));
+        const auto reply = ParseSmbReply(QByteArrayView(answer).sliced(1));
+        return reply ? reply->error.errorClass : -1;
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+    QByteArray pending_;
+};
+
+}  // namespace
+
+// Session messages join the slot's queue and are routed by the tick like datagrams; the sessions
+// are bounded, and one that misbehaves is closed without touching the others or the queue.
+TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAlone) {
+    listener.OpenMailSlot();
+    ASSERT_TRUE(listener.Netbios());
+    EXPECT_TRUE(listener.Netbios()->Problems().isEmpty())
+        << listener.Netbios()->Problems().join(u' ');
+    std::vector<std::unique_ptr<SessionClient>> clients;
+    for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
+        clients.push_back(std::make_unique<SessionClient>(network.SessionPort()));
+        ASSERT_TRUE(clients.back()->Open("testhost")) << i;
+    }
+    SessionClient oneTooMany(network.SessionPort());
+    EXPECT_EQ(oneTooMany.Answer(), "closed");
+
+    EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
+    EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);
+    EXPECT_EQ(clients[1]->Answer(), "closed");
+    EXPECT_EQ(clients[2]->Send("hello\r\nthere"), 0);
+    EXPECT_EQ(clients[2]->Send("again"), 0);
+    SessionClient next(network.SessionPort());  // a freed place is taken again
+    EXPECT_TRUE(next.Open("TESTHOST"));
+    EXPECT_EQ(next.Send(QByteArray(MessageSession::kMaxTextBytes, 'y')), 0);
+
+    for (int tick = 0; tick < 4; ++tick) {
+        listener.tmrMailSlot_Timer();
+    }
+    ASSERT_EQ(host.routed.size(), 3);
+    EXPECT_EQ(host.routed[0], (MailSlotMessage{u"bob"_s, u"TESTHOST"_s, u"hello\r\nthere"_s}));
+    EXPECT_EQ(host.routed[1].Text, u"again"_s);
+    EXPECT_EQ(host.routed[2].Text, QString(MessageSession::kMaxTextBytes, u'y'));
+
+    listener.DisableCommunications();
+    EXPECT_FALSE(listener.Netbios());
+    EXPECT_FALSE(SessionClient(network.SessionPort()).Connected());
+}
+
+// Samba's daemons holding the ports: the mailslot listens as ever and each port is named.
+TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) {
+    QTcpServer smbd;
+    ASSERT_TRUE(smbd.listen(QHostAddress::AnyIPv4, network.SessionPort()));
+    QUdpSocket nmbd;
+    ASSERT_TRUE(
+        nmbd.bind(QHostAddress::AnyIPv4, network.NamePort(), QAbstractSocket::DontShareAddress));
+    listener.OpenMailSlot();
+    EXPECT_GT(state.MailSlotHandle, 0);
+    EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
+    EXPECT_EQ(host.helpCodes, QList<int>{0});
+    ASSERT_TRUE(listener.Netbios());
+    const QString problems = listener.Netbios()->Problems().join(u'\n');
+    EXPECT_TRUE(problems.contains(u"TCP port %1"_s.arg(network.SessionPort()))) << problems;
+    EXPECT_TRUE(problems.contains(u"UDP port %1"_s.arg(network.NamePort()))) << problems;
+
+    Send(u"by datagram"_s);
+    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 1));
+    listener.tmrMailSlot_Timer();
+    ASSERT_EQ(host.routed.size(), 1);
+    EXPECT_EQ(host.routed[0].Text, u"by datagram"_s);
 }
 
 TEST(MailslotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {

@@ -4,6 +4,7 @@
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
+#include "platform/netbios/SessionPacket.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -281,4 +283,105 @@ TEST_F(ThreeMachines, AFloodFromOneMachineDoesNotSilenceAnother) {
     EXPECT_LT(platform::DWORD(host.routed.size()) + waiting, platform::DWORD(kFlood));
     listener.StopListening();
     platform::netbios::SetMailslotNetwork({});
+}
+
+namespace {
+
+// A Samba client run in the namespace, the text on its standard input; what it printed.
+QString Samba(const QString& ns, const QStringList& command, const QByteArray& input = {}) {
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(u"ip"_s, QStringList{u"netns"_s, u"exec"_s, ns} + command);
+    tool.write(input);
+    tool.closeWriteChannel();
+    tool.waitForFinished(20000);
+    return QString::fromLocal8Bit(tool.readAll());
+}
+
+// Whole session packets from a connected socket until the count is read or the peer stops.
+QList<QByteArray> ReadPackets(int fd, int count) {
+    QList<QByteArray> packets;
+    QByteArray bytes;
+    char buffer[512];
+    while (packets.size() < count) {
+        const auto frame = platform::netbios::NextFrame(bytes);
+        if (frame.status == platform::netbios::Frame::Complete) {
+            packets << frame.payload.toByteArray().prepend(char(frame.type));
+            bytes.remove(0, frame.size);
+            continue;
+        }
+        const ssize_t size = ::recv(fd, buffer, sizeof buffer, 0);
+        if (size <= 0) {
+            break;
+        }
+        bytes.append(buffer, size);
+    }
+    return packets;
+}
+
+}  // namespace
+
+// Samba's client reaches parlane-listen over a session, by address and by a broadcast name query,
+// short and in several blocks; the single-block command, which it never sends, is sent by hand.
+TEST_F(NetworkNamespaces, SambaClientsReachTheListenerOverASessionAndFindItsName) {
+    if (QStandardPaths::findExecutable(u"smbclient"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"nmblookup"_s).isEmpty()) {
+        GTEST_SKIP() << "needs smbclient and nmblookup (scripts/deps.sh --test)";
+    }
+    Machine alpha(nsA_, u"alpha"_s);
+    ASSERT_EQ(alpha.Listen(), QString());
+    QTemporaryDir dir;
+    const QString conf = dir.filePath(u"smb.conf"_s);
+    QFile file(conf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[global]\n  name resolve order = bcast\n");
+    file.close();
+    const QStringList smbclient{u"smbclient"_s, u"-s"_s,   conf,   u"-N"_s,
+                                u"-U"_s,        u"bob%"_s, u"-M"_s};
+
+    Samba(nsB_, smbclient + QStringList{u"ALPHA"_s, u"-I"_s, u"10.99.0.1"_s}, "short one");
+    EXPECT_TRUE(alpha.Received(u"short one"_s).contains(u"From: bob  To: ALPHA"_s))
+        << alpha.Printed();
+    // smbclient sends at most 127 bytes a block.
+    const QString text = u"long "_s + QString(300, u'l') + u" end"_s;
+    Samba(nsB_, smbclient + QStringList{u"alpha"_s, u"-I"_s, u"10.99.0.1"_s}, text.toLatin1());
+    EXPECT_FALSE(alpha.Received(text).isEmpty()) << alpha.Printed();
+    Samba(nsB_, smbclient + QStringList{u"ALPHA"_s}, "found by name");
+    EXPECT_FALSE(alpha.Received(u"found by name"_s).isEmpty()) << alpha.Printed();
+
+    const QStringList nmblookup{u"nmblookup"_s, u"-s"_s, conf};
+    const QString broadcast = Samba(nsB_, nmblookup + QStringList{u"ALPHA#03"_s});
+    EXPECT_TRUE(broadcast.contains(u"10.99.0.1 ALPHA<03>"_s)) << broadcast;
+    const QString unicast =
+        Samba(nsB_, nmblookup + QStringList{u"-U"_s, u"10.99.0.1"_s, u"alpha#00"_s});
+    EXPECT_TRUE(unicast.contains(u"10.99.0.1 alpha<00>"_s)) << unicast;
+
+    using namespace platform::netbios;
+    InNamespace beta(nsB_);
+    ASSERT_TRUE(beta.Entered());
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(139);
+    to.sin_addr.s_addr = htonl(0x0A630001);  // 10.99.0.1
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    SmbMessageCommand single;
+    single.command = kSmbSendMessage;
+    single.originator = "carol";
+    single.destination = "ALPHA";
+    single.text = "one block by hand";
+    const QByteArray packets =
+        EncodeSessionPacket(kSessionRequest,
+                            EncodeSessionRequest({{"ALPHA", kMessengerSuffix}, {"CAROL", 0}})) +
+        EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(single));
+    ASSERT_EQ(::send(fd, packets.constData(), std::size_t(packets.size()), 0), packets.size());
+    const auto replies = ReadPackets(fd, 2);
+    ::close(fd);
+    ASSERT_EQ(replies.size(), 2);
+    EXPECT_EQ(std::uint8_t(replies[0][0]), kPositiveSessionResponse);
+    const auto reply = ParseSmbReply(QByteArrayView(replies[1]).sliced(1));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->command, kSmbSendMessage);
+    EXPECT_EQ(reply->error.errorClass, 0);
+    EXPECT_TRUE(alpha.Received(u"one block by hand"_s).contains(u"From: carol  To: ALPHA"_s));
 }

@@ -1,6 +1,6 @@
 // Two copies of Parlane on two machines (network namespaces, each with its own host name), each
 // with the other in its contact list, talking through their windows on the real port 138, and a
-// third sender that neither knows. Needs root.
+// third sender that neither knows, by datagram and over a NetBIOS session. Needs root.
 #include "support/Files.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -88,6 +89,19 @@ TEST_F(TwoCopies, TalkThroughTheirChatWindowsAndAStrangerLandsInTheCatchAll) {
     ASSERT_TRUE(stranger.waitForFinished(10000));
     EXPECT_EQ(stranger.exitCode(), 0) << stranger.readAllStandardError().toStdString();
     EXPECT_EQ(alpha.Ask(u"wait CatchAll Account\twho am I?"_s), u"ok gamma: who am I?\\n"_s);
+
+    // A stranger on Samba's client reaches the catch-all over a session; the line break it sends
+    // as CR LF shows as one.
+    if (!QStandardPaths::findExecutable(u"smbclient"_s).isEmpty()) {
+        QProcess samba;
+        samba.start(u"ip"_s, {u"netns"_s, u"exec"_s, nsB_, u"smbclient"_s, u"-N"_s, u"-U"_s,
+                              u"carol%"_s, u"-M"_s, u"ALPHA"_s, u"-I"_s, u"10.99.0.1"_s});
+        samba.write("over a session\nsecond line");
+        samba.closeWriteChannel();
+        ASSERT_TRUE(samba.waitForFinished(20000));
+        EXPECT_EQ(alpha.Ask(u"wait CatchAll Account\tsecond line"_s),
+                  u"ok gamma: who am I?\\ncarol: over a session\\nsecond line\\n"_s);
+    }
 
     // A closed conversation comes back with the next message, holding only that one.
     ASSERT_EQ(alpha.Ask(u"close Message: Beta"_s), u"ok"_s);

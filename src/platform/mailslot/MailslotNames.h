@@ -16,6 +16,9 @@ struct MailslotNetwork {
     std::uint16_t port = 138;
     QString machineName;  // empty: from the host name
     QString workgroup;    // empty: from Samba's configuration, else WORKGROUP
+    // The session and name services beside the mailslot; 0 leaves one closed.
+    std::uint16_t sessionPort = 139;
+    std::uint16_t namePort = 137;
 };
 
 void SetMailslotNetwork(const MailslotNetwork& network);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+namespace platform::netbios {
+
+// Answers name queries for this machine's name on a UDP port, from a thread of its own, with the
+// address of the interface each query came in on. It registers nothing and defends nothing.
+class NameServer {
+public:
+    // Binds the port; nothing and a reason when that fails.
+    static std::unique_ptr<NameServer> Open(std::uint16_t port, QByteArray ownName, QString* error);
+    ~NameServer();
+    NameServer(const NameServer&) = delete;
+    NameServer& operator=(const NameServer&) = delete;
+
+private:
+    NameServer(int socket, int wake, QByteArray ownName);
+    void Run();
+
+    const int socket_;
+    const int wake_;
+    const QByteArray ownName_;
+    std::thread thread_;
+};
+
+}  // namespace platform::netbios

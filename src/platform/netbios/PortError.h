@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace platform::netbios {
+
+// Why a NetBIOS port could not be opened, for standard error: the error of bind or socket, and
+// the Samba daemon that usually owns the port.
+QString PortError(const QString& protocol, std::uint16_t port, int error, const QString& daemon);
+
+}  // namespace platform::netbios
