@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and running Parlane need, and with --test those the
-# tests and fuzzers need too. Installs nothing when all are there.
+# Installs the Debian packages that building and running Parlane need, with --package those that
+# building its package needs, and with --test those the tests and fuzzers need too. Installs
+# nothing when all are there.
 set -euo pipefail
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
+# The package: dpkg-shlibdeps finds its dependencies.
+if [[ "${1:-}" == "--package" || "${1:-}" == "--test" ]]; then
+    packages+=(dpkg-dev)
+fi
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang libclang-rt-14-dev iproute2)
     # Samba's clients as the peers of the session and name services (nmblookup is in
@@ -13,6 +18,8 @@ if [[ "${1:-}" == "--test" ]]; then
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
+    # The checkers of the package and of what it installs.
+    packages+=(lintian desktop-file-utils appstream)
 fi
 
 missing=()

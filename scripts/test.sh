@@ -27,6 +27,8 @@ else
     echo "clang++ not found: fuzzers skipped"
 fi
 
+# The Debian package, which the package tests unpack and check.
+(cd build && cpack -G DEB >/dev/null)
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" --timeout 120)
 
 if command -v clang++ >/dev/null; then

@@ -1,11 +1,45 @@
 #include "app/ParlaneApp.h"
 #include "core/AppVersion.h"
+#include "core/modStartup.h"
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
+namespace {
+
+bool AsksForHelp(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Answered without a display, so it works from a terminal anywhere.
+int PrintHelp(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QString program = modStartup::ProgramPathFor(QCoreApplication::applicationDirPath());
+    std::printf(
+        "Usage: parlane [Qt options]\n"
+        "A messenger for the local network that speaks the Windows \"net send\" format.\n\n"
+        "Settings file: %s\n"
+        "Skins and help pages: %s\n",
+        qUtf8Printable(modStartup::SettingsFileFor(program)),
+        qUtf8Printable(modStartup::ResourcePathFor(program)));
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (AsksForHelp(argc, argv)) {
+        return PrintHelp(argc, argv);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Parlane"_s);
     QApplication::setApplicationVersion(QString::number(AppVersion::Major) + u'.' +

@@ -33,6 +33,8 @@ struct SharedState {
     QString DefaultSkinPath;
     QString SettingsFile;
     QString WindowMetricsINIFile;
+    // The installation's own component registry, below the user's (see ComponentObject).
+    QString ComponentRegistryFile;
 
     platform::KeyedCollection<std::shared_ptr<clsContact>> UserContacts;
     platform::KeyedCollection<std::shared_ptr<clsContact>> DomainContacts;

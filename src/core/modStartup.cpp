@@ -5,6 +5,10 @@
 #include "core/modCreateMutex.h"
 #include "core/modINI.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 using namespace Qt::StringLiterals;
 
 namespace modStartup {
@@ -23,11 +27,31 @@ QString ProgramPathFor(const QString& executableDir) {
     return WithoutDoubledSlashes(executableDir + u'/');
 }
 
+QString ResourcePathFor(const QString& programPath) {
+    const QDir beside(programPath);
+    if (beside.exists(u"Skins"_s) || beside.exists(u"Data"_s)) {
+        return programPath;
+    }
+    // The install rules' bin/ to share/parlane/, so an unpacked or moved tree finds its own.
+    const QString installed =
+        QDir::cleanPath(programPath + QStringLiteral(PARLANE_INSTALLED_DATA_FROM_BIN));
+    return QFileInfo(installed).isDir() ? installed + u'/' : programPath;
+}
+
+QString SettingsFileFor(const QString& programPath) {
+    const QString beside = programPath + u"Settings.ini"_s;
+    if (QFileInfo(programPath).isWritable() && QFileInfo::exists(beside)) {
+        return beside;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           u"/parlane/Settings.ini"_s;
+}
+
 void Main(SharedState& state, StartupHost& host, const QString& executableDir) {
     modCreateMutex::CreateMutex(QLatin1StringView(kMutexName));
 
-    // The state holds no paths yet, so the path is formed here on its own.
-    const QString settingsFile = WithoutDoubledSlashes(executableDir + u"/Settings.ini"_s);
+    // The state holds no paths yet, so the path is found here on its own.
+    const QString settingsFile = SettingsFileFor(ProgramPathFor(executableDir));
     // Exactly "1", unlike the flag rule LoadSettings applies later.
     if (modINI::ReadINI(SettingsKeys::kInterface, SettingsKeys::kDisplaySplash, u"1"_s,
                         settingsFile) == u"1"_s) {
@@ -47,12 +71,14 @@ void SetupPaths(SharedState& s, const QString& executableDir) {
     s.DomainContacts = {};
 
     s.ProgramPath = ProgramPathFor(executableDir);
-    s.DataPath = s.ProgramPath + u"Data/"_s;
+    const QString resources = ResourcePathFor(s.ProgramPath);
+    s.DataPath = resources + u"Data/"_s;
     s.HelpPath = s.DataPath + u"Help/"_s;
     s.ErrorHelpPath = s.HelpPath + u"Errors/"_s;
-    s.SkinsPath = s.ProgramPath + u"Skins/"_s;
+    s.SkinsPath = resources + u"Skins/"_s;
     s.DefaultSkinPath = s.SkinsPath + u"Default/"_s;
-    s.SettingsFile = s.ProgramPath + u"Settings.ini"_s;
+    s.SettingsFile = SettingsFileFor(s.ProgramPath);
+    s.ComponentRegistryFile = resources + u"components.json"_s;
 }
 
 }  // namespace modStartup

@@ -22,10 +22,20 @@ inline constexpr const char* kMutexName = "OSTRELL_Parlane";
 // The entry routine, with the directory of the executable.
 void Main(SharedState& state, StartupHost& host, const QString& executableDir);
 
-// Fills the state: names, paths beside the executable, empty collections.
+// Fills the state: names, paths (see below), empty collections.
 void SetupPaths(SharedState& state, const QString& executableDir);
 
 // The directory with one "/" appended and every doubled "/" reduced to one.
 QString ProgramPathFor(const QString& executableDir);
+
+// Where Skins/ and Data/ are, ending in "/": beside the program when either is there (a build
+// tree, a copied program directory), else the installation's share/parlane/ when the program
+// sits in an installed bin/, else beside the program all the same.
+QString ResourcePathFor(const QString& programPath);
+
+// The settings file: beside the program when that directory is writable and holds one (a copied
+// program directory), else Settings.ini in the user's configuration directory
+// ($XDG_CONFIG_HOME/parlane, by default ~/.config/parlane), which the first save makes.
+QString SettingsFileFor(const QString& programPath);
 
 }  // namespace modStartup

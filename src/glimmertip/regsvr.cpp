@@ -1,8 +1,8 @@
 // Registers a component library in the per-user registry, or with /u removes it, by calling the
 // library's own DllRegisterServer or DllUnregisterServer.
 // Usage: regsvr [/u] [/warn] LIBRARY
-// With /warn a failure is reported but not an error: the build registers what it built, and a
-// build where the user's registry cannot be written still succeeds.
+// With /warn a failure is reported but not an error, for scripts that register when they can.
+// Builds register nothing: a built Parlane finds the library beside it.
 
 #include "platform/ComponentRegistry.h"
 

@@ -82,13 +82,27 @@ ComponentObject::~ComponentObject() {
 
 std::unique_ptr<ComponentObject> ComponentObject::Create(const QString& progId, QObject* parent,
                                                          QString* error,
-                                                         const QString& programDirectory) {
+                                                         const QString& programDirectory,
+                                                         const QString& installedRegistry) {
     QStringList reasons;
+    const auto passedOver = [&] {
+        if (error) {
+            *error = reasons.join(u'\n');
+        }
+    };
     const auto tryLibrary = [&](const QString& path,
                                 QString classId) -> std::unique_ptr<ComponentObject> {
-        const QJsonObject meta = MetaDataOf(path);
+        const QJsonObject plugin = QPluginLoader(path).metaData();
+        const QJsonObject meta = plugin.value(u"MetaData"_s).toObject();
         if (meta.value(u"ProgID"_s).toString() != progId) {
             reasons << path + u": not a component that serves "_s + progId;
+            return nullptr;
+        }
+        const QString speaks = plugin.value(u"IID"_s).toString();
+        if (speaks != QLatin1StringView(PARLANE_COMPONENT_INTERFACE)) {
+            reasons << path + u": refused, it speaks the interface \""_s + speaks +
+                           u"\" and this program \""_s +
+                           QLatin1StringView(PARLANE_COMPONENT_INTERFACE) + u'"';
             return nullptr;
         }
         if (classId.isEmpty()) {
@@ -131,27 +145,35 @@ std::unique_ptr<ComponentObject> ComponentObject::Create(const QString& progId, 
             new ComponentObject(std::move(loaded), object, path, classId));
     };
 
-    if (const auto entry = reg::FindByProgId(progId)) {
-        if (QFileInfo::exists(entry->Library)) {
-            if (auto made = tryLibrary(entry->Library, entry->ClassId)) {
-                return made;
-            }
-        } else {
-            reasons << entry->Library + u": registered, but not there"_s;
-        }
-    }
     const QString directory =
         programDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory;
     for (const QString& path : CandidatesIn(directory, progId)) {
         if (auto made = tryLibrary(path, {})) {
+            passedOver();
             return made;
         }
     }
-    if (reasons.isEmpty()) {
+    const auto registered = [&](const std::optional<reg::ClassEntry>& entry) {
+        std::unique_ptr<ComponentObject> made;
+        if (!entry) {
+            return made;
+        }
+        if (QFileInfo::exists(entry->Library)) {
+            made = tryLibrary(entry->Library, entry->ClassId);
+        } else {
+            reasons << entry->Library + u": registered, but not there"_s;
+        }
+        return made;
+    };
+    auto made = registered(reg::FindByProgId(progId));
+    if (!made && !installedRegistry.isEmpty()) {
+        made = registered(reg::FindByProgId(progId, installedRegistry));
+    }
+    if (!made && reasons.isEmpty()) {
         reasons << u"No component is registered as "_s + progId + u" or found in "_s + directory;
     }
-    Fail(error, reasons.join(u'\n'));
-    return nullptr;
+    passedOver();
+    return made;
 }
 
 bool ComponentObject::SetProperty(const char* name, const QVariant& value, QString* error) {

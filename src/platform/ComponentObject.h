@@ -6,19 +6,28 @@
 
 #include <memory>
 
-// One object of a component class that the program does not link: found by ProgID at run time
-// (the per-user registry first, then the libraries in the program's directory), loaded, created
-// and driven late-bound through its properties and invokable methods. Whatever goes wrong on the
-// way is reported to the caller; a host then carries on without the component.
+// One object of a component class that the program does not link: found by ProgID at run time,
+// loaded, created and driven late-bound through its properties and invokable methods. Whatever
+// goes wrong on the way is reported to the caller; a host then carries on without the component.
+//
+// Where a component is looked for, first found first served:
+// 1. the libraries in the program's own directory, by the ProgID in their metadata, so a build
+//    tree or a copied program directory always runs the library built with it, whatever the
+//    registries say;
+// 2. the per-user registry, for libraries a user registers by hand;
+// 3. the installation's registry, which the package installs beside its data.
+// A library whose metadata names another interface than PARLANE_COMPONENT_INTERFACE is refused.
 namespace platform {
 
 class ComponentObject {
 public:
-    // Null, with the reason in error, when no library serves the ProgID or it cannot be loaded
-    // or make the object. An empty programDirectory means the running program's.
+    // Null when no library serves the ProgID or none can be loaded or make the object. error
+    // gets why each library passed over was refused, also when a later one served. An empty
+    // programDirectory means the running program's; an empty installedRegistry, none.
     static std::unique_ptr<ComponentObject> Create(const QString& progId, QObject* parent,
                                                    QString* error = nullptr,
-                                                   const QString& programDirectory = {});
+                                                   const QString& programDirectory = {},
+                                                   const QString& installedRegistry = {});
     // Deletes the object; the library is unloaded when it says that nothing of it is left.
     ~ComponentObject();
     ComponentObject(const ComponentObject&) = delete;

@@ -19,8 +19,8 @@ const QString kClasses = u"CLSID"_s;
 
 enum class ReadResult { Ok, Missing, Unreadable };
 
-ReadResult Read(QJsonObject& registry) {
-    QFile file(RegistryFile());
+ReadResult Read(QJsonObject& registry, const QString& path) {
+    QFile file(path);
     if (!file.exists()) {
         return ReadResult::Missing;
     }
@@ -54,7 +54,7 @@ bool Update(Change change, QString* error) {
         return fail(u"The registry "_s + path + u" is locked by another process."_s);
     }
     QJsonObject registry;
-    if (Read(registry) == ReadResult::Unreadable) {
+    if (Read(registry, path) == ReadResult::Unreadable) {
         return fail(u"The registry "_s + path + u" cannot be read; it was left as it is."_s);
     }
     change(registry);
@@ -115,8 +115,12 @@ bool UnregisterClass(const QString& classId, QString* error) {
 }
 
 std::optional<ClassEntry> FindByProgId(const QString& progId) {
+    return FindByProgId(progId, RegistryFile());
+}
+
+std::optional<ClassEntry> FindByProgId(const QString& progId, const QString& registryFile) {
     QJsonObject registry;
-    if (Read(registry) != ReadResult::Ok) {
+    if (Read(registry, registryFile) != ReadResult::Ok) {
         return std::nullopt;
     }
     const QString classId = registry.value(kProgIds).toObject().value(progId).toString();
@@ -125,8 +129,13 @@ std::optional<ClassEntry> FindByProgId(const QString& progId) {
         return std::nullopt;
     }
     const QJsonObject c = found.toObject();
-    return ClassEntry{classId, progId, c.value(u"InprocServer"_s).toString(),
-                      c.value(u"TypeLib"_s).toString(), c.value(u"Version"_s).toString()};
+    const QString library = c.value(u"InprocServer"_s).toString();
+    return ClassEntry{
+        classId, progId,
+        library.isEmpty()
+            ? library
+            : QDir::cleanPath(QFileInfo(registryFile).dir().absoluteFilePath(library)),
+        c.value(u"TypeLib"_s).toString(), c.value(u"Version"_s).toString()};
 }
 
 }  // namespace platform::ComponentRegistry

@@ -7,9 +7,15 @@
 
 class QObject;
 
-// The per-user registry of component classes: which class id a ProgID names and which library
-// serves that class. One JSON file under the user's configuration directory (XDG_CONFIG_HOME
-// moves it). Components write it when they register; hosts read it to find them. Both sides
+// The interface a component library speaks, in its plugin metadata's IID. A host refuses a
+// library that names another.
+#define PARLANE_COMPONENT_INTERFACE "org.parlane.Component/1.0"
+
+// Registries of component classes: which class id a ProgID names and which library serves that
+// class. The per-user one is a JSON file under the user's configuration directory
+// (XDG_CONFIG_HOME moves it); components write it when they register, by hand through regsvr.
+// An installation ships a read-only one of the same form beside its data, whose relative library
+// paths count from the file's own directory. Hosts read them to find components. Both sides
 // build this source.
 namespace platform::ComponentRegistry {
 
@@ -30,8 +36,10 @@ bool RegisterClass(const ClassEntry& entry, QString* error = nullptr);
 // Removes the class and every ProgID that names it. Not registered counts as done.
 bool UnregisterClass(const QString& classId, QString* error = nullptr);
 
-// ProgID -> class id -> entry; nothing when either step is missing.
+// ProgID -> class id -> entry in the per-user registry, or in the given registry file; nothing
+// when either step is missing or the file cannot be read.
 std::optional<ClassEntry> FindByProgId(const QString& progId);
+std::optional<ClassEntry> FindByProgId(const QString& progId, const QString& registryFile);
 
 // What a component library exports (extern "C"), with the platform's result codes.
 using HRESULT = std::int32_t;

@@ -3,7 +3,9 @@
 #include "platform/ProfileDocument.h"
 #include "platform/RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <sys/stat.h>
@@ -111,6 +113,8 @@ void RefreshForWrite(CachedFile& c, const QString& file) {
 }
 
 void WriteAtomically(const QString& file, const QByteArray& bytes) {
+    // A per-user settings directory comes into being with its first file.
+    QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
         FailWrite(file, out.errorString());

@@ -88,7 +88,9 @@ TEST_F(Settings, ContactListStateRoundTripsInItsOrder) {
 
 TEST_F(Settings, AFailedSaveOfTheStateRaisesAnError) {
     InMemoryTree tree;
-    state.SettingsFile = dir.filePath(u"missing/dir/Settings.ini"_s);
+    // A file where its directory should be: no directory can be made there, even by root.
+    WriteBytes(dir.filePath(u"blocked"_s), "");
+    state.SettingsFile = dir.filePath(u"blocked/Settings.ini"_s);
     EXPECT_THROW(modSaveSettings::SaveContactListState(state.SettingsFile, tree),
                  platform::RuntimeError);
 }

@@ -32,7 +32,18 @@ ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) : tray_(tray
     WriteBytes(SettingsPath(),
                settings.contains("Display Splash") ? settings : noSplash + settings);
 
-    // A home of its own: the component registry and Qt's runtime files stay out of the user's.
+    Launch(dir.filePath(u"parlane"_s));
+}
+
+ParlaneCopy::ParlaneCopy(const Installed& installed) : tray_(TrayKind::XEmbed) {
+    settingsPath_ = dir_.filePath(u".home/parlane/Settings.ini"_s);
+    Launch(installed.program);
+}
+
+void ParlaneCopy::Launch(const QString& program) {
+    // A home of its own: the component registry, the settings of an installed copy and Qt's
+    // runtime files stay out of the user's.
+    const QDir dir(Dir());
     dir.mkdir(u".home"_s);
     QFile::setPermissions(dir.filePath(u".home"_s),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -40,13 +51,13 @@ ParlaneCopy::ParlaneCopy(const QByteArray& settings, TrayKind tray) : tray_(tray
     env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u".home"_s));
     env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u".home"_s));
-    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, tray == TrayKind::StatusNotifier
+    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, tray_ == TrayKind::StatusNotifier
                                                   ? desktop::BusAddress()
                                                   : u"unix:path=/nonexistent"_s);
     process_.setProcessEnvironment(env);
     desktop::DieWithThisProcess(process_);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
-    process_.start(dir.filePath(u"parlane"_s), {});
+    process_.start(program, {});
     process_.waitForStarted(10000);
     pid_ = process_.processId();
 }
@@ -56,10 +67,6 @@ ParlaneCopy::~ParlaneCopy() {
     if (readOnly_) {
         umount2(QFile::encodeName(Dir()).constData(), MNT_DETACH);
     }
-}
-
-QString ParlaneCopy::SettingsPath() const {
-    return Dir() + u"/Settings.ini"_s;
 }
 
 QByteArray ParlaneCopy::Settings() const {

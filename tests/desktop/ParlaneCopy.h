@@ -20,12 +20,18 @@ public:
     // Writes Settings.ini with these bytes (nothing: no file) and starts the program. The
     // splash is off unless the bytes say otherwise.
     explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed);
+    // An installed program, started as its user starts it: nothing beside it is touched, and
+    // its settings go to the user's configuration directory, here one of the copy's own.
+    struct Installed {
+        QString program;
+    };
+    explicit ParlaneCopy(const Installed& installed);
     ~ParlaneCopy();  // Stop()
     ParlaneCopy(const ParlaneCopy&) = delete;
     ParlaneCopy& operator=(const ParlaneCopy&) = delete;
 
     QString Dir() const { return dir_.path(); }
-    QString SettingsPath() const;
+    QString SettingsPath() const { return settingsPath_; }
     QByteArray Settings() const;  // Settings.ini's bytes now
     qint64 Pid() const { return pid_; }
 
@@ -58,7 +64,10 @@ public:
     void MakeReadOnly();
 
 private:
+    void Launch(const QString& program);
+
     QTemporaryDir dir_;
+    QString settingsPath_ = dir_.filePath(QStringLiteral("Settings.ini"));
     QProcess process_;
     TrayKind tray_;
     qint64 pid_ = 0;

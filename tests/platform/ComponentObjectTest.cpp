@@ -37,7 +37,7 @@ protected:
     }
     QString programDir() const { return dir.filePath(u"bin"_s); }
 
-    // What the build's regsvr does: the library registers itself.
+    // What regsvr does: the library registers itself.
     static void Register(const QString& library) {
         QLibrary lib(library);
         const auto entry =
@@ -91,26 +91,74 @@ TEST_F(Component, IsFoundByProgIdInTheRegistryAndDrivenLateBound) {
     EXPECT_FALSE(QLibrary(kBuilt).isLoaded());
 }
 
-TEST_F(Component, IsFoundInTheProgramDirectoryWhenTheRegistryFails) {
-    const QString copy = QDir(programDir()).filePath(u"Glimmertip.so"_s);
-    ASSERT_TRUE(QFile::copy(kBuilt, copy));
+// First found, first served: the library beside the program, so that a copy of one checkout
+// never runs another's; then the user's registry; then the installation's, whose relative
+// path counts from its own place. What was passed over is said.
+TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstallations) {
+    const QString beside = QDir(programDir()).filePath(u"Glimmertip.so"_s);
+    const QString users = dir.filePath(u"users/Glimmertip.so"_s);
+    const QString installed = dir.filePath(u"lib/parlane/Glimmertip.so"_s);
+    const QString installedRegistry = dir.filePath(u"share/parlane/components.json"_s);
+    for (const QString& at : {users, installed, installedRegistry}) {
+        QDir().mkpath(QFileInfo(at).absolutePath());
+    }
+    WriteBytes(
+        installedRegistry,
+        R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": "{B96C8455-5175-4FE6-9570-FB4CA6671E1E}"},
+        "CLSID": {"{B96C8455-5175-4FE6-9570-FB4CA6671E1E}":
+                  {"InprocServer": "../../lib/parlane/Glimmertip.so", "Version": "1.0"}}})");
     WriteBytes(dir.filePath(u"bin/notes.so"_s), "not a library");
-    QString error;
 
-    // Nothing registered.
+    const struct {
+        const char* what;
+        bool besideThere, usersThere, usersRegistered;
+        QString served;
+        bool passedOver;
+    } cases[] = {
+        {"all three", true, true, true, beside, false},
+        {"a user's registration beside nothing", false, true, true, users, false},
+        {"a user's registration of a library gone", false, false, true, installed, true},
+        {"the installation alone", false, false, false, installed, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(beside);
+        QFile::remove(users);
+        QFile::remove(installed);
+        QFile::remove(reg::RegistryFile());
+        ASSERT_TRUE(QFile::copy(kBuilt, installed));
+        if (c.besideThere) {
+            ASSERT_TRUE(QFile::copy(kBuilt, beside));
+        }
+        ASSERT_TRUE(QFile::copy(kBuilt, users));
+        if (c.usersRegistered) {
+            Register(users);
+        }
+        if (!c.usersThere) {
+            QFile::remove(users);
+        }
+
+        QString error;
+        auto tip = ComponentObject::Create(kProgId, &host, &error, programDir(), installedRegistry);
+        ASSERT_NE(tip, nullptr) << error;
+        EXPECT_EQ(tip->LibraryPath(), c.served);
+        EXPECT_EQ(error.contains(users), c.passedOver) << error;
+    }
+}
+
+TEST_F(Component, ALibraryOfAnotherInterfaceVersionIsRefusedWithTheReason) {
+    const QString other = QDir(programDir()).filePath(u"Glimmertip.so"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PARLANE_OTHER_INTERFACE_COMPONENT), other));
+    QString error;
+    EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
+    EXPECT_TRUE(error.contains(other) && error.contains(u"org.parlane.Component/2.0"_s)) << error;
+
+    // A registered library of the right version serves instead; the refusal is still told.
+    Register(kBuilt);
     auto tip = ComponentObject::Create(kProgId, &host, &error, programDir());
     ASSERT_NE(tip, nullptr) << error;
-    EXPECT_EQ(tip->LibraryPath(), copy);
-    tip.reset();
-
-    // Registered at a place where the library is no more.
-    const QString moved = dir.filePath(u"moved.so"_s);
-    ASSERT_TRUE(QFile::copy(kBuilt, moved));
-    Register(moved);
-    QFile::remove(moved);
-    tip = ComponentObject::Create(kProgId, &host, &error, programDir());
-    ASSERT_NE(tip, nullptr) << error;
-    EXPECT_EQ(tip->LibraryPath(), copy);
+    EXPECT_EQ(tip->LibraryPath(), QFileInfo(kBuilt).absoluteFilePath());
+    EXPECT_TRUE(error.contains(other)) << error;
 }
 
 TEST_F(Component, AMissingOrBrokenComponentIsReportedToTheCaller) {

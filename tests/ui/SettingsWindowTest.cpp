@@ -211,7 +211,9 @@ TEST_F(SettingsWindow, EscapeCancelAndAFailedSaveChangeNothing) {
     w = OpenFromMenu();
     toggleAll(w);
     const QString file = state().SettingsFile;
-    state().SettingsFile = dir.filePath(u"gone/Settings.ini"_s);
+    // A file where its directory should be, so no directory can be made for it.
+    WriteBytes(dir.filePath(u"blocked"_s), "");
+    state().SettingsFile = dir.filePath(u"blocked/Settings.ini"_s);
     {
         MessageBoxes boxes({platform::vbOK});
         w->cmdSave_Click();

@@ -478,6 +478,11 @@ public:
     void skin(const QString& name, const QImage& image) {
         save(u"Skins/Default"_s, name, image, "JPG", 92);
     }
+    // The desktop's menu and launchers take the program's icon from the hicolor theme.
+    void themeIcon(const QString& name, const QImage& image) {
+        const QString size = QString::number(image.width());
+        save(u"hicolor/"_s + size + u'x' + size + u"/apps"_s, name, image, "PNG", -1);
+    }
 
     void resourceFile() {
         QString text =
@@ -547,6 +552,11 @@ int main(int argc, char* argv[]) {
     out.icon(u"tray.png"_s, appIcon16());
     out.icon(u"tray-32.png"_s, appIcon(32));
     out.icon(u"app-64.png"_s, appIcon(64));
+    // The theme's sizes up to the largest a launcher asks for; the drawing scales to any.
+    out.themeIcon(u"org.parlane.Parlane.png"_s, appIcon16());
+    for (const int size : {22, 24, 32, 48, 64, 128, 256, 512}) {
+        out.themeIcon(u"org.parlane.Parlane.png"_s, appIcon(size));
+    }
     out.icon(u"chat-sending.png"_s, chatSending());
     out.icon(u"chat-waiting.png"_s, chatWaiting());
     out.icon(u"chat-unused.png"_s, chatUnused());

@@ -153,11 +153,16 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
 
     // Without the component the window works all the same, only without help popups.
     ToolTip = platform::ComponentObject::Create(kToolTipProgId, this, &ToolTipError,
-                                                context_.state.ProgramPath);
+                                                context_.state.ProgramPath,
+                                                context_.state.ComponentRegistryFile);
     if (ToolTip) {
         // The control's own face has nothing to show on this window.
         if (auto* face = qobject_cast<QWidget*>(ToolTip->Object())) {
             face->hide();
+        }
+        if (!ToolTipError.isEmpty()) {
+            qWarning("Help popups from %s; passed over: %s", qUtf8Printable(ToolTip->LibraryPath()),
+                     qUtf8Printable(ToolTipError));
         }
     } else {
         qWarning("Help popups are off: %s", qUtf8Printable(ToolTipError));
