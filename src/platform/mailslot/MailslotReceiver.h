@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mailslot/MailslotDatagram.h"
+#include "platform/netbios/ServedSocket.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 
 namespace platform::netbios {
@@ -61,11 +61,9 @@ private:
         qsizetype bytes = 0;
     };
 
-    MailslotReceiver(int socket, int wake, OwnNames own);
+    explicit MailslotReceiver(OwnNames own);
     void Run();
 
-    const int socket_;
-    const int wake_;
     const OwnNames own_;
     mutable std::mutex lock_;
     std::condition_variable arrived_;
@@ -74,7 +72,7 @@ private:
     qsizetype queuedMessages_ = 0;
     qsizetype queuedBytes_ = 0;
     std::uint64_t dropped_ = 0;
-    std::thread thread_;
+    ServedSocket served_;
 };
 
 }  // namespace platform::netbios

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/netbios/ServedSocket.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <memory>
-#include <thread>
 
 namespace platform::netbios {
 
@@ -20,13 +21,11 @@ public:
     NameServer& operator=(const NameServer&) = delete;
 
 private:
-    NameServer(int socket, int wake, QByteArray ownName);
+    explicit NameServer(QByteArray ownName);
     void Run();
 
-    const int socket_;
-    const int wake_;
     const QByteArray ownName_;
-    std::thread thread_;
+    ServedSocket served_;
 };
 
 }  // namespace platform::netbios

@@ -7,7 +7,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,32 +56,21 @@ std::unique_ptr<SessionServer> SessionServer::Open(std::uint16_t port, QByteArra
         ::close(fd);
         return nullptr;
     }
-    const int wake = ::eventfd(0, EFD_CLOEXEC);
-    if (wake < 0) {
+    std::unique_ptr<SessionServer> server(
+        new SessionServer(std::move(ownName), std::move(deliver), idle));
+    if (!server->served_.Adopt(fd)) {
         *error = PortError(u"TCP"_s, port, errno, u"smbd"_s);
-        ::close(fd);
         return nullptr;
     }
-    std::unique_ptr<SessionServer> server(
-        new SessionServer(fd, wake, std::move(ownName), std::move(deliver), idle));
-    server->thread_ = std::thread(&SessionServer::Run, server.get());
+    server->served_.Start([s = server.get()] { s->Run(); });
     return server;
 }
 
-SessionServer::SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver,
-                             std::chrono::milliseconds idle)
-    : socket_(socket),
-      wake_(wake),
-      ownName_(std::move(ownName)),
-      deliver_(std::move(deliver)),
-      idle_(idle) {}
+SessionServer::SessionServer(QByteArray ownName, Deliver deliver, std::chrono::milliseconds idle)
+    : ownName_(std::move(ownName)), deliver_(std::move(deliver)), idle_(idle) {}
 
 SessionServer::~SessionServer() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
-    thread_.join();
-    ::close(socket_);
-    ::close(wake_);
+    served_.Stop();
 }
 
 void SessionServer::Run() {
@@ -95,7 +83,7 @@ void SessionServer::Run() {
         return sessions.erase(session);
     };
     while (true) {
-        fds.assign({{wake_, POLLIN, 0}, {socket_, POLLIN, 0}});
+        fds.assign({{served_.Wake(), POLLIN, 0}, {served_.Socket(), POLLIN, 0}});
         auto deadline = Clock::time_point::max();
         for (const Session& session : sessions) {
             fds.push_back({session.fd, POLLIN, 0});
@@ -141,7 +129,7 @@ void SessionServer::Run() {
         if (fds[1].revents) {
             sockaddr_in peer{};
             socklen_t length = sizeof peer;
-            const int fd = ::accept4(socket_, reinterpret_cast<sockaddr*>(&peer), &length,
+            const int fd = ::accept4(served_.Socket(), reinterpret_cast<sockaddr*>(&peer), &length,
                                      SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd >= 0 && int(sessions.size()) >= kMaxSessions) {
                 ::close(fd);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/netbios/MessageSession.h"
+#include "platform/netbios/ServedSocket.h"
 
 #include <QString>
 
@@ -9,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 namespace platform::netbios {
 
@@ -34,17 +34,14 @@ public:
     int OpenSessions() const { return sessions_; }
 
 private:
-    SessionServer(int socket, int wake, QByteArray ownName, Deliver deliver,
-                  std::chrono::milliseconds idle);
+    SessionServer(QByteArray ownName, Deliver deliver, std::chrono::milliseconds idle);
     void Run();
 
-    const int socket_;
-    const int wake_;
     const QByteArray ownName_;
     const Deliver deliver_;
     const std::chrono::milliseconds idle_;
     std::atomic<int> sessions_{0};
-    std::thread thread_;
+    ServedSocket served_;
 };
 
 }  // namespace platform::netbios
