@@ -5,14 +5,11 @@
 #include "platform/netbios/SessionPacket.h"
 #include "platform/netbios/SessionServer.h"
 #include "support/QtPrinters.h"
+#include "support/SessionClient.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
 #include <QTcpServer>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <thread>
 
@@ -373,30 +370,13 @@ TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
         port, "PC7", [](const SessionMessage&, std::uint32_t) { return true; }, &error, 1s);
     ASSERT_TRUE(server) << error;
 
-    const auto connectTo = [port] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const timeval wait{5, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(port);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-        return fd;
-    };
-    const int silent = connectTo(), talking = connectTo();
+    SessionClient silent(port), talking(port);
     const QByteArray keepAlive = EncodeSessionPacket(kSessionKeepAlive, {});
-    char answer[64];
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < 2500ms) {
-        ASSERT_EQ(::send(talking, keepAlive.constData(), 4, MSG_NOSIGNAL), 4);
+        talking.Write(keepAlive);
         std::this_thread::sleep_for(100ms);
     }
-    EXPECT_EQ(::recv(silent, answer, sizeof answer, 0), 0);  // closed by the service
-    ASSERT_EQ(::send(talking, kRequest.constData(), std::size_t(kRequest.size()), MSG_NOSIGNAL),
-              kRequest.size());
-    EXPECT_EQ(Replies(QByteArrayView(answer, ::recv(talking, answer, sizeof answer, 0))),
-              QStringList{u"positive"_s});
-    ::close(silent);
-    ::close(talking);
+    EXPECT_EQ(silent.Answer(), "closed");
+    EXPECT_TRUE(talking.Open("PC7"));
 }

@@ -6,6 +6,7 @@
 #include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
+#include "support/SessionClient.h"
 #include "transport/MailSlotMessagePrinter.h"
 #include "transport/MailslotListener.h"
 
@@ -145,75 +146,7 @@ TEST_F(MailslotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlo
     platform::CloseHandle(again);
 }
 
-namespace {
-
 using namespace platform::netbios;
-
-// A messenger client on loopback, speaking to the session port packet by packet.
-class SessionClient {
-public:
-    explicit SessionClient(std::uint16_t port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const timeval wait{5, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(port);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
-    }
-    ~SessionClient() { ::close(fd_); }
-
-    bool Connected() const { return connected_; }
-
-    // Sends the packet and returns the type of the answer and its payload; "closed" when the
-    // service hung up instead.
-    QByteArray Ask(const QByteArray& packet) {
-        ::send(fd_, packet.constData(), std::size_t(packet.size()), MSG_NOSIGNAL);
-        return Answer();
-    }
-    QByteArray Answer() {
-        char buffer[1024];
-        while (true) {
-            const Frame frame = NextFrame(pending_);
-            if (frame.status == Frame::Complete) {
-                QByteArray answer = frame.payload.toByteArray().prepend(char(frame.type));
-                pending_.remove(0, frame.size);
-                return answer;
-            }
-            const ssize_t size = ::recv(fd_, buffer, sizeof buffer, 0);
-            if (size <= 0) {
-                return "closed";
-            }
-            pending_.append(buffer, size);
-        }
-    }
-    bool Open(const QByteArray& name) {
-        return Ask(EncodeSessionPacket(
-                       kSessionRequest,
-                       EncodeSessionRequest({{name, kMessengerSuffix}, {"BOB", 0}})))
-            .startsWith(char(kPositiveSessionResponse));
-    }
-    // The DOS error class of the answer: 0 when the message was taken, -1 when no reply came.
-    int Send(const QByteArray& text) {
-        SmbMessageCommand command;
-        command.command = kSmbSendMessage;
-        command.originator = "bob";
-        command.destination = "TESTHOST";
-        command.text = text;
-        const QByteArray answer =
-            Ask(EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command)));
-        const auto reply = ParseSmbReply(QByteArrayView(answer).sliced(1));
-        return reply ? reply->error.errorClass : -1;
-    }
-
-private:
-    int fd_ = -1;
-    bool connected_ = false;
-    QByteArray pending_;
-};
-
-}  // namespace
 
 // Session messages join the slot's queue and are routed by the tick like datagrams; the sessions
 // are bounded, and one that misbehaves is closed without touching the others or the queue.

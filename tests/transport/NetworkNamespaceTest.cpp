@@ -4,10 +4,10 @@
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/mailslot/MailslotNames.h"
-#include "platform/netbios/SessionPacket.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
+#include "support/SessionClient.h"
 #include "transport/MailslotListener.h"
 
 #include <gtest/gtest.h>
@@ -298,27 +298,6 @@ QString Samba(const QString& ns, const QStringList& command, const QByteArray& i
     return QString::fromLocal8Bit(tool.readAll());
 }
 
-// Whole session packets from a connected socket until the count is read or the peer stops.
-QList<QByteArray> ReadPackets(int fd, int count) {
-    QList<QByteArray> packets;
-    QByteArray bytes;
-    char buffer[512];
-    while (packets.size() < count) {
-        const auto frame = platform::netbios::NextFrame(bytes);
-        if (frame.status == platform::netbios::Frame::Complete) {
-            packets << frame.payload.toByteArray().prepend(char(frame.type));
-            bytes.remove(0, frame.size);
-            continue;
-        }
-        const ssize_t size = ::recv(fd, buffer, sizeof buffer, 0);
-        if (size <= 0) {
-            break;
-        }
-        bytes.append(buffer, size);
-    }
-    return packets;
-}
-
 }  // namespace
 
 // Samba's client reaches parlane-listen over a session, by address and by a broadcast name query,
@@ -356,32 +335,10 @@ TEST_F(NetworkNamespaces, SambaClientsReachTheListenerOverASessionAndFindItsName
         Samba(nsB_, nmblookup + QStringList{u"-U"_s, u"10.99.0.1"_s, u"alpha#00"_s});
     EXPECT_TRUE(unicast.contains(u"10.99.0.1 alpha<00>"_s)) << unicast;
 
-    using namespace platform::netbios;
     InNamespace beta(nsB_);
     ASSERT_TRUE(beta.Entered());
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(139);
-    to.sin_addr.s_addr = htonl(0x0A630001);  // 10.99.0.1
-    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-    SmbMessageCommand single;
-    single.command = kSmbSendMessage;
-    single.originator = "carol";
-    single.destination = "ALPHA";
-    single.text = "one block by hand";
-    const QByteArray packets =
-        EncodeSessionPacket(kSessionRequest,
-                            EncodeSessionRequest({{"ALPHA", kMessengerSuffix}, {"CAROL", 0}})) +
-        EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(single));
-    ASSERT_EQ(::send(fd, packets.constData(), std::size_t(packets.size()), 0), packets.size());
-    const auto replies = ReadPackets(fd, 2);
-    ::close(fd);
-    ASSERT_EQ(replies.size(), 2);
-    EXPECT_EQ(std::uint8_t(replies[0][0]), kPositiveSessionResponse);
-    const auto reply = ParseSmbReply(QByteArrayView(replies[1]).sliced(1));
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->command, kSmbSendMessage);
-    EXPECT_EQ(reply->error.errorClass, 0);
+    SessionClient carol(139, 0x0A630001);  // 10.99.0.1
+    ASSERT_TRUE(carol.Open("ALPHA"));
+    EXPECT_EQ(carol.Send("one block by hand", "ALPHA", "carol"), 0);
     EXPECT_TRUE(alpha.Received(u"one block by hand"_s).contains(u"From: carol  To: ALPHA"_s));
 }
