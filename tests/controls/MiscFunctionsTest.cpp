@@ -14,19 +14,6 @@ using namespace modMiscFunctions;
 
 namespace {
 
-TEST(MiscFunctions, ShowFormAtPlacesInPixelsWithoutActivating) {
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QWidget w;
-    w.resize(320, 240);
-    ShowFormAt(&w, 300, 200);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.pos(), QPoint(300, 200));
-    EXPECT_EQ(w.size(), QSize(320, 240));
-    EXPECT_FALSE(w.isActiveWindow());
-}
-
 TEST(MiscFunctions, FormMetricsSpeaksTwips) {
     QWidget w;
     w.setObjectName(u"wCatchAll"_s);

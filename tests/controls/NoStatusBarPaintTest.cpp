@@ -302,24 +302,6 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanel) {
     EXPECT_GT(host.RedPixels(QRect(43, 0, 57, 22)), 0);
 }
 
-TEST(NoStatusBarPaint, WidgetHostShowsTheBarAtTheWidgetsSize) {
-    QWidget widget;
-    widget.resize(300, 22);
-    StatusBarWidgetHost host(widget);
-    cNoStatusBar bar;
-    bar.SetAllowXPStyles(false);
-    bar.Create(&host);
-    AddFramedPanels(bar);
-    const QImage shown = widget.grab().toImage();
-    EXPECT_EQ(Hex(shown.pixelColor(10, 0)), Role(QPalette::Dark));
-    EXPECT_EQ(Hex(shown.pixelColor(70, 21)), Role(QPalette::Shadow));
-
-    widget.resize(400, 22);
-    bar.Draw();
-    EXPECT_EQ(bar.GetPanelRect(3).right, 400);
-    EXPECT_EQ(Hex(widget.grab().toImage().pixelColor(399, 0)), Role(QPalette::Button));
-}
-
 // The bar of the README, in both looks; PARLANE_WRITE_PICTURES=dir writes the pictures there.
 TEST(NoStatusBarPaint, BothLooksOfTheReadmeBar) {
     QPixmap contact(16, 16);
