@@ -1,7 +1,6 @@
 #include "TipFixture.h"
 #include "glimmertip/PelGlimmertip.h"
 #include "glimmertip/TipShapes.h"
-#include "platform/Twips.h"
 #include "support/QtPrinters.h"
 
 #include <QCheckBox>
@@ -22,10 +21,6 @@ protected:
         std::uint8_t opacity = 255;
         modGlimmertip::ShowTipWindow(r, opacity);
         return Tip();
-    }
-    static long Right(const wGlimmertip::LabelTwips& l) { return l.Left + l.Width; }
-    static long Height(wGlimmertip& w) {
-        return w.TitleTwips().Top + w.TitleTwips().Height + w.BodyTwips().Height + 195;
     }
 };
 

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace platform;
@@ -98,33 +97,6 @@ TEST(Mailslot, DeliversWritesOnLoopbackOneReadPerMessageInArrivalOrder) {
     EXPECT_EQ(Take(slot), "three");
     EXPECT_EQ(Take(slot), "<nothing>");  // the read time-out of 0 does not wait
     EXPECT_EQ(GetLastError(), ERROR_SEM_TIMEOUT);
-    CloseHandle(slot);
-}
-
-TEST(Mailslot, DropsDatagramsThatAreNotWritesToThisMachine) {
-    ScopedMailslotNetwork network;
-    const HANDLE slot = Listen();
-    ASSERT_GT(slot, 0) << LastErrorText();
-
-    netbios::MailslotWrite write;
-    write.source = {"OTHER", 0};
-    write.mailslot = "\\MAILSLOT\\MESSNGR";
-    write.body = "for someone else";
-    write.destination = {"PC8", netbios::kMessengerSuffix};
-    QUdpSocket socket;
-    socket.writeDatagram(netbios::EncodeMailslotWrite(write), QHostAddress::LocalHost,
-                         network.Port());
-    socket.writeDatagram("not even NetBIOS", QHostAddress::LocalHost, network.Port());
-    write.destination = {"TESTHOST", netbios::kMessengerSuffix};
-    write.body = "for us";
-    socket.writeDatagram(netbios::EncodeMailslotWrite(write), QHostAddress::LocalHost,
-                         network.Port());
-
-    ASSERT_TRUE(WaitForMessages(slot, 1));
-    EXPECT_EQ(Take(slot), "for us");
-    DWORD count = 0;
-    GetMailslotInfo(slot, nullptr, nullptr, &count, nullptr);
-    EXPECT_EQ(count, 0u);
     CloseHandle(slot);
 }
 
