@@ -7,14 +7,15 @@ scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target parlane parlane-send parlane-listen
 
-# Listening needs UDP port 138, below 1024: let the binary bind it without running as root.
+# Listening needs ports below 1024 (UDP 138, TCP 139, UDP 137): let the binaries bind them
+# without running as root.
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
     sudo=(sudo)
 fi
 for binary in build/bin/parlane build/bin/parlane-listen; do
     if ! "${sudo[@]}" setcap cap_net_bind_service=+ep "$binary"; then
-        echo "Could not grant $binary the right to bind port 138; it will run without listening." >&2
+        echo "Could not grant $binary the right to bind ports below 1024; it will run without listening." >&2
     fi
 done
 exec build/bin/parlane "$@"
