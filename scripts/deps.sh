@@ -6,9 +6,10 @@ set -euo pipefail
 
 packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
-# The package: dpkg-shlibdeps finds its dependencies.
+# The package: dpkg-shlibdeps finds its dependencies, and CPack asks `file` which files are
+# programs.
 if [[ "${1:-}" == "--package" || "${1:-}" == "--test" ]]; then
-    packages+=(dpkg-dev)
+    packages+=(dpkg-dev file)
 fi
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang libclang-rt-14-dev iproute2)
