@@ -1,32 +1,25 @@
+// Late-bound components and window places. The windows' and contact lists' tests drive the
+// popup, open documents, answer message boxes and use the keyed collection.
 #include "platform/ComponentObject.h"
 #include "platform/ComponentRegistry.h"
+#include "platform/gui/WindowPos.h"
 #include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QDir>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
-using platform::ComponentObject;
+using namespace platform;
 namespace reg = platform::ComponentRegistry;
 
 namespace {
 
 const QString kProgId = u"Tolv_Glimmertip.PelGlimmertip"_s;
 const QString kBuilt = QStringLiteral(PARLANE_GLIMMERTIP_LIBRARY);
-
-QWidget* OpenPopup() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == u"wGlimmertip"_s && w->isVisible()) {
-            return w;
-        }
-    }
-    return nullptr;
-}
 
 class Component : public ::testing::Test {
 protected:
@@ -37,56 +30,9 @@ protected:
     }
     QString programDir() const { return dir.filePath(u"bin"_s); }
 
-    // What regsvr does: the library registers itself.
-    static void Register(const QString& library) {
-        QLibrary lib(library);
-        const auto entry =
-            reinterpret_cast<reg::DllRegisterServerFn>(lib.resolve("DllRegisterServer"));
-        ASSERT_NE(entry, nullptr) << lib.errorString();
-        ASSERT_EQ(entry(), reg::S_OK);
-    }
-
     QTemporaryDir dir;
     QWidget host;
 };
-
-TEST_F(Component, IsFoundByProgIdInTheRegistryAndDrivenLateBound) {
-    Register(kBuilt);
-    ASSERT_EQ(reg::FindByProgId(kProgId)->Library, QFileInfo(kBuilt).absoluteFilePath());
-
-    QString error;
-    auto tip = ComponentObject::Create(kProgId, &host, &error, programDir());
-    ASSERT_NE(tip, nullptr) << error;
-    EXPECT_EQ(tip->LibraryPath(), QFileInfo(kBuilt).absoluteFilePath());
-    EXPECT_STREQ(tip->Object()->metaObject()->className(), "PelGlimmertip");
-    EXPECT_EQ(tip->Object()->parent(), &host);
-    EXPECT_NE(tip->DispId(u"Show"_s), tip->DispId(u"Opacity"_s));
-
-    EXPECT_TRUE(tip->SetProperty("Opacity", 220, &error)) << error;
-    EXPECT_EQ(tip->Property("Opacity").toInt(), 220);
-    // A misspelt name is refused, not added as a property of its own.
-    EXPECT_FALSE(tip->SetProperty("opacity", 10, &error));
-    EXPECT_TRUE(error.contains(u"opacity"_s));
-    EXPECT_FALSE(tip->Object()->dynamicPropertyNames().contains("opacity"));
-    EXPECT_FALSE(tip->Property("Nothing").isValid());
-
-    EXPECT_TRUE(tip->Invoke("Show", {u"Save Changes_Clicking saves."_s}, &error)) << error;
-    QWidget* popup = OpenPopup();
-    ASSERT_NE(popup, nullptr);
-    EXPECT_NEAR(popup->windowOpacity(), 220 / 255.0, 1 / 255.0);
-
-    // The component's errors come back as errors; unknown methods are refused.
-    EXPECT_FALSE(tip->Invoke("Show", {u"a_b"_s, 77}, &error));
-    EXPECT_TRUE(error.contains(u"340"_s)) << error;
-    EXPECT_FALSE(tip->Invoke("Show", {u"a"_s, 1, 2, 3, 4}, &error));
-    EXPECT_FALSE(tip->Invoke("Vanish", {}, &error));
-
-    // Gone with the object: the popup, then the library.
-    QPointer<QWidget> shown = popup;
-    tip.reset();
-    EXPECT_TRUE(shown.isNull());
-    EXPECT_FALSE(QLibrary(kBuilt).isLoaded());
-}
 
 // First found, first served: the library beside the program, so that a copy of one checkout
 // never runs another's; then the user's registry; then the installation's, whose relative
@@ -129,7 +75,10 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
         }
         ASSERT_TRUE(QFile::copy(kBuilt, users));
         if (c.usersRegistered) {
-            Register(users);
+            // What regsvr does: the library registers itself.
+            const auto entry = reinterpret_cast<reg::DllRegisterServerFn>(
+                QLibrary(users).resolve("DllRegisterServer"));
+            ASSERT_TRUE(entry && entry() == reg::S_OK);
         }
         if (!c.usersThere) {
             QFile::remove(users);
@@ -143,49 +92,57 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
     }
 }
 
-TEST_F(Component, ALibraryOfAnotherInterfaceVersionIsRefusedWithTheReason) {
-    const QString other = QDir(programDir()).filePath(u"Glimmertip.so"_s);
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PARLANE_OTHER_INTERFACE_COMPONENT), other));
-    QString error;
-    EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
-    EXPECT_TRUE(error.contains(other) && error.contains(u"org.parlane.Component/2.0"_s)) << error;
-
-    // A registered library of the right version serves instead; the refusal is still told.
-    Register(kBuilt);
-    auto tip = ComponentObject::Create(kProgId, &host, &error, programDir());
-    ASSERT_NE(tip, nullptr) << error;
-    EXPECT_EQ(tip->LibraryPath(), QFileInfo(kBuilt).absoluteFilePath());
-    EXPECT_TRUE(error.contains(other)) << error;
-}
-
-TEST_F(Component, AMissingOrBrokenComponentIsReportedToTheCaller) {
+TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {
     QString error;
     EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
     EXPECT_TRUE(error.contains(kProgId)) << error;
 
-    // The registry names a file that is no component.
-    const QString fake = dir.filePath(u"bin/Glimmertip.so"_s);
-    WriteBytes(fake,
-               "\x7f"
-               "ELF but nothing more");
-    ASSERT_TRUE(reg::RegisterClass(
-        {u"{B96C8455-5175-4FE6-9570-FB4CA6671E1E}"_s, kProgId, fake, {}, u"1.0"_s}));
-    error.clear();
+    const QString other = QDir(programDir()).filePath(u"Glimmertip.so"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PARLANE_OTHER_INTERFACE_COMPONENT), other));
     EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
-    EXPECT_TRUE(error.contains(fake)) << error;
+    EXPECT_TRUE(error.contains(other) && error.contains(u"org.parlane.Component/2.0"_s)) << error;
 
-    // A real component, but the registry asks it for a class it does not serve.
-    ASSERT_TRUE(reg::RegisterClass(
-        {u"{00000000-0000-0000-0000-0000000000AA}"_s, kProgId, kBuilt, {}, u"1.0"_s}));
-    error.clear();
-    EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
-    EXPECT_TRUE(error.contains(u"does not serve"_s)) << error;
-
-    // A corrupt registry is no registry.
+    // A corrupt registry is no registry, and is left as it is.
+    QDir().mkpath(QFileInfo(reg::RegistryFile()).absolutePath());
     WriteBytes(reg::RegistryFile(), "]]");
     EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
     EXPECT_FALSE(reg::RegisterClass({u"{1}"_s, u"X.Y"_s, kBuilt, {}, {}}, &error));
     EXPECT_EQ(ReadBytes(reg::RegistryFile()), QByteArray("]]"));
+}
+
+TEST(WindowPos, ChangingTheBandKeepsTheWindowWhereItIsAndShown) {
+    QWidget w;
+    SetWindowPos(&w, HWND_TOP, 10, 20, 100, 80, SWP_SHOWWINDOW);
+    ASSERT_TRUE(SetWindowPos(&w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE));
+    EXPECT_TRUE(IsTopMost(&w));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.pos(), QPoint(10, 20));
+    SetWindowPos(&w, HWND_TOP, 30, 40, 200, 150, SWP_NOZORDER);
+    EXPECT_EQ(w.frameGeometry().size(), QSize(200, 150));  // the whole window, frame included
+}
+
+TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
+    const QRect small(0, 0, 1024, 768), right(1024, 0, 1280, 1024), left(-1280, 0, 1280, 1024);
+    const struct {
+        const char* what;
+        QRect window;
+        QList<QRect> screens;
+        QRect placed;
+    } cases[] = {
+        {"on the screen", {100, 100, 300, 200}, {small}, {100, 100, 300, 200}},
+        {"across two screens", {900, 100, 300, 200}, {small, right}, {900, 100, 300, 200}},
+        {"left of the first", {-1000, 100, 300, 200}, {left, small}, {-1000, 100, 300, 200}},
+        {"left of every screen", {-2000, 100, 300, 200}, {small}, {0, 100, 300, 200}},
+        {"partly above the top", {100, -30, 300, 200}, {small}, {100, 0, 300, 200}},
+        {"beyond the bottom right", {2000, 2000, 300, 200}, {small}, {724, 568, 300, 200}},
+        {"on a monitor unplugged", {1500, 300, 400, 300}, {small}, {624, 300, 400, 300}},
+        {"mostly on the second", {1100, 900, 400, 300}, {small, right}, {1100, 724, 400, 300}},
+        {"larger than the screen", {-50, -50, 2000, 2000}, {small}, {0, 0, 1024, 768}},
+        {"without screens", {-2000, 100, 300, 200}, {}, {-2000, 100, 300, 200}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OnScreen(c.window, c.screens), c.placed) << c.what;
+    }
 }
 
 }  // namespace

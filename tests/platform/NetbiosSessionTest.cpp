@@ -1,5 +1,6 @@
-// The session service and name service packets: golden bytes written by hand from the RFC and
-// the messenger commands' layout, then what a session and the name service make of each input.
+// The wire formats: golden bytes written by hand from the RFCs and the messenger commands'
+// layout, then what the datagram parser, a session and the name service make of each input.
+#include "platform/mailslot/MailslotDatagram.h"
 #include "platform/netbios/MessageSession.h"
 #include "platform/netbios/NameQuery.h"
 #include "platform/netbios/SessionPacket.h"
@@ -11,9 +12,8 @@
 #include <QStringList>
 #include <QTcpServer>
 
-#include <thread>
-
 #include <functional>
+#include <thread>
 
 using namespace platform::netbios;
 using namespace Qt::StringLiterals;
@@ -22,6 +22,44 @@ namespace {
 
 QByteArray Hex(const char* text) {
     return QByteArray::fromHex(QByteArray(text).simplified().replace(' ', ""));
+}
+
+const QByteArray kExample = Hex(R"(
+10 02 12 34 0a 00 00 05 00 8a 00 a8 00 00 20 46 41 45 42 46 43 45 4d 45 42 45 4f 45 46 43 4e 45
+49 45 50 46 44 46 45 43 41 43 41 43 41 41 41 00 20 46 41 45 44 44 48 43 41 43 41 43 41 43 41 43
+41 43 41 43 41 43 41 43 41 43 41 43 41 43 41 41 44 00 ff 53 4d 42 25 00 00 00 00 18 04 00 00 00
+00 00 00 00 00 00 00 00 00 00 00 00 ff fe 00 00 00 00 11 00 00 0c 00 02 00 00 00 00 00 02 00 00
+00 00 00 00 00 00 00 58 00 0c 00 58 00 03 00 01 00 00 00 02 00 1f 00 5c 4d 41 49 4c 53 4c 4f 54
+5c 4d 45 53 53 4e 47 52 00 00 62 6f 62 00 50 43 37 00 68 69 00 00)");
+
+constexpr qsizetype kSmb = 82;  // where the SMB starts when no scope is used
+
+MailslotWrite ExampleWrite() {
+    MailslotWrite write;
+    write.type = kDirectUnique;
+    write.id = 0x1234;
+    write.sourceIp = 0x0A000005;
+    write.sourcePort = 138;
+    write.source = {"PARLANE-HOST", kWorkstationSuffix};
+    write.destination = {"PC7", kMessengerSuffix};
+    write.mailslot = "\\MAILSLOT\\MESSNGR";
+    write.body = QByteArray("bob\0PC7\0hi\0\0", 12);
+    return write;
+}
+
+const OwnNames kPc7 = {"PC7", "SALES", "\\MAILSLOT\\MESSNGR", "10.0.0.7"};
+
+using Change = std::function<void(QByteArray&)>;
+
+Change At(qsizetype at, char byte) {
+    return [=](QByteArray& p) { p[at] = byte; };
+}
+
+Change To(const Name& name, std::uint8_t type = kDirectUnique) {
+    return [=](QByteArray& p) {
+        p[0] = char(type);
+        p.replace(48, 34, EncodeName(name));
+    };
 }
 
 // PC7<03> called by BOB<00>.
@@ -41,15 +79,12 @@ const QByteArray kSingleBlockReply = Hex(R"(00 00 00 23
     00 00 00)");
 
 // What came back, one word or two for each packet.
-QStringList Replies(QByteArrayView bytes) {
+QString Replies(QByteArrayView bytes) {
     QStringList replies;
     while (true) {
         const Frame frame = NextFrame(bytes);
         if (frame.status != Frame::Complete) {
-            if (!bytes.isEmpty()) {
-                replies << u"unframed"_s;
-            }
-            return replies;
+            return (replies << (bytes.isEmpty() ? QString() : u"unframed"_s)).join(u' ').trimmed();
         }
         if (frame.type == kPositiveSessionResponse) {
             replies << u"positive"_s;
@@ -76,14 +111,10 @@ TEST(NetbiosSession, ReadsAndWritesTheHandWrittenPackets) {
     EXPECT_EQ(names->calling, (Name{"BOB", kWorkstationSuffix}));
     EXPECT_EQ(EncodeSessionPacket(kSessionRequest, EncodeSessionRequest(*names)), kRequest);
 
-    const Frame single = NextFrame(kSingleBlock);
-    ASSERT_EQ(single.status, Frame::Complete);
-    const auto command = ParseSmbMessageCommand(single.payload);
+    const auto command = ParseSmbMessageCommand(NextFrame(kSingleBlock).payload);
     ASSERT_TRUE(command);
     EXPECT_EQ(command->command, kSmbSendMessage);
-    EXPECT_EQ(command->originator, "bob");
-    EXPECT_EQ(command->destination, "PC7");
-    EXPECT_EQ(command->text, "hi");
+    EXPECT_EQ(command->originator + '|' + command->destination + '|' + command->text, "bob|PC7|hi");
     SmbMessageCommand plain = *command;
     plain.header = {};
     QByteArray encoded = EncodeSmbMessageCommand(plain);
@@ -102,115 +133,56 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
         bool otherGroup = false;
     };
     using S = Step;
-    const QByteArray open = kRequest;
-    struct Case {
+    const Step open{S::Raw, kRequest};
+    // What came back and whether the session ended; the messages delivered.
+    const struct {
         const char* what;
         std::vector<Step> steps;
-        QStringList replies;
-        QList<QByteArray> delivered;
-        bool closed;
-    };
-    const Case cases[] = {
-        {"a request for this machine", {{S::Raw, open}}, {u"positive"_s}, {}, false},
-        {"the address it was reached at", {{S::Request, "10.0.0.7"}}, {u"positive"_s}, {}, false},
-        {"another machine", {{S::Request, "PC8"}}, {u"negative 82"_s}, {}, true},
-        {"this machine's file server", {{S::Request, "PC7", 0x20}}, {u"negative 80"_s}, {}, true},
-        {"a message before the request", {{S::Single, "hi"}}, {}, {}, true},
-        {"a second request", {{S::Raw, open}, {S::Raw, open}}, {u"positive"_s}, {}, true},
-        {"a single block",
-         {{S::Raw, open}, {S::Raw, kSingleBlock}},
-         {u"positive"_s, u"ok"_s},
-         {"bob|PC7|hi"},
-         false},
+        const char* outcome;
+        QList<QByteArray> delivered = {};
+    } cases[] = {
+        {"the address it was reached at", {{S::Request, "10.0.0.7"}}, "positive"},
+        {"another machine", {{S::Request, "PC8"}}, "negative 82 closed"},
+        {"this machine's file server", {{S::Request, "PC7", 0x20}}, "negative 80 closed"},
+        {"a message before the request", {{S::Single, "hi"}}, "closed"},
+        {"a second request", {open, open}, "positive closed"},
         {"keep-alives and two messages",
-         {{S::Raw, open}, {S::KeepAlive}, {S::Single, "a"}, {S::KeepAlive}, {S::Single, "b"}},
-         {u"positive"_s, u"ok"_s, u"ok"_s},
-         {"bob|PC7|a", "bob|PC7|b"},
-         false},
-        {"a single block over the limit",
-         {{S::Raw, open}, {S::Single, limit + 'x'}},
-         {u"positive"_s, u"error"_s},
-         {},
-         true},
-        {"several blocks",
-         {{S::Raw, open}, {S::Start}, {S::Text, "one\r\n"}, {S::Text, "two"}, {S::End}},
-         {u"positive"_s, u"group"_s, u"ok"_s, u"ok"_s, u"ok"_s},
-         {"bob|PC7|one\r\ntwo"},
-         false},
-        {"blocks up to the limit",
-         {{S::Raw, open},
-          {S::Start},
-          {S::Text, limit.first(1000)},
-          {S::Text, limit.sliced(1000)},
-          {S::End}},
-         {u"positive"_s, u"group"_s, u"ok"_s, u"ok"_s, u"ok"_s},
-         {"bob|PC7|" + limit},
-         false},
+         {open, {S::KeepAlive}, {S::Single, "a"}, {S::KeepAlive}, {S::Single, "b"}},
+         "positive ok ok",
+         {"bob|PC7|a", "bob|PC7|b"}},
+        {"a message that cannot be kept", {open, {S::Single, "unkept"}}, "positive error closed"},
         {"blocks past the limit",
-         {{S::Raw, open}, {S::Start}, {S::Text, limit}, {S::Text, "x"}, {S::End}},
-         {u"positive"_s, u"group"_s, u"ok"_s, u"error"_s},
-         {},
-         true},
-        {"text before the start",
-         {{S::Raw, open}, {S::Text, "x"}},
-         {u"positive"_s, u"error"_s},
-         {},
-         true},
-        {"a start inside a message",
-         {{S::Raw, open}, {S::Start}, {S::Start}},
-         {u"positive"_s, u"group"_s, u"error"_s},
-         {},
-         true},
+         {open, {S::Start}, {S::Text, limit}, {S::Text, "x"}, {S::End}},
+         "positive group ok error closed"},
+        {"text before the start", {open, {S::Text, "x"}}, "positive error closed"},
+        {"a start inside a message", {open, {S::Start}, {S::Start}}, "positive group error closed"},
         {"another group's text",
-         {{S::Raw, open}, {S::Start}, {S::Text, "x", kMessengerSuffix, true}},
-         {u"positive"_s, u"group"_s, u"error"_s},
-         {},
-         true},
-        {"a message with no text",
-         {{S::Raw, open}, {S::Start}, {S::End}},
-         {u"positive"_s, u"group"_s, u"ok"_s},
-         {},
-         false},
+         {open, {S::Start}, {S::Text, "x", kMessengerSuffix, true}},
+         "positive group error closed"},
+        {"a message with no text", {open, {S::Start}, {S::End}}, "positive group ok"},
         {"a truncated command",
-         {{S::Raw, open}, {S::Raw, Hex("00 00 00 05 ff 53 4d 42 d0")}},
-         {u"positive"_s},
-         {},
-         true},
+         {open, {S::Raw, Hex("00 00 00 05 ff 53 4d 42 d0")}},
+         "positive closed"},
         {"a byte count past the packet",
-         {{S::Raw, open},
-          {S::Raw,
-           [] {
-               QByteArray p = kSingleBlock;
-               p[4 + 33] = 0x10;
-               return p;
-           }()}},
-         {u"positive"_s},
-         {},
-         true},
-        {"garbled session flags", {{S::Raw, Hex("81 7e 00 00")}}, {}, {}, true},
+         {open, {S::Raw, kSingleBlock.first(37) + char(0x10) + kSingleBlock.sliced(38)}},
+         "positive closed"},
+        {"another command",
+         {open, {S::Raw, kSingleBlock.first(8) + char(0x72) + kSingleBlock.sliced(9)}},
+         "positive closed"},
         {"a packet longer than any message",
-         {{S::Raw, open},
+         {open,
           {S::Raw, EncodeSessionPacket(kSessionMessage, QByteArray(kMaxSessionPacket + 1, 'x'))}},
-         {u"positive"_s},
-         {},
-         true},
-        {"another SMB command",
-         {{S::Raw, open},
-          {S::Raw,
-           [] {
-               QByteArray p = kSingleBlock;
-               p[8] = 0x72;  // negotiate
-               return p;
-           }()}},
-         {u"positive"_s},
-         {},
-         true},
+         "positive closed"},
     };
 
     for (const bool byteByByte : {false, true}) {
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (byteByByte ? " (byte by byte)" : ""));
             QList<QByteArray> delivered;
             MessageSession session("pc7", "10.0.0.7", [&](const SessionMessage& m) {
+                if (m.text == "unkept") {
+                    return false;
+                }
                 delivered << m.from + '|' + m.to + '|' + m.text;
                 return true;
             });
@@ -223,29 +195,18 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
                 command.destination = "PC7";
                 command.groupId = group + (step.otherGroup ? 1 : 0);
                 command.text = step.arg;
-                QByteArray bytes;
-                switch (step.kind) {
-                    case S::Request:
-                        bytes = EncodeSessionPacket(
-                            kSessionRequest,
-                            EncodeSessionRequest({{step.arg, step.suffix}, {"BOB", 0}}));
-                        break;
-                    case S::Single:
-                    case S::Start:
-                    case S::Text:
-                    case S::End: {
-                        const std::uint8_t codes[] = {kSmbSendMessage, kSmbSendStartMbMessage,
-                                                      kSmbSendTextMbMessage, kSmbSendEndMbMessage};
-                        command.command = codes[step.kind - S::Single];
-                        bytes =
-                            EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command));
-                        break;
-                    }
-                    case S::KeepAlive:
-                        bytes = EncodeSessionPacket(kSessionKeepAlive, {});
-                        break;
-                    case S::Raw:
-                        bytes = step.arg;
+                QByteArray bytes = step.arg;
+                if (step.kind == S::Request) {
+                    bytes = EncodeSessionPacket(
+                        kSessionRequest,
+                        EncodeSessionRequest({{step.arg, step.suffix}, {"BOB", 0}}));
+                } else if (step.kind == S::KeepAlive) {
+                    bytes = EncodeSessionPacket(kSessionKeepAlive, {});
+                } else if (step.kind != S::Raw) {
+                    const std::uint8_t codes[] = {kSmbSendMessage, kSmbSendStartMbMessage,
+                                                  kSmbSendTextMbMessage, kSmbSendEndMbMessage};
+                    command.command = codes[step.kind - S::Single];
+                    bytes = EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command));
                 }
                 const qsizetype piece = byteByByte ? 1 : bytes.size();
                 for (qsizetype at = 0; at < bytes.size(); at += piece) {
@@ -258,21 +219,14 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
                     }
                 }
             }
-            const QString what =
-                QString::fromLatin1(c.what) + (byteByByte ? u" (byte by byte)"_s : u""_s);
-            EXPECT_EQ(Replies(replies), c.replies) << what;
-            EXPECT_EQ(delivered, c.delivered) << what;
-            EXPECT_EQ(closed, c.closed) << what;
+            QString outcome = Replies(replies);
+            if (closed) {
+                outcome = QString(outcome + u" closed"_s).trimmed();
+            }
+            EXPECT_EQ(outcome, QString::fromUtf8(c.outcome));
+            EXPECT_EQ(delivered, c.delivered);
         }
     }
-}
-
-TEST(NetbiosSession, TellsTheSenderWhenTheMessageCannotBeKept) {
-    MessageSession session("PC7", {}, [](const SessionMessage&) { return false; });
-    EXPECT_EQ(Replies(session.Feed(kRequest).reply), QStringList{u"positive"_s});
-    const auto step = session.Feed(kSingleBlock);
-    EXPECT_EQ(Replies(step.reply), QStringList{u"error"_s});
-    EXPECT_TRUE(step.close);
 }
 
 TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
@@ -287,52 +241,30 @@ TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
         00 20 00 01 00 04 93 e0 00 06 00 00 0a 00 00 07)");
     EXPECT_EQ(AnswerNameQuery(query, "pc7", 0x0A000007).value_or(QByteArray()).toHex(' '),
               answer.toHex(' '));
-    const auto parsed = ParseNameAnswer(answer);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->address, 0x0A000007u);
-    EXPECT_EQ(parsed->name, (Name{"PC7", kMessengerSuffix}));
 
-    struct Case {
+    // nmblookup asks for the workstation name, unicast and in lower case (tests/transport).
+    const struct {
         const char* what;
-        std::function<void(NameQuery&)> query;
-        std::function<void(QByteArray&)> packet;
-        bool answered;
+        Change change;
+    } cases[] = {
+        {"another suffix", At(43, 'C')},
+        {"another machine", At(18, 'I')},
+        {"a response", At(2, char(0x85))},
+        {"a registration", At(2, 0x29)},
+        {"a node status request", [](QByteArray& p) { p[p.size() - 3] = 0x21; }},
+        {"two questions", At(5, 2)},
+        {"cut short", [](QByteArray& p) { p.chop(1); }},
+        {"a broken name", At(14, 'Z')},
     };
-    const auto same = [](auto&) {};
-    const Case cases[] = {
-        {"unicast", [](NameQuery& q) { q.broadcast = false; }, same, true},
-        {"the workstation name", [](NameQuery& q) { q.name.suffix = 0; }, same, true},
-        {"the name in lower case", [](NameQuery& q) { q.name.name = "pc7"; }, same, true},
-        {"the file server name", [](NameQuery& q) { q.name.suffix = 0x20; }, same, false},
-        {"the domain master name", [](NameQuery& q) { q.name.suffix = 0x1B; }, same, false},
-        {"another machine", [](NameQuery& q) { q.name.name = "PC8"; }, same, false},
-        {"a response", same, [](QByteArray& p) { p[2] = char(0x85); }, false},
-        {"a registration", same, [](QByteArray& p) { p[2] = 0x29; }, false},
-        {"a node status request", same, [](QByteArray& p) { p[p.size() - 3] = 0x21; }, false},
-        {"two questions", same, [](QByteArray& p) { p[5] = 2; }, false},
-        {"cut short", same, [](QByteArray& p) { p.chop(1); }, false},
-        {"a broken name", same, [](QByteArray& p) { p[14] = 'Z'; }, false},
-    };
-    for (const Case& c : cases) {
-        NameQuery q = *ParseNameQuery(query);
-        c.query(q);
-        q.wireName.clear();
-        QByteArray packet = EncodeNameQuery(q);
-        c.packet(packet);
-        const auto reply = AnswerNameQuery(packet, "PC7", 0x0A000007);
-        EXPECT_EQ(reply.has_value(), c.answered) << c.what;
-        if (reply) {
-            const auto got = ParseNameAnswer(*reply);
-            ASSERT_TRUE(got) << c.what;
-            EXPECT_EQ(got->id, 0x1234) << c.what;
-            EXPECT_EQ(got->name, q.name) << c.what;
-            EXPECT_EQ(got->address, 0x0A000007u) << c.what;
-        }
+    for (const auto& c : cases) {
+        QByteArray packet = query;
+        c.change(packet);
+        EXPECT_FALSE(AnswerNameQuery(packet, "PC7", 0x0A000007)) << c.what;
     }
 }
 
-// The idle time is shortened here; what is tested is that silence, and only silence, ends a
-// session.
+// The idle time is shortened here; what is tested is that silence or a hang-up, and nothing
+// else, ends a session.
 TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
     using namespace std::chrono_literals;
     QTcpServer probe;
@@ -345,6 +277,10 @@ TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
     ASSERT_TRUE(server) << error;
 
     SessionClient silent(port), talking(port);
+    {
+        SessionClient leaving(port);
+        ASSERT_TRUE(leaving.Open("PC7"));
+    }  // and hangs up: its place is freed at once, not held as a session that talks
     const QByteArray keepAlive = EncodeSessionPacket(kSessionKeepAlive, {});
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < 2500ms) {
@@ -352,5 +288,114 @@ TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
         std::this_thread::sleep_for(100ms);
     }
     EXPECT_EQ(silent.Answer(), "closed");
+    EXPECT_EQ(server->OpenSessions(), 1);
     EXPECT_TRUE(talking.Open("PC7"));
+}
+
+TEST(MailslotDatagram, EncodesTheExamplePacketByteForByteAndParsesItBack) {
+    const QByteArray packet = EncodeMailslotWrite(ExampleWrite());
+    EXPECT_EQ(packet.toHex(' '), kExample.toHex(' '));
+    const auto parsed = ParseMailslotWrite(packet);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(EncodeMailslotWrite(*parsed).toHex(' '), kExample.toHex(' '));
+}
+
+TEST(MailslotDatagram, RoundTripsEveryBodySizeAndNameByte) {
+    for (const qsizetype size : {0, 1, 3, 4, 5, 423, 424, 1000}) {
+        MailslotWrite write = ExampleWrite();
+        write.type = kDirectGroup;
+        write.body = QByteArray(size, '\xE9');
+        write.source = {"\xC9t\xE9 15 bytes!!\xFF", kWorkstationSuffix};  // Windows-1252 letters
+        const auto parsed = ParseMailslotWrite(EncodeMailslotWrite(write));
+        ASSERT_TRUE(parsed) << size;
+        EXPECT_EQ(parsed->body, write.body);
+        EXPECT_EQ(parsed->source, write.source);
+    }
+    EXPECT_EQ(UpperName("pc7 \xE9\xFF\xDF"), QByteArray("PC7 \xC9\x9F\xDF"));
+}
+
+TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
+    const struct {
+        const char* what;
+        Change change;
+        bool taken;
+    } cases[] = {
+        {"as sent", [](QByteArray&) {}, true},
+        {"type 0x13", At(0, 0x13), false},
+        {"Windows node type bits", At(1, 0x0E), true},
+        {"not a first fragment", At(1, 0x00), false},
+        {"more fragments follow", At(1, 0x03), false},
+        {"a later fragment", At(13, 0x10), false},
+        {"to another machine", To({"PC8", 3}), false},
+        {"to this machine in lower case", To({"pc7", 3}), true},
+        {"to this machine's workstation name", To({"PC7", 0}), true},
+        {"to another suffix", To({"PC7", 0x20}), false},
+        {"unique type to the workgroup", To({"SALES", 0}), false},
+        {"group type to the workgroup", To({"sales", 0}, kDirectGroup), true},
+        {"group type to the workgroup's browser name", To({"SALES", 0x1D}, kDirectGroup), false},
+        {"group type to this machine", To({"PC7", 3}, kDirectGroup), false},
+        // Each half-byte of a name is a letter from 'A' to 'P'.
+        {"a high half-byte below 'A'", At(15, '@'), false},
+        {"a high half-byte past 'P'", At(15, 'Q'), false},
+        {"a low half-byte below 'A'", At(16, '@'), false},
+        {"a low half-byte past 'P'", At(16, 'Q'), false},
+        {"a destination of the wrong length", At(48, 0x1F), false},
+        {"not SMB", At(kSmb + 1, 'X'), false},
+        {"another command", At(kSmb + 4, 0x32), false},
+        {"another word count", At(kSmb + 32, 14), false},
+        {"another setup count", At(kSmb + 59, 2), false},
+        {"not a mailslot write", At(kSmb + 61, 2), false},
+        {"other SMB fields as Windows varies them",
+         [](QByteArray& p) {
+             p[kSmb + 9] = 0;
+             p[kSmb + 26] = 0x12;
+             p[kSmb + 65] = 1;
+         },
+         true},
+        {"the mailslot name in lower case",
+         [](QByteArray& p) { p.replace(kSmb + 69, 17, "\\mailslot\\messngr"); }, true},
+        {"another mailslot", [](QByteArray& p) { p.replace(kSmb + 79, 7, "BROWSEX"); }, false},
+        {"no end to the mailslot name",
+         [](QByteArray& p) {
+             p.truncate(kSmb + 86);
+             p.append(17, 'A');
+         },
+         false},
+        {"cut by one byte", [](QByteArray& p) { p.chop(1); }, false},
+        {"shorter than any write", [](QByteArray& p) { p.truncate(150); }, false},
+        {"trailing bytes after the data", [](QByteArray& p) { p.append("junk"); }, true},
+        {"a data count past the end", At(kSmb + 55, 13), false},
+        {"a data offset inside the name", At(kSmb + 57, 80), false},
+        {"a data offset past the end", At(kSmb + 57, char(0xF0)), false},
+    };
+    for (const auto& c : cases) {
+        QByteArray packet = kExample;
+        c.change(packet);
+        const auto taken = TakeBody(packet, kPc7);
+        EXPECT_EQ(taken.has_value(), c.taken) << c.what;
+        if (taken) {
+            EXPECT_EQ(*taken, QByteArray("bob\0PC7\0hi\0\0", 12)) << c.what;
+        }
+    }
+}
+
+TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabels) {
+    // A sender that does not pad puts the data straight after the mailslot name.
+    QByteArray unpadded = kExample;
+    unpadded.remove(kSmb + 87, 1);
+    unpadded[kSmb + 53] = 87;
+    unpadded[kSmb + 57] = 87;
+    EXPECT_EQ(TakeBody(unpadded, kPc7), QByteArray("bob\0PC7\0hi\0\0", 12));
+
+    // A scope label moves the destination name and the SMB along.
+    QByteArray scoped = kExample;
+    scoped.insert(47, QByteArray("\x03lan", 4));
+    const auto parsed = ParseMailslotWrite(scoped);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->destination, (Name{"PC7", kMessengerSuffix}));
+    EXPECT_EQ(parsed->body, QByteArray("bob\0PC7\0hi\0\0", 12));
+
+    QByteArray endless = kExample.left(47);
+    endless.append(QByteArray("\x3Flabel", 6));
+    EXPECT_FALSE(ParseMailslotWrite(endless));
 }

@@ -16,6 +16,7 @@ using platform::GetPrivateProfileString;
 using platform::ProfileBatch;
 using platform::RuntimeError;
 using platform::WritePrivateProfileString;
+namespace cp = platform::Windows1252;
 
 namespace {
 
@@ -44,164 +45,115 @@ protected:
     QString path = dir.filePath(u"Settings.ini"_s);
 };
 
-TEST_F(ProfileWrite, MakesTheFileWithTheFirstWriteAndReadsBackExactly) {
-    Write(u"Skinning"_s, u"Enable"_s, u"1"_s);
-    EXPECT_EQ(ReadBytes(path), "[Skinning]\r\nEnable=1\r\n");
-    EXPECT_EQ(Read(u"Skinning"_s, u"Enable"_s), u"1"_s);
-    Write(u"Contact List - Interface"_s, u"Display Splash"_s, u"0"_s);
-    EXPECT_EQ(ReadBytes(path),
-              "[Skinning]\r\nEnable=1\r\n\r\n[Contact List - Interface]\r\nDisplay Splash=0\r\n");
-}
+// What the file holds after the edits, from the given bytes (none: no file). No key deletes the
+// section, no value the key.
+struct Edit {
+    QString section;
+    std::optional<QString> key = {}, value = {};
+};
 
+// Every other byte of the file stays as it was.
 TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
-    const QByteArray before =
-        "; kept comment\r\n[Contact List]\r\nDomains Expanded = 0 \r\n; inner\r\nUsers "
-        "Expanded=1\r\n\r\n[Skinning]\nEnable=1";
-    WriteBytes(path, before);
+    const auto edited = [&](const QByteArray& before, const std::vector<Edit>& edits) {
+        QFile::remove(path);
+        if (!before.isEmpty()) {
+            WriteBytes(path, before);
+        }
+        for (const Edit& e : edits) {
+            WritePrivateProfileString(e.section, e.key, e.value, path);
+        }
+        platform::ForgetCachedProfiles();
+        return ReadBytes(path);
+    };
+    EXPECT_EQ(edited({}, {{u"Skinning"_s, u"Enable"_s, u"1"_s},
+                          {u"Contact List"_s, u"Splash"_s, u"0"_s}}),
+              "[Skinning]\r\nEnable=1\r\n\r\n[Contact List]\r\nSplash=0\r\n");
 
-    Write(u"contact list"_s, u"DOMAINS EXPANDED"_s, u"1"_s);
-    EXPECT_EQ(ReadBytes(path),
-              QByteArray(before).replace("Domains Expanded = 0 \r\n", "Domains Expanded=1\r\n"));
+    // A new key goes after the section's last line, before the blank line between sections;
+    // after a last line without a line break, with one.
+    EXPECT_EQ(edited("; kept comment\r\n[Contact List]\r\nDomains Expanded = 0 \r\n; inner\r\n"
+                     "Users Expanded=1\r\n\r\n[Skinning]\nEnable=1",
+                     {{u"contact list"_s, u"DOMAINS EXPANDED"_s, u"1"_s},
+                      {u"Contact List"_s, u"Unknown Expanded"_s, u"0"_s},
+                      {u"Skinning"_s, u"Extra"_s, u"x"_s}}),
+              "; kept comment\r\n[Contact List]\r\nDomains Expanded=1\r\n; inner\r\n"
+              "Users Expanded=1\r\nUnknown Expanded=0\r\n\r\n[Skinning]\nEnable=1\r\nExtra=x\r\n");
+    EXPECT_EQ(edited("[A]\nK=1\n", {{u"A"_s, u"L"_s, u"2"_s}, {u"B"_s, u"M"_s, u"3"_s}}),
+              "[A]\nK=1\nL=2\n\n[B]\nM=3\n");
 
-    // A new key goes after the section's last line, before the blank line between sections.
-    Write(u"Contact List"_s, u"Unknown Expanded"_s, u"0"_s);
-    EXPECT_EQ(ReadBytes(path),
-              "; kept comment\r\n[Contact List]\r\nDomains Expanded=1\r\n; inner\r\nUsers "
-              "Expanded=1\r\nUnknown Expanded=0\r\n\r\n[Skinning]\nEnable=1");
-
-    // The last line had no line break; a key appended after it gets one.
-    Write(u"Skinning"_s, u"Extra"_s, u"x"_s);
-    EXPECT_TRUE(ReadBytes(path).endsWith("[Skinning]\nEnable=1\r\nExtra=x\r\n"));
-}
-
-TEST_F(ProfileWrite, KeepsUnixLineBreaksOfAUnixFile) {
-    WriteBytes(path, "[A]\nK=1\n");
-    Write(u"A"_s, u"L"_s, u"2"_s);
-    Write(u"B"_s, u"M"_s, u"3"_s);
-    EXPECT_EQ(ReadBytes(path), "[A]\nK=1\nL=2\n\n[B]\nM=3\n");
-}
-
-TEST_F(ProfileWrite, DeletesEverySectionOfTheNameAndKeepsTheRestByteForByte) {
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
     const QByteArray users =
         "[Users]\r\nTotal=2\r\nUser[1]=NAME=a|ADDRESS=a|TYPE=0\r\nUser[7]=x\r\n\r\n";
     const QByteArray tail = "[Domains]\r\nTotal=0\r\n  ; odd  \r\n\r\n";
-    const QByteArray stray = "[users]\r\nUser[2]=stray\r\n";
-    WriteBytes(path, head + users + tail + stray);
+    EXPECT_EQ(edited(head + users + tail + "[users]\r\nUser[2]=stray\r\n", {{u"Users"_s}}),
+              head + tail);
+    EXPECT_EQ(edited(tail, {{u"Domains"_s, u"Total"_s, std::nullopt}}),
+              "[Domains]\r\n  ; odd  \r\n\r\n");
 
-    WritePrivateProfileString(u"Users"_s, std::nullopt, u""_s, path);
-    EXPECT_EQ(ReadBytes(path), head + tail);
-    EXPECT_EQ(Read(u"Users"_s, u"Total"_s), u"<default>"_s);
-
-    // Nothing to delete: the file is not even rewritten.
-    const ino_t inode = Inode();
-    WritePrivateProfileString(u"Users"_s, std::nullopt, u""_s, path);
-    EXPECT_EQ(Inode(), inode);
-    EXPECT_EQ(ReadBytes(path), head + tail);
-
-    WritePrivateProfileString(u"Domains"_s, u"Total"_s, std::nullopt, path);
-    EXPECT_EQ(ReadBytes(path), head + "[Domains]\r\n  ; odd  \r\n\r\n");
-}
-
-TEST_F(ProfileWrite, AUtf8FileStaysUtf8WhenItsFirstLineGoes) {
-    WriteBytes(path, "\xEF\xBB\xBF[Users]\r\nTotal=1\r\n[Other]\r\nK=Caf\xC3\xA9\r\n");
-    WritePrivateProfileString(u"Users"_s, std::nullopt, u""_s, path);
-    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF[Other]\r\nK=Caf\xC3\xA9\r\n");
+    EXPECT_EQ(
+        edited("\xEF\xBB\xBF[Users]\r\nTotal=1\r\n[Other]\r\nK=Caf\xC3\xA9\r\n", {{u"Users"_s}}),
+        "\xEF\xBB\xBF[Other]\r\nK=Caf\xC3\xA9\r\n");
     EXPECT_EQ(Read(u"Other"_s, u"K"_s), u"Caf\u00E9"_s);
-}
 
-TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
-    WriteBytes(path, "[S]\r\nK=1\r\n");
-    const auto refused = [&](const QString& section, const QString& key, const QString& value) {
-        try {
-            Write(section, key, value);
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.Number(), platform::err::InvalidArgument);
-            EXPECT_FALSE(e.Description().isEmpty());
-            return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(refused(u"S"_s, u"K"_s, u"two\r\nInjected=1"_s));
-    EXPECT_TRUE(refused(u"S"_s, u"A=B"_s, u"1"_s));
-    EXPECT_TRUE(refused(u"S]"_s, u"K"_s, u"1"_s));
-    EXPECT_TRUE(refused(u""_s, u"K"_s, u"1"_s));
-    EXPECT_TRUE(refused(u"S"_s, u";K"_s, u"1"_s));
-    EXPECT_EQ(ReadBytes(path), "[S]\r\nK=1\r\n");
-    EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
-}
+    QByteArray page;
+    for (int b = 0x20; b <= 0xFF; ++b) {
+        page += char(b);
+    }
+    const QString text = u"<"_s + cp::Decode(page) + u">"_s;
+    EXPECT_EQ(edited({}, {{u"S"_s, u"All"_s, text}}), "[S]\r\nAll=<" + page + ">\r\n");
+    EXPECT_EQ(Read(u"S"_s, u"All"_s), text);
 
-// Names in any script: the file becomes UTF-8 as a whole and reads back as it did.
-TEST_F(ProfileWrite, TextWithoutAWindows1252CodeTurnsTheWholeFileIntoUtf8) {
-    WriteBytes(path,
-               "; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
-               "e \x80\r\n\r\n[S]\r\nK=1\r\n");
-    Write(u"Users"_s, u"User[2]"_s, u"NAME=\u0141ukasz \U0001F600"_s);
-    Write(u"\u0141\u00f3d\u017a"_s, u"\u017bona"_s, u"1"_s);
-    EXPECT_EQ(ReadBytes(path),
+    // Names in any script, even from their first letter: the file becomes UTF-8 as a whole and
+    // reads back as it did.
+    EXPECT_EQ(edited("; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
+                     "e \x80\r\n\r\n[S]\r\nK=1\r\n",
+                     {{u"\u0141\u00f3d\u017a"_s, u"\u017bona"_s, u"1"_s},
+                      {u"Users"_s, u"User[2]"_s, u"NAME=\u0141ukasz \U0001F600"_s}}),
               "\xEF\xBB\xBF; caf\xC3\xA9\r\n[Users]\r\nUser[1]=NAME=Ren\xC3\xA9"
               "e \xE2\x82\xAC\r\n"
               "User[2]=NAME=\xC5\x81ukasz \xF0\x9F\x98\x80\r\n\r\n[S]\r\nK=1\r\n\r\n"
               "[\xC5\x81\xC3\xB3"
               "d\xC5\xBA]\r\n\xC5\xBBona=1\r\n");
-    platform::ForgetCachedProfiles();
     EXPECT_EQ(Read(u"users"_s, u"user[1]"_s), u"NAME=Ren\u00e9e \u20ac"_s);
     EXPECT_EQ(Read(u"Users"_s, u"User[2]"_s), u"NAME=\u0141ukasz \U0001F600"_s);
     EXPECT_EQ(Read(u"\u0142\u00d3D\u017a"_s, u"\u017cona"_s), u"1"_s);
 }
 
-TEST_F(ProfileWrite, EveryWindows1252CharacterSurvivesTheFile) {
-    QByteArray bytes;
-    for (int b = 0x20; b <= 0xFF; ++b) {
-        bytes += char(b);
+TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
+    WriteBytes(path, "[S]\r\nK=1\r\n");
+    const struct {
+        QString section, key, value;
+    } cases[] = {
+        {u"S"_s, u"K"_s, u"two\r\nInjected=1"_s},
+        {u"S"_s, u"A=B"_s, u"1"_s},
+        {u"S]"_s, u"K"_s, u"1"_s},
+        {u""_s, u"K"_s, u"1"_s},
+        {u"S"_s, u";K"_s, u"1"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_THROW(Write(c.section, c.key, c.value), RuntimeError) << c.key.toStdString();
     }
-    const QString text = u"<"_s + platform::Windows1252::Decode(bytes) + u">"_s;
-    Write(u"S"_s, u"All"_s, text);
-    EXPECT_EQ(ReadBytes(path), "[S]\r\nAll=<" + bytes + ">\r\n");
-    platform::ForgetCachedProfiles();
-    EXPECT_EQ(Read(u"S"_s, u"All"_s), text);
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nK=1\r\n");
 }
 
-TEST_F(ProfileWrite, AFailedWriteRaisesAnErrorAndLosesNothing) {
-    // Not even root can make a file below a regular file.
-    WriteBytes(dir.filePath(u"plain"_s), "x");
-    const QString impossible = dir.filePath(u"plain/Settings.ini"_s);
-    try {
-        WritePrivateProfileString(u"S"_s, u"K"_s, u"1"_s, impossible);
-        FAIL() << "no error raised";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), platform::err::FileAccess);
-        EXPECT_TRUE(e.Description().contains(impossible)) << e.Description();
-    }
-    EXPECT_EQ(GetPrivateProfileString(u"S"_s, u"K"_s, u"none"_s, impossible), u"none"_s);
-
-    // A path that is there but cannot be read is not replaced by a file of one key.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(u"Settings.ini"_s));
-    EXPECT_THROW(Write(u"S"_s, u"K"_s, u"1"_s), RuntimeError);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-}
-
-TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndItsKeyNames) {
-    WriteBytes(path, "[S]\r\nK=1\r\nUser[2]=x\r\n");
+TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept) {
+    WriteBytes(path, "[S]\r\nK=1\r\n");
     {
         platform::ProfileSnapshot snapshot(path);
-        OtherCopyWrites("[S]\r\nK=2\r\n");
+        OtherCopyWrites("[S]\r\nK=2\r\n");  // same size, new file
         EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
-        QStringList names = platform::GetPrivateProfileKeyNames(u"s"_s, path);
-        names.sort();
-        EXPECT_EQ(names, (QStringList{u"k"_s, u"user[2]"_s}));
     }
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"2"_s);
     EXPECT_TRUE(platform::GetPrivateProfileKeyNames(u"Absent"_s, path).isEmpty());
-}
-
-TEST_F(ProfileWrite, SeesAFileReplacedUnderTheReader) {
-    WriteBytes(path, "[S]\r\nK=1\r\n");
-    EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
-    OtherCopyWrites("[S]\r\nK=2\r\n");  // same size, new file
-    EXPECT_EQ(Read(u"S"_s, u"K"_s), u"2"_s);
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"<default>"_s);
+
+    // A path that is there but cannot be read is not replaced by a file of one key; the failed
+    // write is told at closing (tests/app).
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"Settings.ini"_s));
+    EXPECT_EQ(Read(u"S"_s, u"K"_s), u"<default>"_s);
+    EXPECT_THROW(Write(u"S"_s, u"K"_s, u"1"_s), RuntimeError);
+    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 TEST_F(ProfileWrite, KeepsTheKeysAnotherCopyWrote) {
@@ -271,17 +223,81 @@ TEST_F(ProfileWrite, ABatchWritesOnceAndOnlyWhenCommitted) {
     EXPECT_EQ(ReadBytes(path), committed);
 }
 
-TEST_F(ProfileWrite, WritesNothingWhenNothingChanges) {
-    Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
-    const ino_t inode = Inode();
-    Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
-    {
-        ProfileBatch batch(path);
-        Write(u"Contact List"_s, u"Users Expanded"_s, u"1"_s);
-        WritePrivateProfileString(u"Domains"_s, std::nullopt, {}, path);
-        batch.Commit();
+TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
+    const struct {
+        const char* what;
+        QByteArray file;  // empty: no file at all
+        QString section;
+        QString key;
+        QString expected;  // the default is "<default>"
+    } cases[] = {
+        {"no file", {}, u"Skinning"_s, u"Enable"_s, u"<default>"_s},
+        {"names in any case", "[sKiNNing]\r\nENABLE=0\r\n", u"SKINNING"_s, u"enable"_s, u"0"_s},
+        {"blanks around names and values", "  [ Contact List ]  \r\n\t Users Expanded \t=  1 \r\n",
+         u"Contact List"_s, u"Users Expanded"_s, u"1"_s},
+        {"double quotes", "[S]\r\nK=\"  a b  \"\r\n", u"S"_s, u"K"_s, u"  a b  "_s},
+        {"single quotes", "[S]\r\nK='x'\r\n", u"S"_s, u"K"_s, u"x"_s},
+        {"unbalanced quote kept", "[S]\r\nK=\"x\r\n", u"S"_s, u"K"_s, u"\"x"_s},
+        {"one pair only", "[S]\r\nK=\"\"x\"\"\r\n", u"S"_s, u"K"_s, u"\"x\""_s},
+        {"empty value", "[S]\r\nK=\r\n", u"S"_s, u"K"_s, u""_s},
+        {"a comment never matches", "[S]\r\n;K=0\r\nK=1\r\n", u"S"_s, u"K"_s, u"1"_s},
+        {"duplicate keys: the first", "[S]\r\nK=1\r\nK=2\r\n", u"S"_s, u"K"_s, u"1"_s},
+        {"duplicate sections: the first", "[S]\r\nA=1\r\n[S]\r\nK=2\r\n", u"S"_s, u"K"_s,
+         u"<default>"_s},
+        {"key of another section", "[A]\r\nK=1\r\n[B]\r\n", u"B"_s, u"K"_s, u"<default>"_s},
+        {"key before any section", "K=1\r\n[S]\r\n", u"S"_s, u"K"_s, u"<default>"_s},
+        {"line breaks of Unix", "[S]\nK=1\n", u"S"_s, u"K"_s, u"1"_s},
+        {"no final line break", "[S]\r\nK=1", u"S"_s, u"K"_s, u"1"_s},
+        {"equals sign inside the value", "[Users]\r\nUser[1]=NAME=Anna|ADDRESS=pc01\r\n",
+         u"Users"_s, u"User[1]"_s, u"NAME=Anna|ADDRESS=pc01"_s},
+        {"key without equals sign", "[S]\r\nK\r\n", u"S"_s, u"K"_s, u""_s},
+        {"header without bracket is no section", "[S\r\nK=1\r\n", u"S"_s, u"K"_s, u"<default>"_s},
+        {"Windows-1252 names", "[Caf\xc9]\r\nK\x80=1\r\n", u"caf\u00e9"_s, u"k\u20ac"_s, u"1"_s},
+        // The caller's buffer holds a value one shorter than itself.
+        {"as long as the buffer allows", "[S]\r\nK=" + QByteArray(59999, 'a') + "\r\n", u"S"_s,
+         u"K"_s, QString(59999, u'a')},
+        {"longer than the buffer", "[S]\r\nK=" + QByteArray(70000, 'b') + "\r\n", u"S"_s, u"K"_s,
+         QString(59999, u'b')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        platform::ForgetCachedProfiles();
+        if (!c.file.isEmpty()) {
+            WriteBytes(path, c.file);
+        }
+        EXPECT_EQ(Read(c.section, c.key), c.expected);
     }
-    EXPECT_EQ(Inode(), inode);
+}
+
+// The first character the page has no code for, named as the user is told of it. A surrogate
+// pair is one character, but not when the text was cut between its halves.
+TEST(Windows1252, CharactersOutsideThePageAreFoundAndNamed) {
+    const QString emoji = u"a\U0001F600"_s;
+    const QChar high(0xD83D);
+    const QString lone = QString(high) + u'x';
+    const struct {
+        QStringView text;
+        qsizetype first;
+        QString named;
+    } cases[] = {
+        {u"\u007F\u00A0\u00FF", -1, {}},
+        {u"Zo\u0142y", 2, u"'\u0142' (U+0142)"_s},
+        // C1 controls: Windows-1252 gives their codes printable meanings.
+        {u"\u0080", 0, u"'\u0080' (U+0080)"_s},
+        {u"\u009F", 0, u"'\u009F' (U+009F)"_s},
+        {emoji, 1, u"'\U0001F600' (U+1F600)"_s},
+        {QStringView(emoji).first(2), 1, u"'"_s + high + u"' (U+D83D)"_s},
+        {lone, 0, u"'"_s + high + u"' (U+D83D)"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        EXPECT_EQ(cp::FirstUnencodable(c.text), c.first);
+        EXPECT_EQ(cp::Encode(c.text).has_value(), c.first < 0);
+        if (c.first >= 0) {
+            EXPECT_EQ(cp::DescribeCharacter(c.text, c.first), c.named);
+        }
+    }
 }
 
 }  // namespace
