@@ -1,5 +1,7 @@
 #include "core/SharedState.h"
+#include "core/modLoadSettings.h"
 #include "core/modStartup.h"
+#include "core/modWindowMetrics.h"
 #include "support/Files.h"
 #include "support/QtPrinters.h"
 
@@ -15,148 +17,108 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class RecordingHost : public modStartup::StartupHost {
-public:
-    explicit RecordingHost(const SharedState& state) : state(state) {}
-    const SharedState& state;
-    QStringList calls;
-    QString settingsAtLoad;
-    void ShowSplash() override { calls << u"splash"_s; }
-    void LoadMainWindow() override {
-        calls << u"main"_s;
-        settingsAtLoad = state.SettingsFile;
+TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
+    const struct {
+        QString text;
+        std::optional<bool> flag;
+    } cases[] = {
+        {u"0"_s, false},     {u"2.5"_s, true}, {u" 0 "_s, false}, {u"True"_s, true},
+        {u"false"_s, false}, {u"yes"_s, {}},   {u""_s, {}},       {u"inf"_s, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modLoadSettings::ParseFlag(c.text), c.flag) << c.text;
     }
-};
 
-// Sets an environment variable, or with a null value removes it, until the end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedEnv() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
-
-private:
-    const char* name_;
-    QByteArray old_;
-    bool had_;
-};
-
-// Makes the directory unwritable for this process, root included: a read-only bind mount in a
-// mount namespace of the test's own (root), or its permissions (anyone else).
-bool MakeReadOnly(const QString& dir) {
-    if (geteuid() != 0) {
-        return QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
-    }
-    static const bool ownNamespace =
-        unshare(CLONE_NEWNS) == 0 &&
-        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    const QByteArray path = QFile::encodeName(dir);
-    return ownNamespace &&
-           mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0 &&
-           mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) ==
-               0;
+    const QTemporaryDir dir;
+    SharedState state;
+    state.SettingsFile = dir.filePath(u"Settings.ini"_s);
+    // Unset or unreadable flags: the splash and skins, no minimising.
+    WriteBytes(
+        state.SettingsFile,
+        "[Contact List - Interface]\r\nDisplay Splash=0\r\n\r\n[Skinning]\r\nEnable=maybe\r\n");
+    modLoadSettings::LoadSettings(state);
+    EXPECT_TRUE(!state.DisplaySplash && !state.MinimiseOnStartup && state.SkinningEnabled);
 }
 
-class Startup : public ::testing::Test {
-protected:
-    QStringList Start(const QByteArray& settings) {
-        if (!settings.isNull()) {
-            WriteBytes(dir.filePath(u"Settings.ini"_s), settings);
-        }
-        SharedState state;
-        RecordingHost host(state);
-        modStartup::Main(state, host, dir.path());
-        EXPECT_EQ(host.settingsAtLoad, settings.isNull() ? qEnvironmentVariable("XDG_CONFIG_HOME") +
-                                                               u"/parlane/Settings.ini"_s
-                                                         : dir.path() + u"/Settings.ini"_s);
-        return host.calls;
+// Hand-edited window places: a value that is no whole number of twips leaves the window where
+// it is.
+TEST(WindowMetrics, OnlyWholeNumbersOfTwipsAreRead) {
+    const struct {
+        QString text;
+        std::optional<long> twips;
+    } cases[] = {
+        {u" 1500.4 "_s, 1500}, {u"-2147483648"_s, -2147483648L}, {u"2147483647"_s, 2147483647},
+        {u"2147483648"_s, {}}, {u"-2147483649"_s, {}},           {u"abc"_s, {}},
+        {u"inf"_s, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modWindowMetrics::ParseMetric(c.text), c.twips) << c.text;
     }
-
-    QTemporaryDir dir;
-};
-
-TEST_F(Startup, ShowsTheSplashOnlyForExactlyOne) {
-    const QStringList withSplash{u"splash"_s, u"main"_s};
-    const QStringList without{u"main"_s};
-    EXPECT_EQ(Start(QByteArray()), withSplash);  // no file: the default "1"
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=1\r\n"), withSplash);
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash = 1 \r\n"), withSplash);
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=0\r\n"), without);
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=-1\r\n"), without);
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=01\r\n"), without);
-    EXPECT_EQ(Start("[Contact List - Interface]\r\nDisplay Splash=True\r\n"), without);
-}
-
-TEST_F(Startup, TheProgramDirectoryHasNoDoubledSlashes) {
-    EXPECT_EQ(modStartup::ProgramPathFor(u"/"_s), u"/"_s);
-    EXPECT_EQ(modStartup::ProgramPathFor(u"/opt//parlane/"_s), u"/opt/parlane/"_s);
-    EXPECT_EQ(modStartup::ProgramPathFor(u"//srv///share"_s), u"/srv/share/"_s);
 }
 
 // Each copy finds its pictures and help where it lies, and keeps its settings beside it only
 // when it is a copied program directory that may be written; otherwise in the user's own
 // configuration directory, which nothing makes before the first save.
 TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
-    enum Where { Beside, Installed, User, Home };
+    enum Where { Beside, Installed, User };
     const struct {
         const char* layout;
-        bool skinsBeside, dataBeside, settingsBeside, readOnly, installedTree, xdgSet;
+        const char* dirs;  // made below the root
+        bool settingsBeside, readOnly;
         Where data, settings;
     } cases[] = {
-        {"build tree", true, true, false, false, false, true, Beside, User},
-        {"copied program directory", true, true, true, false, false, true, Beside, Beside},
-        {"copied directory without help pages", true, false, true, false, true, true, Beside,
-         Beside},
-        {"copied directory on a read-only disk", true, true, true, true, false, true, Beside, User},
-        {"installed", false, false, false, false, true, true, Installed, User},
-        {"installed, no XDG_CONFIG_HOME", false, false, false, false, true, false, Installed, Home},
-        {"a lone program", false, false, false, false, false, true, Beside, User},
+        {"copied program directory", "usr/bin/Data", true, false, Beside, Beside},
+        {"copied, no help pages", "usr/bin/Skins usr/share/parlane", true, false, Beside, Beside},
+        {"copied to a read-only disk", "usr/bin/Skins", true, true, Beside, User},
+        {"installed", "usr/share/parlane", false, false, Installed, User},
+        {"a lone program", "", false, false, Beside, User},
     };
+    // Root writes anywhere: its read-only disk is a read-only bind mount in a mount namespace of
+    // the test's own.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(unshare(CLONE_NEWNS), 0);
+        ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+    }
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.layout);
         const QTemporaryDir root;
         const QDir top(root.path());
         top.mkpath(u"usr/bin"_s);
-        top.mkpath(u"home/.config"_s);
+        for (const QString& dir : QString::fromLatin1(c.dirs).split(u' ', Qt::SkipEmptyParts)) {
+            top.mkpath(dir);
+        }
         const QString bin = root.filePath(u"usr/bin"_s);
-        if (c.skinsBeside) {
-            top.mkpath(u"usr/bin/Skins/Default"_s);
-        }
-        if (c.dataBeside) {
-            top.mkpath(u"usr/bin/Data/Help/Errors"_s);
-        }
+        const QByteArray binPath = QFile::encodeName(bin);
         if (c.settingsBeside) {
             WriteBytes(bin + u"/Settings.ini"_s, "[Skinning]\r\nEnable=0\r\n");
         }
-        if (c.installedTree) {
-            top.mkpath(u"usr/share/parlane/Skins/Default"_s);
+        if (c.readOnly && !asRoot) {
+            QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
+        } else if (c.readOnly) {
+            ASSERT_EQ(mount(binPath.constData(), binPath.constData(), nullptr, MS_BIND, nullptr),
+                      0);
+            ASSERT_EQ(mount(nullptr, binPath.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                            nullptr),
+                      0);
         }
-        if (c.readOnly) {
-            ASSERT_TRUE(MakeReadOnly(bin));
-        }
-        const ScopedEnv home("HOME", root.filePath(u"home"_s).toLocal8Bit());
-        const ScopedEnv xdg("XDG_CONFIG_HOME",
-                            c.xdgSet ? root.filePath(u"config"_s).toLocal8Bit() : QByteArray());
-
+        qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toLocal8Bit());
         SharedState s;
         modStartup::SetupPaths(s, bin);
 
         const QString where[] = {bin + u'/', root.filePath(u"usr/share/parlane/"_s),
-                                 root.filePath(u"config/parlane/"_s),
-                                 root.filePath(u"home/.config/parlane/"_s)};
+                                 root.filePath(u"config/parlane/"_s)};
         EXPECT_EQ(s.ProgramPath, bin + u'/');
         EXPECT_EQ(s.DefaultSkinPath, where[c.data] + u"Skins/Default/"_s);
         EXPECT_EQ(s.ErrorHelpPath, where[c.data] + u"Data/Help/Errors/"_s);
         EXPECT_EQ(s.SettingsFile, where[c.settings] + u"Settings.ini"_s);
         EXPECT_FALSE(QFileInfo::exists(where[User])) << "made before anything was saved";
-        EXPECT_FALSE(QFileInfo::exists(where[Home]));
-        if (c.readOnly) {
-            umount2(QFile::encodeName(bin).constData(), MNT_DETACH);
-            QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
+        umount2(binPath.constData(), MNT_DETACH);
+        QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+    qputenv("XDG_CONFIG_HOME", config);
+    EXPECT_EQ(modStartup::ProgramPathFor(u"//srv///share"_s), u"/srv/share/"_s);
 }
 
 }  // namespace

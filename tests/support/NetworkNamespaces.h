@@ -7,26 +7,18 @@
 
 #include <unistd.h>
 
-// Runs ip with the arguments; true when it succeeded.
-inline bool RunIp(const QStringList& args) {
+// Runs ip with the arguments, separated by spaces; true when it succeeded.
+inline bool RunIp(const QString& args) {
     QProcess ip;
-    ip.start(QStringLiteral("ip"), args);
+    ip.start(QStringLiteral("ip"), args.split(u' '));
     return ip.waitForFinished(10000) && ip.exitStatus() == QProcess::NormalExit &&
            ip.exitCode() == 0;
 }
 
 // A command run inside a namespace under its own host name.
 inline QStringList Inside(const QString& ns, const QString& host, const QStringList& command) {
-    return QStringList{QStringLiteral("netns"),
-                       QStringLiteral("exec"),
-                       ns,
-                       QStringLiteral("unshare"),
-                       QStringLiteral("--uts"),
-                       QStringLiteral("sh"),
-                       QStringLiteral("-c"),
-                       QStringLiteral("hostname \"$0\" && exec \"$@\""),
-                       host} +
-           command;
+    return QStringLiteral("netns exec %1 unshare --uts sh -c").arg(ns).split(u' ') +
+           QStringList{QStringLiteral("hostname \"$0\" && exec \"$@\""), host} + command;
 }
 
 // Two network namespaces joined by a veth pair, 10.99.0.1 in A and 10.99.0.2 in B, made for each
@@ -41,14 +33,13 @@ protected:
         const QString id = QString::number(getpid());
         nsA_ = QStringLiteral("parlane-a-") + id;
         nsB_ = QStringLiteral("parlane-b-") + id;
-        const QString vethA = QStringLiteral("pla") + id, vethB = QStringLiteral("plb") + id;
-        if (!RunIp({QStringLiteral("netns"), QStringLiteral("add"), nsA_})) {
+        if (!RunIp(QStringLiteral("netns add ") + nsA_)) {
             nsA_.clear();
             GTEST_SKIP() << "this machine cannot make network namespaces";
         }
-        ASSERT_TRUE(RunIp({QStringLiteral("netns"), QStringLiteral("add"), nsB_}));
-        ASSERT_TRUE(Join({nsA_, vethA, QStringLiteral("10.99.0.1/24")},
-                         {nsB_, vethB, QStringLiteral("10.99.0.2/24")}));
+        ASSERT_TRUE(RunIp(QStringLiteral("netns add ") + nsB_));
+        ASSERT_TRUE(Join({nsA_, QStringLiteral("pla") + id, QStringLiteral("10.99.0.1/24")},
+                         {nsB_, QStringLiteral("plb") + id, QStringLiteral("10.99.0.2/24")}));
     }
 
     // One end of a link between two namespaces: the namespace, its interface and its address.
@@ -57,19 +48,15 @@ protected:
     };
     // A veth pair between the two namespaces, both ends and both loopbacks up.
     static bool Join(const End& a, const End& b) {
-        if (!RunIp({QStringLiteral("link"), QStringLiteral("add"), a.veth, QStringLiteral("netns"),
-                    a.ns, QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
-                    QStringLiteral("name"), b.veth, QStringLiteral("netns"), b.ns})) {
+        if (!RunIp(QStringLiteral("link add %1 netns %2 type veth peer name %3 netns %4")
+                       .arg(a.veth, a.ns, b.veth, b.ns))) {
             return false;
         }
         for (const End& end : {a, b}) {
-            if (!RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("addr"), QStringLiteral("add"),
-                        end.address, QStringLiteral("brd"), QStringLiteral("+"),
-                        QStringLiteral("dev"), end.veth}) ||
-                !RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("link"), QStringLiteral("set"),
-                        end.veth, QStringLiteral("up")}) ||
-                !RunIp({QStringLiteral("-n"), end.ns, QStringLiteral("link"), QStringLiteral("set"),
-                        QStringLiteral("lo"), QStringLiteral("up")})) {
+            if (!RunIp(QStringLiteral("-n %1 addr add %2 brd + dev %3")
+                           .arg(end.ns, end.address, end.veth)) ||
+                !RunIp(QStringLiteral("-n %1 link set %2 up").arg(end.ns, end.veth)) ||
+                !RunIp(QStringLiteral("-n %1 link set lo up").arg(end.ns))) {
                 return false;
             }
         }
@@ -79,7 +66,7 @@ protected:
     void TearDown() override {
         for (const QString& ns : {nsA_, nsB_}) {
             if (!ns.isEmpty()) {
-                RunIp({QStringLiteral("netns"), QStringLiteral("del"), ns});
+                RunIp(QStringLiteral("netns del ") + ns);
             }
         }
     }

@@ -1,5 +1,5 @@
 #include "core/SharedState.h"
-#include "platform/gui/MessageBox.h"
+#include "platform/RuntimeError.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/netbios/SessionPacket.h"
 #include "platform/netbios/SessionServer.h"
@@ -7,18 +7,12 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 #include "support/SessionClient.h"
-#include "transport/MailSlotMessagePrinter.h"
 #include "transport/MailslotListener.h"
+#include "transport/modMailSlots.h"
 
 #include <gtest/gtest.h>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QUdpSocket>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -29,25 +23,17 @@ namespace {
 
 struct RecordingHost : MailslotListenerHost {
     QStringList statusTexts;
-    QList<int> helpCodes;
-    QList<MailSlotMessage> routed;
+    QStringList routed;  // "From|To|Text"
     void SetStatusText(const QString& text) override { statusTexts << text; }
-    void ShowErrorHelp(int code) override { helpCodes << code; }
-    void RouteMessage(const MailSlotMessage& message) override { routed << message; }
+    void ShowErrorHelp(int) override {}
+    void RouteMessage(const MailSlotMessage& m) override {
+        routed << m.From + u'|' + m.To + u'|' + m.Text;
+    }
 };
 
 class MailslotListenerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        state.AppName = u"Parlane"_s;
-        state.MailSlotName = u"messngr"_s;
-    }
     void TearDown() override { listener.StopListening(); }
-
-    void Send(const QString& text) {
-        MailSlotMessage message{u"bob"_s, u"."_s, text};
-        ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, message), 0);
-    }
 
     ScopedMailslotNetwork network;
     RecordingHost host;
@@ -56,112 +42,65 @@ protected:
     MailslotListener listener{state, prompts, host};
 };
 
+using platform::netbios::MessageSession;
+using platform::netbios::SessionServer;
+using namespace modMailSlots;
+
+// What a send gave: the error it raised, else its result and why a failed one failed.
+QString Outcome(MailSlotMessage message) {
+    try {
+        const int result = SendMailSlotMessage(u"messngr"_s, message);
+        return u"result %1 "_s.arg(result) + (result ? platform::LastErrorText() : QString());
+    } catch (const platform::RuntimeError& e) {
+        return u"error %1 "_s.arg(e.Number()) + e.Description();
+    }
+}
+
 }  // namespace
 
-TEST_F(MailslotListenerTest, OpensAsksBeforeListeningAgainAndKeepsAllOnNo) {
+// Listening again asks first and No keeps the slot; a disabled slot listens again without asking,
+// and stopping frees the port.
+TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
+    prompts = RecordingPrompts({false, true});
     listener.OpenMailSlot();
     const auto first = state.MailSlotHandle;
-    EXPECT_GT(first, 0);
-    EXPECT_TRUE(listener.tmrMailSlot.isActive());
-    EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
-    EXPECT_EQ(host.helpCodes, QList<int>{0});
-
-    prompts = RecordingPrompts({false, true});
-    listener.EnableCommunications();
-    ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(prompts.questions[0],
-              u"Parlane already seems to be listening. Are you sure you\r\nwant to try "
-              u"listening again?"_s);
+    ASSERT_GT(first, 0);
+    listener.EnableCommunications();  // No
     EXPECT_EQ(state.MailSlotHandle, first);
-    EXPECT_TRUE(listener.tmrMailSlot.isActive());
-    EXPECT_EQ(host.statusTexts.size(), 1);
-
     listener.EnableCommunications();  // Yes: closes and listens again on the same port
     EXPECT_GT(state.MailSlotHandle, 0);
     EXPECT_NE(state.MailSlotHandle, first);
-    EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
-}
 
-TEST_F(MailslotListenerTest, FailsToOpenWhileAnotherListenerHoldsThePort) {
-    const platform::HANDLE other =
-        platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
-    ASSERT_GT(other, 0);
-    listener.OpenMailSlot();
-    EXPECT_EQ(state.MailSlotHandle, -1);
-    EXPECT_FALSE(listener.tmrMailSlot.isActive());
-    EXPECT_EQ(host.statusTexts, QStringList{u"Couldn't start listening."_s});
-    EXPECT_EQ(host.helpCodes, QList<int>{1});
-    listener.tmrMailSlot_Timer();  // a failed handle reads nothing
-    EXPECT_TRUE(host.routed.isEmpty());
-
-    platform::CloseHandle(other);
-    listener.EnableCommunications();  // -1 counts as closed: no question
-    EXPECT_GT(state.MailSlotHandle, 0);
-    EXPECT_EQ(host.helpCodes, (QList<int>{1, 0}));
-}
-
-TEST_F(MailslotListenerTest, RoutesOneMessagePerTickOldestFirst) {
-    listener.OpenMailSlot();
-    Send(u"first"_s);
-    Send(u"second"_s);
-    Send(u"third"_s);
-    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 3));
-    ASSERT_TRUE(platform::DeliverToMailslot(state.MailSlotHandle, "hello"));
-    host.statusTexts.clear();
-
-    for (int tick = 0; tick < 5; ++tick) {
-        listener.tmrMailSlot_Timer();
-    }
-    ASSERT_EQ(host.routed.size(), 3);
-    EXPECT_EQ(host.routed[0], (MailSlotMessage{u"bob"_s, u"."_s, u"first"_s}));
-    EXPECT_EQ(host.routed[1].Text, u"second"_s);
-    EXPECT_EQ(host.routed[2].Text, u"third"_s);
-    // "hello" has no text: nothing routed and the status stays.
-    ASSERT_EQ(host.statusTexts.size(), 3);
-    static const QRegularExpression received(u"^Message received at \\d\\d:\\d\\d:\\d\\d\\.$"_s);
-    for (const QString& text : host.statusTexts) {
-        EXPECT_TRUE(received.match(text).hasMatch()) << text;
-    }
-}
-
-TEST_F(MailslotListenerTest, DisableThenEnableWithoutAQuestionAndStopFreesTheSlot) {
-    listener.OpenMailSlot();
     listener.DisableCommunications();
     EXPECT_EQ(state.MailSlotHandle, 0);
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
-    EXPECT_EQ(host.statusTexts.last(), u"Communications disabled."_s);
-    EXPECT_EQ(host.helpCodes.size(), 1);  // the help link is left as it was
-
     listener.EnableCommunications();
-    EXPECT_GT(state.MailSlotHandle, 0);
+    EXPECT_EQ(prompts.questions.size(), 2);
     EXPECT_TRUE(listener.tmrMailSlot.isActive());
-    EXPECT_EQ(host.statusTexts.last(), u"Ready for communication."_s);
 
     listener.StopListening();
-    EXPECT_EQ(state.MailSlotHandle, 0);
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
-    const platform::HANDLE again =
-        platform::CreateMailslotA(u"\\\\.\\mailslot\\messngr"_s, 0, 0, nullptr);
-    EXPECT_GT(again, 0);
-    platform::CloseHandle(again);
+    const auto again = modMailSlots::CreateMailSlot(u"messngr"_s);
+    EXPECT_GT(again, 0) << "the port is still held";
+    modMailSlots::CloseMailSlot(again);
 }
 
-using namespace platform::netbios;
-
-// Session messages join the slot's queue and are routed by the tick like datagrams; the sessions
-// are bounded, and one that misbehaves is closed without touching the others or the queue.
+// The tick routes one message at a time, oldest first, datagrams and session messages alike; the
+// sessions are bounded, and one that misbehaves is closed without touching the others or the
+// queue.
 TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAlone) {
     listener.OpenMailSlot();
-    ASSERT_TRUE(listener.Netbios());
-    EXPECT_TRUE(listener.Netbios()->Problems().isEmpty())
-        << listener.Netbios()->Problems().join(u' ');
+    MailSlotMessage datagram{u"bob"_s, u"."_s, u"datagram"_s};
+    ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, datagram), 0);
+    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 1));
+    ASSERT_TRUE(platform::DeliverToMailslot(state.MailSlotHandle, "no text"));
+    host.statusTexts.clear();
     std::vector<std::unique_ptr<SessionClient>> clients;
     for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
         clients.push_back(std::make_unique<SessionClient>(network.SessionPort()));
         ASSERT_TRUE(clients.back()->Open("testhost")) << i;
     }
-    SessionClient oneTooMany(network.SessionPort());
-    EXPECT_EQ(oneTooMany.Answer(), "closed");
+    EXPECT_EQ(SessionClient(network.SessionPort()).Answer(), "closed");  // one too many
 
     EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
     EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);
@@ -172,20 +111,26 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     EXPECT_TRUE(next.Open("TESTHOST"));
     EXPECT_EQ(next.Send(QByteArray(MessageSession::kMaxTextBytes, 'y')), 0);
 
-    for (int tick = 0; tick < 4; ++tick) {
+    listener.tmrMailSlot_Timer();
+    EXPECT_EQ(host.routed, QStringList{u"bob|.|datagram"_s});
+    for (int tick = 0; tick < 5; ++tick) {
         listener.tmrMailSlot_Timer();
     }
-    ASSERT_EQ(host.routed.size(), 3);
-    EXPECT_EQ(host.routed[0], (MailSlotMessage{u"bob"_s, u"TESTHOST"_s, u"hello\r\nthere"_s}));
-    EXPECT_EQ(host.routed[1].Text, u"again"_s);
-    EXPECT_EQ(host.routed[2].Text, QString(MessageSession::kMaxTextBytes, u'y'));
+    EXPECT_EQ(
+        host.routed,
+        (QStringList{u"bob|.|datagram"_s, u"bob|TESTHOST|hello\r\nthere"_s, u"bob|TESTHOST|again"_s,
+                     u"bob|TESTHOST|"_s + QString(MessageSession::kMaxTextBytes, u'y')}));
+    // A datagram without text routes nothing and leaves the status alone.
+    ASSERT_EQ(host.statusTexts.size(), 4);
+    EXPECT_TRUE(host.statusTexts[3].startsWith(u"Message received at "_s)) << host.statusTexts[3];
 
     listener.DisableCommunications();
     EXPECT_FALSE(listener.Netbios());
     EXPECT_FALSE(SessionClient(network.SessionPort()).Connected());
 }
 
-// Samba's daemons holding the ports: the mailslot listens as ever and each port is named.
+// Samba's daemons holding the ports: the mailslot listens as ever and each port is told as in
+// use.
 TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) {
     QTcpServer smbd;
     ASSERT_TRUE(smbd.listen(QHostAddress::AnyIPv4, network.SessionPort()));
@@ -194,40 +139,102 @@ TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) 
         nmbd.bind(QHostAddress::AnyIPv4, network.NamePort(), QAbstractSocket::DontShareAddress));
     listener.OpenMailSlot();
     EXPECT_GT(state.MailSlotHandle, 0);
-    EXPECT_EQ(host.statusTexts, QStringList{u"Ready for communication."_s});
-    EXPECT_EQ(host.helpCodes, QList<int>{0});
+    EXPECT_TRUE(listener.tmrMailSlot.isActive());
     ASSERT_TRUE(listener.Netbios());
     const QString problems = listener.Netbios()->Problems().join(u'\n');
-    EXPECT_TRUE(problems.contains(u"TCP port %1"_s.arg(network.SessionPort()))) << problems;
-    EXPECT_TRUE(problems.contains(u"UDP port %1"_s.arg(network.NamePort()))) << problems;
-
-    Send(u"by datagram"_s);
-    ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 1));
-    listener.tmrMailSlot_Timer();
-    ASSERT_EQ(host.routed.size(), 1);
-    EXPECT_EQ(host.routed[0].Text, u"by datagram"_s);
+    EXPECT_TRUE(problems.contains(u"TCP port %1 is in use"_s.arg(network.SessionPort())) &&
+                problems.contains(u"UDP port %1 is in use"_s.arg(network.NamePort())))
+        << problems;
 }
 
 TEST(MailslotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) {
-    struct Case {
-        int second;
-        std::uint64_t dropped;
-        bool told;
-    };
     MailslotDrops drops;
-    const auto start = MailslotDrops::Clock::time_point();
-    for (const Case& c : {Case{0, 0, false},
-                          {1, 5, true},
-                          {30, 9, false},
-                          {61, 9, true},
-                          {62, 12, false},
-                          {200, 12, true},
-                          {400, 12, false},
-                          {401, 13, true}}) {
-        const auto told = drops.Check(c.dropped, start + std::chrono::seconds(c.second));
-        EXPECT_EQ(told.has_value(), c.told) << c.second;
-        if (told) {
-            EXPECT_TRUE(told->startsWith(QString::number(c.dropped) + u' ')) << *told;
-        }
+    const std::tuple<int, std::uint64_t, bool> cases[] = {{0, 0, false},   {1, 5, true},
+                                                          {60, 9, false},  {61, 9, true},
+                                                          {400, 9, false}, {401, 10, true}};
+    for (const auto& [second, dropped, told] : cases) {
+        const auto said =
+            drops.Check(dropped, MailslotDrops::Clock::time_point() + std::chrono::seconds(second));
+        EXPECT_EQ(said.has_value(), told) << second;
+        EXPECT_TRUE(!said || said->startsWith(QString::number(dropped) + u' ')) << second;
     }
+}
+
+TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
+    ScopedMailslotNetwork network;
+    const auto slot = CreateMailSlot(u"messngr"_s);
+    ASSERT_GT(slot, 0) << platform::LastErrorText();
+
+    MailSlotMessage message{u"bob"_s, u"."_s, u"hi"_s};
+    EXPECT_EQ(SendMailSlotMessage(u"messngr"_s, message), SendWritten);
+    ASSERT_TRUE(WaitForMessages(slot, 1));
+    QByteArray raw(100, '\0');
+    platform::DWORD read = 0;
+    ASSERT_TRUE(platform::ReadFile(slot, raw.data(), 100, &read, nullptr));
+    EXPECT_EQ(raw.left(read), QByteArray("bob\0.\0hi\0\0", 10));
+
+    // The body between machines holds 424 bytes: two names, three zeros and a fourth.
+    const struct {
+        QString to, text, outcome, why;
+    } cases[] = {
+        {u"."_s, u"a"_s + QChar(0) + u"b"_s, u"error 5"_s, u"zero"_s},
+        {u"."_s, QChar(0) + u"b"_s, u"error 5"_s, u"zero"_s},
+        {u"."_s, QString(65530, u'x'), u"error 9"_s, u"65538"_s},
+        {u"."_s, QString(65529, u'x'), u"result 3"_s, u"424"_s},
+        {u"."_s, QString(424 - 8 + 1, u'x'), u"result 3"_s, u"424"_s},
+        {u"two words|"_s, u"hi"_s, u"result 3"_s, u"NetBIOS"_s},
+        {u"."_s, {}, u"result 1"_s, {}},
+        {u"."_s, QString(424 - 8, u'x'), u"result 0"_s, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(20));
+        const QString outcome = Outcome({u"bob"_s, c.to, c.text});
+        EXPECT_TRUE(outcome.startsWith(c.outcome + u' ') && outcome.contains(c.why)) << outcome;
+    }
+    EXPECT_EQ(Outcome({u"b\u0151b"_s, u"."_s, u"hi"_s}).left(8), u"error 5 "_s);
+
+    // Only the longest message reached the slot.
+    ASSERT_TRUE(WaitForMessages(slot, 1));
+    EXPECT_EQ(ReadMailSlot(slot).Text.size(), 416);
+    EXPECT_EQ(ReadMailSlot(slot), MailSlotMessage{});
+
+    // Unset fields: from "Parlane User" to everyone (sent or not, as this machine can broadcast).
+    MailSlotMessage defaults{{}, {}, u"x"_s};
+    SendMailSlotMessage(u"messngr"_s, defaults);
+    EXPECT_EQ(defaults, (MailSlotMessage{u"Parlane User"_s, u"*"_s, u"x"_s}));
+    CloseMailSlot(slot);
+}
+
+TEST(ReadMailSlot, SplitsOneDatagramPerReadAndDropsWhatTheBufferCannotHold) {
+    ScopedMailslotNetwork network;
+    const auto slot = CreateMailSlot(u"messngr"_s);
+    ASSERT_GT(slot, 0);
+    const struct {
+        QByteArray body;
+        MailSlotMessage read;
+    } cases[] = {
+        {QByteArray("A\0B\0C\0\0", 7), {u"A"_s, u"B"_s, u"C"_s}},
+        {QByteArray("A\0B\0C", 5), {u"A"_s, u"B"_s, u"C"_s}},
+        {QByteArray("\0B\0C\0\0", 6), {{}, u"B"_s, u"C"_s}},
+        {QByteArray("hello"), {u"hello"_s, {}, {}}},
+        {QByteArray(65536, 'x'), {QString(65536, u'x'), {}, {}}},
+        {QByteArray(65537, 'x'), {}},  // too large for the buffer: dropped
+        {QByteArray("\x80\0\xFF\0\x9D\0extra\0", 13), {u"\u20ac"_s, u"\u00ff"_s, u"\u009d"_s}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(platform::DeliverToMailslot(slot, c.body));
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::fromLatin1(c.body.left(20)));
+        const MailSlotMessage read = ReadMailSlot(slot);
+        EXPECT_EQ(read.From, c.read.From);
+        EXPECT_EQ(read.To, c.read.To);
+        EXPECT_EQ(read.Text, c.read.Text);
+    }
+    EXPECT_EQ(ReadMailSlot(slot), MailSlotMessage{});
+
+    EXPECT_EQ(CloseMailSlot(slot), 0);
+    EXPECT_EQ(ReadMailSlot(slot), MailSlotMessage{});
+    EXPECT_EQ(CloseMailSlot(-1), -1);
+    EXPECT_EQ(ReadMailSlot(-1), MailSlotMessage{});  // what a failed open leaves
 }
