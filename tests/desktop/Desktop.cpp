@@ -1,59 +1,141 @@
-#include "Desktop.h"
-
-#include "StatusNotifierWatcher.h"
-#include "X.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+#include <QtEndian>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
-#include <memory>
-#include <vector>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
-namespace desktop {
+// The desktop every journey of this program runs on, started once for all of them:
+// - a private X server (Xvfb, 1024x768) with a window manager (openbox) and an XEmbed tray
+//   (trayer); DISPLAY names it for this process and everything it starts;
+// - a private D-Bus session bus with a StatusNotifierWatcher that reports a tray host, for
+//   copies started with TrayKind::StatusNotifier;
+// - the network: this program runs in network, mount and UTS namespaces of its own, named
+//   kHostName, with lo up and 10.99.0.1/24 on a veth pair whose other end, 10.99.0.2/24, is the
+//   peer machine. Port 138 here is free for the copies; nothing reaches the real network.
+// - names: the hosts file gives this machine kLongHost too, and the peer machine
+//   "pc01"; any other name with a dot goes to a name server that never answers.
+// Needs root; without it every journey is skipped with the reason.
+const QString kHostName = QStringLiteral("deskhost");
+// Long enough that a full box of text no longer fits a datagram beside it.
+const QString kLongHost = kHostName + QStringLiteral(".a-rather-long-domain-name.example");
+
+// Runs a program to its end (killed after ms); its standard output. exitCode gets its exit
+// code, or -1 when it did not start, crashed or ran too long.
+QString Run(const QString& program, const QStringList& args, int* exitCode = nullptr,
+            int ms = 10000) {
+    QProcess p;
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    const bool finished = p.waitForFinished(ms);
+    if (!finished) {
+        p.kill();
+        p.waitForFinished(1000);
+    }
+    if (exitCode) {
+        *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Which tray the copy's Qt finds: the XEmbed tray (no session bus) or, through the private
+// session bus, a StatusNotifierItem host.
+enum class TrayKind { XEmbed, StatusNotifier };
+
 namespace {
 
 const QString kBusName = u"desktop-tests"_s;
+const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
 
-QString& Peer() {
-    static QString name;
-    return name;
+QString peerNamespace;
+QString busAddress;
+// Made in main, before any thread exists; the reason when there is no desktop.
+QString noDesktopReason;
+
+// The desktop's side of StatusNotifierItem trays: items register here, and a host is always
+// reported, so Qt on this bus chooses the D-Bus tray over XEmbed. It answers whenever the
+// journey lets events run, which every wait does.
+class StatusNotifierWatcher : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ IsStatusNotifierHostRegistered)
+public:
+    bool IsStatusNotifierHostRegistered() const { return true; }
+
+    QStringList items;  // each as "service/path"
+
+public Q_SLOTS:
+    // Items name either their service (the path is the usual one) or their path (the service
+    // is the caller).
+    void RegisterStatusNotifierItem(const QString& serviceOrPath) {
+        items << (serviceOrPath.startsWith(u'/') ? message().service() + serviceOrPath
+                                                 : serviceOrPath + u"/StatusNotifierItem"_s);
+    }
+};
+
+StatusNotifierWatcher* watcher = nullptr;
+
+// The item of the process, as "service/path"; empty when it has none.
+QString ItemOf(qint64 pid) {
+    for (const QString& item : watcher->items) {
+        const QString service = item.section(u'/', 0, 0);
+        if (QDBusConnection(kBusName).interface()->servicePid(service).value() == quint64(pid)) {
+            return item;
+        }
+    }
+    return {};
 }
 
-QString& Bus() {
-    static QString address;
-    return address;
+// A UDP socket bound to the port of that address (0: any); -1 when it cannot be bound.
+int BoundUdp(const char* address, int port) {
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(port);
+    at.sin_addr.s_addr = address ? inet_addr(address) : INADDR_ANY;
+    if (s >= 0 && bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
 }
 
-// Made once in main, before any thread exists; the reason when it could not be made.
-QString& NoDesktopReason() {
-    static QString reason;
-    return reason;
-}
-
-bool Ok(const QString& program, const QStringList& args) {
-    int code = -1;
-    Run(program, args, &code);
-    return code == 0;
+// Makes the process's children die with it, even when it is killed (a CTest time-out), so
+// that no X server or copy outlives a run.
+void DieWithThisProcess(QProcess& child) {
+    child.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 // A first line printed on standard output within 10 s (Xvfb's display, the bus's address).
@@ -69,11 +151,11 @@ QString FirstLine(QProcess& process) {
 class DesktopEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        if (!NoDesktopReason().isEmpty()) {
-            GTEST_SKIP() << NoDesktopReason().toStdString();
+        if (!noDesktopReason.isEmpty()) {
+            GTEST_SKIP() << noDesktopReason.toStdString();
         }
         for (const char* tool : {"Xvfb", "openbox", "trayer", "xdotool", "wmctrl", "xwininfo",
-                                 "xwd", "dbus-daemon", "ip"}) {
+                                 "xwd", "xclip", "dbus-daemon", "ip"}) {
             if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty()) {
                 GTEST_SKIP() << tool << " is missing: run scripts/deps.sh --test";
             }
@@ -108,45 +190,32 @@ public:
             Start(u"dbus-daemon"_s,
                   {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s,
                    u"--address=unix:path="_s + dir_.filePath(u"bus"_s), u"--print-address=1"_s});
-        Bus() = FirstLine(bus);
-        ASSERT_FALSE(Bus().isEmpty()) << "dbus-daemon did not start";
-        QDBusConnection connection = QDBusConnection::connectToBus(Bus(), kBusName);
-        ASSERT_TRUE(connection.isConnected());
-        watcher_ = std::make_unique<StatusNotifierWatcher>();
-        ASSERT_TRUE(connection.registerObject(u"/StatusNotifierWatcher"_s, watcher_.get(),
+        busAddress = FirstLine(bus);
+        ASSERT_FALSE(busAddress.isEmpty()) << "dbus-daemon did not start";
+        QDBusConnection connection = QDBusConnection::connectToBus(busAddress, kBusName);
+        watcher = new StatusNotifierWatcher;
+        ASSERT_TRUE(connection.registerObject(u"/StatusNotifierWatcher"_s, watcher,
                                               QDBusConnection::ExportAllContents));
         ASSERT_TRUE(connection.registerService(u"org.kde.StatusNotifierWatcher"_s));
-        watcher_->moveToThread(&watcherThread_);
-        watcherThread_.start();
+
+        const QString hosts = dir_.filePath(u"hosts"_s), resolv = dir_.filePath(u"resolv.conf"_s);
+        WriteBytes(hosts, ReadBytes(u"/etc/hosts"_s) + "\n127.0.0.1 " + kLongHost.toUtf8() +
+                              "\n10.99.0.2 pc01\n");
+        WriteBytes(resolv, "nameserver 10.99.0.1\n");
+        ASSERT_GE(BoundUdp("10.99.0.1", 53), 0);  // takes questions, never answers
+        for (const auto& [file, over] :
+             {std::pair(hosts, "/etc/hosts"), std::pair(resolv, "/etc/resolv.conf")}) {
+            ASSERT_EQ(mount(QFile::encodeName(file).constData(), over, nullptr, MS_BIND, nullptr),
+                      0);
+        }
     }
 
-    void TearDown() override {
-        QDBusConnection(kBusName).unregisterObject(u"/StatusNotifierWatcher"_s);
-        QDBusConnection::disconnectFromBus(kBusName);
-        // Deleted in its own thread, as it finishes.
-        if (watcher_) {
-            watcher_.release()->deleteLater();
-        }
-        watcherThread_.quit();
-        watcherThread_.wait();
-        // The last started goes first: the X server after its clients.
-        while (!processes_.empty()) {
-            QProcess& p = *processes_.back();
-            p.terminate();
-            if (!p.waitForFinished(5000)) {
-                p.kill();
-                p.waitForFinished(5000);
-            }
-            processes_.pop_back();
-        }
-        if (!Peer().isEmpty()) {
-            Ok(u"ip"_s, {u"netns"_s, u"del"_s, Peer()});
-        }
-    }
+    // What was started dies with this process.
+    void TearDown() override { Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace}); }
 
 private:
-    QProcess& Start(const QString& program, const QStringList& args) {
-        auto& p = *processes_.emplace_back(std::make_unique<QProcess>());
+    static QProcess& Start(const QString& program, const QStringList& args) {
+        auto& p = *new QProcess;
         DieWithThisProcess(p);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(program, args);
@@ -156,87 +225,703 @@ private:
     // lo, and a veth pair to the peer machine.
     static bool MakeNetwork() {
         const QString id = QString::number(getpid());
-        Peer() = u"parlane-desk-"_s + id;
-        const QString here = u"pld"_s + id, there = u"plp"_s + id;
-        const QString own = QLatin1StringView(kOwnAddress) + u"/24"_s;
-        const QString peer = QLatin1StringView(kPeerAddress) + u"/24"_s;
-        return Ok(u"ip"_s, {u"link"_s, u"set"_s, u"lo"_s, u"up"_s}) &&
-               Ok(u"ip"_s, {u"netns"_s, u"add"_s, Peer()}) &&
-               Ok(u"ip"_s, {u"link"_s, u"add"_s, here, u"type"_s, u"veth"_s, u"peer"_s, u"name"_s,
-                            there, u"netns"_s, Peer()}) &&
-               Ok(u"ip"_s, {u"addr"_s, u"add"_s, own, u"brd"_s, u"+"_s, u"dev"_s, here}) &&
-               Ok(u"ip"_s, {u"link"_s, u"set"_s, here, u"up"_s}) &&
-               Ok(u"ip"_s, {u"-n"_s, Peer(), u"addr"_s, u"add"_s, peer, u"brd"_s, u"+"_s, u"dev"_s,
-                            there}) &&
-               Ok(u"ip"_s, {u"-n"_s, Peer(), u"link"_s, u"set"_s, there, u"up"_s}) &&
-               Ok(u"ip"_s, {u"-n"_s, Peer(), u"link"_s, u"set"_s, u"lo"_s, u"up"_s});
+        peerNamespace = u"parlane-desk-"_s + id;
+        for (QString command : {u"link set lo up"_s, u"netns add NS"_s,
+                                u"link add HERE type veth peer name THERE netns NS"_s,
+                                u"addr add 10.99.0.1/24 brd + dev HERE"_s, u"link set HERE up"_s,
+                                u"-n NS addr add 10.99.0.2/24 brd + dev THERE"_s,
+                                u"-n NS link set THERE up"_s, u"-n NS link set lo up"_s}) {
+            command.replace(u"NS"_s, peerNamespace)
+                .replace(u"THERE"_s, u"plp"_s + id)
+                .replace(u"HERE"_s, u"pld"_s + id);
+            int code = -1;
+            Run(u"ip"_s, command.split(u' '), &code);
+            if (code != 0) {
+                return false;
+            }
+        }
+        return true;
     }
 
     QTemporaryDir dir_;
-    std::vector<std::unique_ptr<QProcess>> processes_;
-    QThread watcherThread_;
-    std::unique_ptr<StatusNotifierWatcher> watcher_;
 };
 
-// The item of the process, as "service/path"; empty when it has none.
-QString ItemOf(qint64 pid) {
-    QDBusConnection bus(kBusName);
-    QDBusInterface watcher(u"org.kde.StatusNotifierWatcher"_s, u"/StatusNotifierWatcher"_s,
-                           u"org.kde.StatusNotifierWatcher"_s, bus);
-    for (const QString& item : watcher.property("RegisteredStatusNotifierItems").toStringList()) {
-        const QString service = item.section(u'/', 0, 0);
-        if (bus.interface()->servicePid(service).value() == quint64(pid)) {
-            return item;
+QString Hex(qulonglong id) {
+    return u"0x"_s + QString::number(id, 16);
+}
+
+qulonglong Id(const QString& text) {
+    return text.trimmed().toULongLong(nullptr, 0);
+}
+
+int Field(const QString& info, const QString& name) {
+    const auto m = QRegularExpression(name + u":\\s*(-?\\d+)"_s).match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+}  // namespace
+
+// The X display as a person sees and drives it, through the desktop's own tools (wmctrl,
+// xwininfo, xdotool with XTest): every input is a real X event.
+namespace x {
+
+// A window the window manager manages (the EWMH client list).
+struct Window {
+    qulonglong id = 0;
+    QString title;
+    bool viewable = false;  // mapped, and shown on the screen
+    QRect client;           // the inside of the frame, in screen coordinates
+    explicit operator bool() const { return id != 0; }
+};
+
+// The managed windows of one process.
+QList<Window> Windows(qint64 pid) {
+    static const QRegularExpression line(u"^(0x[0-9a-f]+)\\s+-?\\d+\\s+(\\d+)\\s+\\S+ ?(.*)$"_s);
+    QList<Window> windows;
+    for (const QString& text : Run(u"wmctrl"_s, {u"-lp"_s}).split(u'\n', Qt::SkipEmptyParts)) {
+        const auto m = line.match(text);
+        if (!m.hasMatch() || m.captured(2).toLongLong() != pid) {
+            continue;
+        }
+        Window w{Id(m.captured(1)), m.captured(3), false, {}};
+        const QString info = Run(u"xwininfo"_s, {u"-id"_s, Hex(w.id)});
+        w.viewable = info.contains(u"Map State: IsViewable"_s);
+        w.client =
+            QRect(Field(info, u"Absolute upper-left X"_s), Field(info, u"Absolute upper-left Y"_s),
+                  Field(info, u"Width"_s), Field(info, u"Height"_s));
+        windows << w;
+    }
+    return windows;
+}
+
+// The window the window manager calls active (_NET_ACTIVE_WINDOW); 0 for none.
+qulonglong ActiveWindow() {
+    return Id(Run(u"xdotool"_s, {u"getactivewindow"_s}));
+}
+
+// Asks the window manager to activate the window, and waits until it is.
+bool Activate(qulonglong id) {
+    Run(u"xdotool"_s, {u"windowactivate"_s, Hex(id)});
+    return QTest::qWaitFor([&] { return ActiveWindow() == id; }, 5000);
+}
+
+// Keys, one after the other (xdotool names: "Return", "alt+f x", "ctrl+a ctrl+c"), and text
+// typed into whatever has the focus.
+void Key(const QString& keys) {
+    Run(u"xdotool"_s,
+        QStringList{u"key"_s, u"--clearmodifiers"_s, u"--delay"_s, u"50"_s} + keys.split(u' '));
+}
+
+void Type(const QString& text) {
+    Run(u"xdotool"_s, {u"type"_s, u"--clearmodifiers"_s, u"--delay"_s, u"30"_s, text});
+}
+
+// Moves the pointer to a point of the screen and clicks count times; apart from the clicks of
+// the call before by more than a double-click interval.
+void Click(QPoint at, int count = 1) {
+    // Clicks of separate calls must not join into a double-click: a person's next click comes
+    // after the double-click interval (400 ms by default).
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 500) {
+        QTest::qWait(int(500 - last.elapsed()));
+    }
+    // No --sync: it waits for ever when the pointer is there already. The server takes XTest
+    // events in order, so the click lands where the pointer went.
+    Run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                       u"--repeat"_s, QString::number(count), u"--delay"_s, u"100"_s, u"1"_s});
+    last.start();
+}
+
+// Closes the window as its close box does (WM_DELETE_WINDOW).
+void Close(qulonglong id) {
+    Run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, Hex(id)});
+}
+
+// The window's pixels as they are on the screen now; null when it cannot be read.
+QImage Screenshot(qulonglong id) {
+    QProcess xwd;
+    xwd.start(u"xwd"_s, {u"-silent"_s, u"-id"_s, Hex(id)});
+    if (!xwd.waitForFinished(10000) || xwd.exitCode() != 0) {
+        return {};
+    }
+    const QByteArray dump = xwd.readAllStandardOutput();
+    const auto field = [&](int i) {
+        return dump.size() >= 100 ? qFromBigEndian<quint32>(dump.constData() + 4 * i) : 0u;
+    };
+    // The header's size, then the colours' count, bits a pixel, bytes a line, byte order.
+    const qsizetype start = field(0) + 12 * qsizetype(field(19));
+    const qsizetype stride = field(12);
+    const int width = int(field(4)), height = int(field(5));
+    if (field(11) != 32 || field(7) != 0 || dump.size() < start + stride * height) {
+        return {};
+    }
+    return QImage(reinterpret_cast<const uchar*>(dump.constData() + start), width, height, stride,
+                  QImage::Format_RGB32)
+        .copy();
+}
+
+}  // namespace x
+
+namespace wire {
+
+// Sends a message as a stranger on this machine would, with parlane-send; its exit code.
+// To "." is to this machine, where the copy listens.
+int Send(const QString& from, const QString& to, const QString& text) {
+    int code = -1;
+    Run(QStringLiteral(PARLANE_TOOLS_DIR) + u"/parlane-send"_s, {u"--from"_s, from, to, text},
+        &code);
+    return code;
+}
+
+// Whether UDP port 138 of this machine is free (nothing bound to it). Read from the kernel's
+// table, so that asking never holds the port from a copy.
+bool PortFree() {
+    static const QRegularExpression local138(u"^\\s*\\d+: [0-9A-F]+:008A "_s,
+                                             QRegularExpression::MultilineOption);
+    return !local138.match(QString::fromLatin1(ReadBytes(u"/proc/net/udp"_s))).hasMatch();
+}
+
+// Captures the UDP datagrams that arrive at port 138 of the peer machine from its making on.
+class Capture {
+public:
+    // The socket is made inside the peer's namespace by this thread, which then returns home; a
+    // socket keeps the namespace it was made in.
+    Capture() {
+        const int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        const int peer = open(QFile::encodeName(u"/run/netns/"_s + peerNamespace).constData(),
+                              O_RDONLY | O_CLOEXEC);
+        if (home >= 0 && peer >= 0 && setns(peer, CLONE_NEWNET) == 0) {
+            socket_ = BoundUdp(nullptr, 138);
+            setns(home, CLONE_NEWNET);
+        }
+        close(home);
+        close(peer);
+    }
+
+    ~Capture() { close(socket_); }
+
+    // Whether a datagram holding the bytes arrives within ms.
+    bool Heard(const QByteArray& bytes, int ms = 5000) {
+        QByteArray datagram(65536, Qt::Uninitialized);
+        pollfd waiting{socket_, POLLIN, 0};
+        while (poll(&waiting, 1, ms) == 1) {
+            const ssize_t n = recv(socket_, datagram.data(), datagram.size(), 0);
+            if (datagram.left(qMax<ssize_t>(0, n)).contains(bytes)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+
+private:
+    int socket_ = -1;
+};
+
+}  // namespace wire
+
+// A copy of the built program directory (parlane, Glimmertip.so, Skins/, Data/) in a directory
+// of its own, with its own Settings.ini, run on the test desktop as a person runs it.
+class ParlaneCopy {
+public:
+    // An installed program, started as its user starts it: nothing beside it is touched, and
+    // its settings go to the user's configuration directory, here one of the copy's own.
+    struct Installed {
+        QString program;
+    };
+    // Writes Settings.ini with these bytes and starts the program. The splash is off unless the
+    // bytes say otherwise.
+    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed)
+        : tray_(tray) {
+        const QDir dir(dir_.path());
+        for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
+            QFile::copy(kBuilt + u'/' + file, dir.filePath(file));
+        }
+        for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
+            QFile::link(kBuilt + u'/' + folder, dir.filePath(folder));
+        }
+        const QByteArray noSplash = "[Contact List - Interface]\r\nDisplay Splash=0\r\n";
+        WriteBytes(settingsPath_,
+                   settings.contains("Display Splash") ? settings : noSplash + settings);
+        Launch(dir.filePath(u"parlane"_s));
+    }
+    explicit ParlaneCopy(const Installed& installed) : tray_(TrayKind::XEmbed) {
+        settingsPath_ = dir_.filePath(u".home/parlane/Settings.ini"_s);
+        Launch(installed.program);
+    }
+    ~ParlaneCopy() {
+        Stop();
+        if (readOnly_) {
+            umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+        }
+    }
+    ParlaneCopy(const ParlaneCopy&) = delete;
+    ParlaneCopy& operator=(const ParlaneCopy&) = delete;
+
+    QString SettingsPath() const { return settingsPath_; }
+    qint64 Pid() const { return pid_; }
+    QByteArray Settings() const { return ReadBytes(settingsPath_); }
+    // The copy's window with exactly this title; none when there is no such window.
+    x::Window Find(const QString& title) const {
+        for (const x::Window& w : x::Windows(pid_)) {
+            if (w.title == title) {
+                return w;
+            }
+        }
+        return {};
+    }
+    // Waits until such a window is listed and viewable; none after ms.
+    x::Window WaitForWindow(const QString& title, int ms = 10000) const {
+        x::Window found;
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                found = Find(title);
+                return found.viewable;
+            },
+            ms);
+        return shown ? found : x::Window{};
+    }
+    // The same, then made active as a click on it would; none when it could not be.
+    x::Window Activate(const QString& title) const {
+        const x::Window w = WaitForWindow(title);
+        return w && x::Activate(w.id) ? w : x::Window{};
+    }
+    // Waits until no such window is viewable (closed, withdrawn or minimised).
+    bool WaitUntilHidden(const QString& title, int ms = 10000) const {
+        return QTest::qWaitFor([&] { return !Find(title).viewable; }, ms);
+    }
+    // Closes the window as its close box does, again if it is back a moment later: a window
+    // that hides and shows itself while it settles (a change of its flags) misses a close that
+    // comes in between. True once it stays hidden.
+    bool Close(const QString& title, int ms = 10000) const {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            if (const x::Window window = Find(title); window.viewable) {
+                x::Close(window.id);
+            }
+            // Hidden, and still hidden a moment later: not just between a hide and a show.
+            if (WaitUntilHidden(title, 1000) &&
+                !QTest::qWaitFor([&] { return Find(title).viewable; }, 300)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // The icon is a window of the process inside the tray's panel.
+    QRect TrayIcon() const {
+        static const QRegularExpression panelLine(u"^(0x[0-9a-f]+)\\s.*panel\\.trayer"_s,
+                                                  QRegularExpression::MultilineOption);
+        static const QRegularExpression treeLine(
+            u"(0x[0-9a-f]+) .* (\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"_s);
+        const auto panel = panelLine.match(Run(u"wmctrl"_s, {u"-lx"_s}));
+        if (!panel.hasMatch()) {
+            return {};
+        }
+        const QStringList own = Run(u"xdotool"_s, {u"search"_s, u"--pid"_s, QString::number(pid_)})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        const QString tree = Run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, panel.captured(1)});
+        for (const QString& text : tree.split(u'\n')) {
+            const auto m = treeLine.match(text);
+            if (m.hasMatch() && own.contains(QString::number(Id(m.captured(1))))) {
+                return QRect(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(2).toInt(),
+                             m.captured(3).toInt());
+            }
+        }
+        return {};
+    }
+    // Waits until the icon is in its tray: embedded in trayer, or registered with the watcher.
+    bool WaitForTrayIcon(int ms = 10000) const {
+        return QTest::qWaitFor(
+            [&] {
+                return tray_ == TrayKind::XEmbed ? !TrayIcon().isNull() : !ItemOf(pid_).isEmpty();
+            },
+            ms);
+    }
+    // Activates the icon as a person does on this tray: a double-click on the XEmbed icon, a
+    // click (the host calls Activate) on a StatusNotifierItem.
+    void ActivateTrayIcon() const {
+        if (tray_ == TrayKind::XEmbed) {
+            x::Click(TrayIcon().center(), 2);
+            return;
+        }
+        const QString item = ItemOf(pid_);
+        const qsizetype slash = item.indexOf(u'/');
+        // Not waited for: the copy may ask the watcher, here, before it answers.
+        QDBusConnection(kBusName).send(
+            QDBusMessage::createMethodCall(item.left(slash), item.mid(slash),
+                                           u"org.kde.StatusNotifierItem"_s, u"Activate"_s)
+            << 0 << 0);
+    }
+    bool Running() const { return process_.state() != QProcess::NotRunning; }
+    // The exit code once the program has ended by itself within ms; nothing while it runs or
+    // when it crashed.
+    std::optional<int> WaitForExit(int ms = 10000) {
+        if ((Running() && !process_.waitForFinished(ms)) ||
+            process_.exitStatus() != QProcess::NormalExit) {
+            return std::nullopt;
+        }
+        return process_.exitCode();
+    }
+    std::optional<int> Stop(int signal = SIGTERM, int ms = 10000) {
+        if (Running()) {
+            ::kill(pid_, signal);
+            if (!process_.waitForFinished(ms)) {
+                process_.kill();
+                process_.waitForFinished(ms);
+                return std::nullopt;
+            }
+        }
+        return WaitForExit(0);
+    }
+    // Makes the copy's directory read-only (a read-only bind mount, which binds root as well),
+    // so that every write of Settings.ini fails; undone when the copy goes.
+    void MakeReadOnly() {
+        const QByteArray path = QFile::encodeName(dir_.path());
+        readOnly_ = mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0;
+        ASSERT_TRUE(readOnly_);
+        ASSERT_EQ(
+            mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+            0);
+    }
+
+private:
+    void Launch(const QString& program) {
+        // A home of its own: the component registry, the settings of an installed copy and Qt's
+        // runtime files stay out of the user's.
+        const QString home = dir_.filePath(u".home"_s);
+        QDir().mkdir(home);
+        QFile::setPermissions(home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        env.insert(u"XDG_CONFIG_HOME"_s, home);
+        env.insert(u"XDG_RUNTIME_DIR"_s, home);
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
+                   tray_ == TrayKind::StatusNotifier ? busAddress : u"unix:path=/nonexistent"_s);
+        process_.setProcessEnvironment(env);
+        DieWithThisProcess(process_);
+        process_.setProcessChannelMode(QProcess::ForwardedChannels);
+        process_.start(program, {});
+        process_.waitForStarted(10000);
+        pid_ = process_.processId();
+    }
+
+    QTemporaryDir dir_;
+    QString settingsPath_ = dir_.filePath(QStringLiteral("Settings.ini"));
+    QProcess process_;
+    TrayKind tray_;
+    qint64 pid_ = 0;
+    bool readOnly_ = false;
+};
+
+// Conversations as a person meets them: messages that fill the box, a resolver that never
+// answers, and windows that open while the user types elsewhere.
+namespace {
+
+// A name only DNS could answer, whose server never does.
+const QString kSlowHost = u"nowhere.lan"_s;
+const QString kAddContact = u"Add Contact"_s;
+const QString kCatchAll = u"CatchAll Account"_s;
+
+// Where the tree's selected row is, found by its highlight in the window's picture.
+QPoint SelectedRow(const x::Window& window) {
+    const QImage shot = x::Screenshot(window.id);
+    for (int y = 0; y < shot.height(); ++y) {
+        int highlighted = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            highlighted += c.blue() > c.red() + 80;
+        }
+        if (highlighted > shot.width() / 2) {
+            return {shot.width() / 2, y + 8};
         }
     }
     return {};
 }
 
+// A message from a contact with a long address: the box takes no more than the answer can
+// carry, and the answer reaches the contact by its full host name (here, this same copy).
+TEST(Conversations, AFullBoxToAFullHostNameGoesOut) {
+    ParlaneCopy parlane("[Users]\r\nTotal=1\r\nUser[1]=NAME=Far|ADDRESS=" + kLongHost.toUtf8() +
+                        "|TYPE=0\r\n");
+    ASSERT_TRUE(parlane.WaitForWindow(u"Parlane"_s));
+    ASSERT_EQ(wire::Send(kLongHost, u"."_s, u"write me a long one"_s), 0);
+    ASSERT_TRUE(parlane.Activate(u"Message: Far"_s));
+    x::Type(QString(40, u'x'));
+    x::Key(u"ctrl+a ctrl+c End"_s + u" ctrl+v"_s.repeated(10) + u" Return"_s);
+    EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
+}
+
+TEST(Conversations, ASlowResolverFreezesNothingAndAFailedSendKeepsTheText) {
+    ParlaneCopy parlane("[Users]\r\nTotal=1\r\nUser[1]=NAME=Slow|ADDRESS=" + kSlowHost.toUtf8() +
+                        "|TYPE=0\r\n");
+    const x::Window main = parlane.WaitForWindow(u"Parlane"_s);
+    ASSERT_EQ(wire::Send(kSlowHost, u"."_s, u"ping"_s), 0);
+    const x::Window chat = parlane.Activate(u"Message: Slow"_s);
+    ASSERT_TRUE(chat);
+    x::Type(u"pong"_s);
+    x::Key(u"Return"_s);
+
+    // While the resolver keeps the send waiting, the other windows answer at once.
+    ASSERT_TRUE(x::Activate(main.id));
+    x::Key(u"alt+c a"_s);
+    const x::Window dialog = parlane.WaitForWindow(kAddContact, 2000);
+    ASSERT_TRUE(dialog);
+    x::Close(dialog.id);
+
+    // Once the send has failed, the box takes keys again and still holds the text.
+    ASSERT_TRUE(x::Activate(chat.id));
+    QString text;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            // Copied as a person copies it, into a clipboard emptied first, so that a copy the
+            // program has not made yet reads as nothing rather than as what was there before.
+            ::Run(u"xclip"_s, {u"-selection"_s, u"clipboard"_s, u"-i"_s, u"/dev/null"_s});
+            x::Key(u"ctrl+a ctrl+c End"_s);
+            [[maybe_unused]] const bool copied = QTest::qWaitFor(
+                [&] {
+                    text = ::Run(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s});
+                    return !text.isEmpty();
+                },
+                3000);
+            if (text == u"pong"_s) {
+                x::Type(u"!"_s);
+            }
+            return text == u"pong!"_s;
+        },
+        20000))
+        << text.toStdString();
+}
+
+// The user types into one window while messages open others: every key lands where it was aimed.
+// A double-click opens a window active, so the user can type at once.
+TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
+    ParlaneCopy parlane(
+        "[Contact List]\r\nUnknown Expanded=1\r\nUsers Expanded=1\r\n"
+        "[Users]\r\nTotal=1\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n");
+    const x::Window main = parlane.Activate(u"Parlane"_s);
+    ASSERT_TRUE(main);
+    x::Key(u"alt+c a"_s);
+    const x::Window dialog = parlane.Activate(kAddContact);
+    ASSERT_TRUE(dialog);
+    x::Type(u"A"_s);
+    // A first message, a stranger's, and one that brings back the chat window the user closed.
+    struct Arrival {
+        QString from, window, typedNext;
+        bool closedFirst;
+    };
+    for (const Arrival& a : {Arrival{u"pc01"_s, u"Message: Anna"_s, u"n"_s, false},
+                             Arrival{u"stranger"_s, kCatchAll, u"n"_s, false},
+                             Arrival{u"pc01"_s, u"Message: Anna"_s, u"a"_s, true}}) {
+        if (a.closedFirst) {
+            ASSERT_TRUE(parlane.Close(a.window));
+            ASSERT_TRUE(x::Activate(dialog.id));
+        }
+        ASSERT_EQ(wire::Send(a.from, u"."_s, u"hello"_s), 0);
+        ASSERT_TRUE(parlane.WaitForWindow(a.window)) << a.window.toStdString();
+        EXPECT_FALSE(QTest::qWaitFor([&] { return x::ActiveWindow() != dialog.id; }, 500))
+            << a.window.toStdString();
+        x::Type(a.typedNext);
+    }
+    x::Key(u"Tab"_s);
+    x::Type(u"pc02"_s);
+    x::Key(u"Tab space"_s);
+    ASSERT_TRUE(parlane.WaitUntilHidden(kAddContact));
+    EXPECT_TRUE(parlane.Settings().contains("NAME=Anna|ADDRESS=pc02")) << parlane.Settings().data();
+
+    // Catch All, covered by the main window, comes to the front at a double-click; a chat window
+    // opened by a double-click takes the keys: what is typed goes out.
+    ASSERT_TRUE(parlane.Close(u"Message: Anna"_s));
+    wire::Capture wire;
+    for (const auto& [keys, window] :
+         {std::pair(u"Home Down"_s, kCatchAll), std::pair(u"End Up"_s, u"Message: Anna"_s)}) {
+        ASSERT_TRUE(x::Activate(main.id));
+        x::Key(keys);
+        const QPoint node = SelectedRow(main);
+        ASSERT_FALSE(node.isNull()) << window.toStdString();
+        x::Click(main.client.topLeft() + node, 2);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return x::ActiveWindow() == parlane.Find(window).id; }, 5000))
+            << window.toStdString();
+    }
+    x::Type(u"typed at once"_s);
+    x::Key(u"Return"_s);
+    EXPECT_TRUE(wire.Heard("typed at once"));
+}
+
+// The program as a person starts and ends it: windows open where they were as long as that is
+// on a screen, and closing completes whatever fails on the way.
+const QRect kScreen(0, 0, 1024, 768);  // the test desktop's
+
+// Where Settings.ini says the main window was, in pixels (it keeps twips, 15 a pixel); off the
+// screen when it says nothing.
+QPoint SavedPlace(const QByteArray& settings) {
+    const auto pixels = [&](const QString& key) {
+        const auto m = QRegularExpression(u"wMain Window "_s + key + u"=(-?\\d+)"_s)
+                           .match(QString::fromLatin1(settings));
+        return m.hasMatch() ? m.captured(1).toInt() / 15 : -1;
+    };
+    return {pixels(u"Left"_s), pixels(u"Top"_s)};
+}
+
+// File > Exit and the session's end (each signal) run the same closing sequence: the port is
+// freed and the place, brought onto the screen, is saved.
+TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSavesIt) {
+    const struct {
+        const char* what;
+        QByteArray metrics;  // twips
+        int signal;          // 0: File > Exit
+    } cases[] = {
+        {"no place yet, File > Exit", {}, 0},
+        {"left of the screen, SIGTERM", "wMain Window Left=-30000\r\nwMain Window Top=1500\r\n",
+         SIGTERM},
+        {"beyond the bottom right, SIGINT", "wMain Window Left=30000\r\nwMain Window Top=30000\r\n",
+         SIGINT},
+        {"larger than the screen, SIGHUP",
+         "wMain Window Left=-150\r\nwMain Window Top=0\r\nwMain Window Width=30000\r\n"
+         "wMain Window Height=30000\r\n",
+         SIGHUP},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ParlaneCopy parlane("[Window Metrics]\r\n" + c.metrics);
+        const x::Window main = parlane.Activate(u"Parlane"_s);
+        ASSERT_TRUE(main);
+        EXPECT_TRUE(kScreen.contains(main.client))
+            << main.client.x() << ',' << main.client.y() << ' ' << main.client.width() << 'x'
+            << main.client.height();
+        EXPECT_FALSE(wire::PortFree());
+
+        if (c.signal) {
+            EXPECT_EQ(parlane.Stop(c.signal), 0);
+        } else {
+            x::Key(u"alt+f x"_s);
+            EXPECT_EQ(parlane.WaitForExit(), 0);
+        }
+        EXPECT_TRUE(kScreen.contains(SavedPlace(parlane.Settings())))
+            << parlane.Settings().toStdString();
+        EXPECT_TRUE(wire::PortFree());
+    }
+}
+
+TEST(StartAndExit, WithSettingsThatCannotBeWrittenEveryStepRunsAndOneBoxTellsWhatFailed) {
+    ParlaneCopy parlane;
+    const x::Window main = parlane.Activate(u"Parlane"_s);
+    ASSERT_TRUE(main);
+    // A dialog whose place cannot be saved either.
+    x::Key(u"alt+h a"_s);
+    ASSERT_TRUE(parlane.WaitForWindow(u"Parlane Extended"_s));
+    ASSERT_TRUE(parlane.WaitForTrayIcon());
+    parlane.MakeReadOnly();
+    const QByteArray settings = parlane.Settings();
+
+    ASSERT_TRUE(x::Activate(main.id));
+    x::Key(u"alt+f x"_s);
+    x::Window box;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const x::Window& w : x::Windows(parlane.Pid())) {
+                if (w.title == u"Parlane"_s && w.id != main.id && w.viewable) {
+                    box = w;
+                }
+            }
+            return bool(box);
+        },
+        10000));
+    // Everything else is done while the box is read.
+    EXPECT_TRUE(wire::PortFree());
+    EXPECT_TRUE(parlane.TrayIcon().isNull());
+    EXPECT_FALSE(parlane.Find(u"Parlane Extended"_s).viewable);
+
+    ASSERT_TRUE(x::Activate(box.id));
+    x::Key(u"Return"_s);
+    EXPECT_EQ(parlane.WaitForExit(), 0) << "no second box";
+    EXPECT_EQ(parlane.Settings(), settings);
+}
+
+// Living in the tray: the icon brings the window back and hides it on every kind of tray, and
+// keeps the program, whatever windows close.
+TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListening) {
+    const QString main = u"Parlane"_s, catchAll = u"CatchAll Account"_s;
+    const struct {
+        const char* what;
+        TrayKind tray;
+        QString from;    // whose message opens the window; none: About, from the menu
+        QString window;  // what then closes over the hidden main window
+    } cases[] = {
+        {"a stranger's message", TrayKind::XEmbed, u"stranger"_s, catchAll},
+        {"a contact's message", TrayKind::StatusNotifier, u"beta"_s, u"Message: Beta"_s},
+        {"the About dialog", TrayKind::XEmbed, {}, u"Parlane Extended"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ParlaneCopy parlane(
+            "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n"
+            "[Users]\r\nTotal=1\r\nUser[1]=NAME=Beta|ADDRESS=beta|TYPE=0\r\n",
+            c.tray);
+        ASSERT_TRUE(parlane.WaitForTrayIcon());
+        parlane.ActivateTrayIcon();
+        ASSERT_TRUE(parlane.Activate(main));
+        if (c.from.isEmpty()) {
+            x::Key(u"alt+h a"_s);
+            ASSERT_TRUE(parlane.WaitForWindow(c.window));
+        }
+        parlane.ActivateTrayIcon();
+        ASSERT_TRUE(parlane.WaitUntilHidden(main));
+        if (!c.from.isEmpty()) {
+            ASSERT_EQ(wire::Send(c.from, u"."_s, u"hello"_s), 0);
+        }
+        ASSERT_TRUE(parlane.WaitForWindow(c.window));
+        ASSERT_TRUE(parlane.Close(c.window));
+
+        EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
+        EXPECT_TRUE(parlane.WaitForWindow(catchAll));
+        EXPECT_TRUE(parlane.Running());
+    }
+}
+
+// The Debian package as a user meets it: unpacked, its program started from where it was
+// installed, with nothing but the user's own configuration directory to write.
+
+// Every path under the root with its mode, size and time of its last change.
+QStringList Listing(const QString& root) {
+    QStringList lines = Run(u"find"_s, {root, u"-printf"_s, u"%P %m %s %C@\\n"_s}).split(u'\n');
+    lines.sort();
+    return lines;
+}
+
+TEST(InstalledPackage, StartsFromTheInstalledTreeAndSavesOnlyIntoTheUsersDirectory) {
+    // The package that `cpack` left in the build directory.
+    const QStringList built = QDir(QStringLiteral(PARLANE_PACKAGE_DIR))
+                                  .entryList({u"parlane_*.deb"_s}, QDir::Files, QDir::Time);
+    if (built.isEmpty()) {
+        GTEST_SKIP() << "no package built: run cpack in the build directory first";
+    }
+    const QString package = QStringLiteral(PARLANE_PACKAGE_DIR) + u'/' + built.first();
+    const QTemporaryDir root;
+    int unpacked = -1;
+    ::Run(u"dpkg-deb"_s, {u"-x"_s, package, root.path()}, &unpacked, 60000);
+    ASSERT_EQ(unpacked, 0);
+    const QStringList before = Listing(root.path());
+
+    {
+        ParlaneCopy parlane(ParlaneCopy::Installed{root.filePath(u"usr/bin/parlane"_s)});
+        // The first start of an installed copy: no settings yet, so the splash, then the window
+        // with its tray icon. Where it finds its skins is the start-up's unit test.
+        ASSERT_TRUE(parlane.WaitForTrayIcon(20000));
+        EXPECT_FALSE(QFileInfo::exists(parlane.SettingsPath()));
+
+        // The session's end saves the window's place: into the user's directory.
+        EXPECT_EQ(parlane.Stop(), 0);
+        EXPECT_TRUE(parlane.Settings().contains("wMain Window Left="))
+            << parlane.Settings().toStdString();
+    }
+
+    EXPECT_EQ(Listing(root.path()), before);
+}
+
 }  // namespace
-
-QString PeerNamespace() {
-    return Peer();
-}
-
-QString BusAddress() {
-    return Bus();
-}
-
-QString Run(const QString& program, const QStringList& args, int* exitCode, int ms) {
-    QProcess p;
-    p.setStandardErrorFile(QProcess::nullDevice());
-    p.start(program, args);
-    const bool finished = p.waitForFinished(ms);
-    if (!finished) {
-        p.kill();
-        p.waitForFinished(1000);
-    }
-    if (exitCode) {
-        *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-void DieWithThisProcess(QProcess& child) {
-    child.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
-
-bool HasStatusNotifierItem(qint64 pid) {
-    return !ItemOf(pid).isEmpty();
-}
-
-bool ActivateStatusNotifierItem(qint64 pid) {
-    const QString item = ItemOf(pid);
-    if (item.isEmpty()) {
-        return false;
-    }
-    const qsizetype slash = item.indexOf(u'/');
-    QDBusInterface icon(item.left(slash), item.mid(slash), u"org.kde.StatusNotifierItem"_s,
-                        QDBusConnection(kBusName));
-    return icon.call(u"Activate"_s, 0, 0).type() == QDBusMessage::ReplyMessage;
-}
-
-}  // namespace desktop
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -246,16 +931,17 @@ int main(int argc, char** argv) {
     }
     // Before any thread exists: namespaces of our own, so that port 138 is ours and mounts made
     // by the journeys stay private.
-    QString& reason = desktop::NoDesktopReason();
     if (geteuid() != 0) {
-        reason = u"the desktop journeys need root (network namespace, port 138)"_s;
+        noDesktopReason = u"the desktop journeys need root (network namespace, port 138)"_s;
     } else if (unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS) != 0 ||
                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-               sethostname(desktop::kHostName.toLatin1().constData(),
-                           std::size_t(desktop::kHostName.size())) != 0) {
-        reason = u"cannot make private namespaces: "_s + QString::fromLocal8Bit(strerror(errno));
+               sethostname(kHostName.toLatin1().constData(), std::size_t(kHostName.size())) != 0) {
+        noDesktopReason =
+            u"cannot make private namespaces: "_s + QString::fromLocal8Bit(strerror(errno));
     }
     QCoreApplication app(argc, argv);
-    ::testing::AddGlobalTestEnvironment(new desktop::DesktopEnvironment);
+    ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
     return RUN_ALL_TESTS();
 }
+
+#include "Desktop.moc"

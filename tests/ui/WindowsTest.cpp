@@ -1,0 +1,700 @@
+#include "core/AppVersion.h"
+#include "platform/ComponentRegistry.h"
+#include "support/MainWindowFixture.h"
+#include "support/MessageBoxes.h"
+#include "support/QtPrinters.h"
+#include "support/Scripts.h"
+#include "transport/modMailSlots.h"
+#include "ui/conversations/Conversations.h"
+#include "ui/conversations/wCatchAll.h"
+#include "ui/conversations/wChat.h"
+#include "ui/dialogs/wAbout.h"
+#include "ui/dialogs/wAddContact.h"
+#include "ui/dialogs/wSettings.h"
+#include "ui/shared/WindowList.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLibrary>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kContacts =
+    "[Users]\r\nTotal=3\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"
+    "User[2]=NAME=Bob|ADDRESS=pc02|TYPE=0\r\nUser[3]=NAME=Carl|ADDRESS=pc03|TYPE=0\r\n"
+    "[Domains]\r\nTotal=1\r\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\r\n";
+const QByteArray kPlace =
+    "[Window Metrics]\r\nwSettings Window Left=1200\r\nwSettings Window Top=900\r\n";
+
+class Ui : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        // A component registry of the test's own: empty unless the test registers the component.
+        qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toLocal8Bit());
+    }
+    // The program on these settings, its listener's timer stopped so that the test routes.
+    void StartQuietly(const QByteArray& settings) {
+        WriteSettings(settings);
+        Start();
+        app->Listener().tmrMailSlot.stop();
+    }
+    void Route(const QString& from, const QString& text) {
+        app->Chats().RouteMessage(main().Contacts(), {from, u"testhost"_s, text});
+    }
+    // The chat window a double-click on the contact's node opens.
+    wChat* DoubleClick(const QString& key) {
+        main().tvwContacts_NodeDoubleClick(Node(key));
+        return app->Chats().Chat(key);
+    }
+    // Presses Send, or Enter, and waits for the outcome.
+    static void Send(wChat* chat, bool enter = false) {
+        if (enter) {
+            QTest::keyClick(chat->rtbChat, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
+        }
+        EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
+    }
+    int ChatWindows() {
+        int count = 0;
+        for (const QPointer<QWidget>& w : context().windows.LoadedWindows()) {
+            count += qobject_cast<wChat*>(w.data()) != nullptr;
+        }
+        return count;
+    }
+    // Minimising hides into the tray once the state change is through.
+    static bool Hidden(QWidget& w, int ms = 2000) {
+        return QTest::qWaitFor([&] { return !w.isVisible(); }, ms);
+    }
+    // The open Add Contact window, or null once it has closed.
+    wAddContact* AddWindow() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return qobject_cast<wAddContact*>(context().windows.Find(u"wAddContact"_s));
+    }
+    // Fills Add Contact and presses Add Entry; returns the texts of the boxes shown meanwhile.
+    QStringList Add(bool domain, const QString& name, const QString& address) {
+        main().mCONTACTS_ADDCONTACT->trigger();
+        wAddContact* w = AddWindow();
+        EXPECT_NE(w, nullptr);
+        if (!w) {
+            return {};
+        }
+        QTest::mouseClick(domain ? w->labDomain : w->labUserOrMachine, Qt::LeftButton);
+        w->txtName->setText(name);
+        w->txtAddress->setText(address);
+        MessageBoxes boxes({platform::vbOK});
+        QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
+        QStringList texts;
+        for (const auto& shown : boxes.shown()) {
+            texts << shown.text;
+        }
+        return texts;
+    }
+    wSettings* OpenSettings() {
+        main().mTOOLS_SETTINGS->trigger();
+        return qobject_cast<wSettings*>(context().windows.Find(u"wSettings"_s));
+    }
+    static void ClickSection(wSettings* w, const QString& name,
+                             Qt::MouseButton button = Qt::LeftButton) {
+        const auto found = w->tvwSections->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        const QRect at = w->tvwSections->visualItemRect(found.value(0));
+        QTest::mouseClick(w->tvwSections->viewport(), button, {}, at.center());
+    }
+    static QWidget* Popup() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"wGlimmertip"_s && w->isVisible()) {
+                return w;
+            }
+        }
+        return nullptr;
+    }
+    static QString PopupTitle() {
+        return Popup() ? Popup()->findChild<QLabel*>(u"labTitle"_s)->text() : u"(no popup)"_s;
+    }
+};
+
+using AboutWindow = Ui;
+using AddContact = Ui;
+using Conversations = Ui;
+using MainWindow = Ui;
+using SettingsWindow = Ui;
+
+TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
+    // No Skins folder at all: no picture and no error.
+    WriteSettings(
+        "[Skinning]\r\nEnable=1\r\n[Contact List]\r\nUsers Expanded=1\r\n"
+        "Domains Expanded=0\r\n" +
+        kContacts);
+    MessageBoxes none;
+    wMain& w = Start();
+    EXPECT_TRUE(w.picStatus->Picture().isNull());
+    EXPECT_TRUE(none.shown().empty());
+
+    // Contacts came before the group state: Users could be expanded.
+    EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
+    EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
+    EXPECT_FALSE(Node(u"_domains"_s)->isExpanded());
+
+    // A double-click on a group opens nothing.
+    const auto before = context().windows.LoadedWindows().size();
+    w.tvwContacts_NodeDoubleClick(Node(u"_users"_s));
+    EXPECT_EQ(context().windows.LoadedWindows().size(), before);
+
+    const QByteArray saved = ReadBytes(settings());
+
+    // A group cannot be removed.
+    RightClick(u"_users"_s);
+    EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
+    w.mCONTEXTMENU->hide();
+
+    RightClick(u"_users_pc02"_s);
+    EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
+    {
+        MessageBoxes boxes({platform::vbNo});
+        w.mCONTEXTMENU_REMOVECONTACT->trigger();
+        EXPECT_EQ(boxes.shown().size(), 1u);
+    }
+    EXPECT_EQ(ReadBytes(settings()), saved);
+    EXPECT_EQ(Children(u"_users"_s).size(), 3);
+    {
+        MessageBoxes boxes({platform::vbYes});
+        w.mCONTEXTMENU_REMOVECONTACT->trigger();
+    }
+    EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
+    EXPECT_FALSE(ReadBytes(settings()).contains("pc02"));
+
+    // The last domain goes with its section.
+    RightClick(u"_domains_sales"_s);
+    MessageBoxes boxes({platform::vbYes});
+    main().mCONTEXTMENU_REMOVECONTACT->trigger();
+    EXPECT_FALSE(ReadBytes(settings()).contains("[Domains]"));
+}
+
+TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
+    WriteSettings("[Window Metrics]\r\nwMain Window Left=1500\r\nwMain Window Top=1500\r\n" +
+                  kContacts);
+    for (const bool maximise : {false, true}) {
+        SCOPED_TRACE(maximise ? "maximised" : "minimised");
+        wMain& w = Start();
+        w.mHELP_ABOUT->trigger();
+        w.mCONTACTS_ADDCONTACT->trigger();
+        w.mTOOLS_SETTINGS->trigger();
+        w.tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
+        w.tvwContacts_NodeDoubleClick(Node(u"_users_pc01"_s));
+        w.move(700, 700);
+        if (maximise) {
+            w.showMaximized();
+        } else {
+            w.showMinimized();  // hides it into the tray
+            EXPECT_TRUE(Hidden(w));
+        }
+        w.mSYSTRAY_EXIT->trigger();
+
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_TRUE(ReadBytes(settings()).contains("wMain Window Left=1500\r\n"));
+        EXPECT_FALSE(state().AboutWindowOpen || state().AddContactWindowOpen ||
+                     state().CatchAllWindowOpen || state().SettingsWindowOpen);
+        EXPECT_FALSE(app->Chats().Chat(u"_users_pc01"_s)->Loaded());
+        app.reset();
+    }
+}
+
+TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
+    WriteSettings("Minimise On Startup=1\r\n");
+    {
+        // Started into the tray; its menu brings it back, Escape in the tree hides it again.
+        wMain& w = Start();
+        EXPECT_FALSE(w.isVisible());
+        w.mSYSTRAY_SHOWHIDE->trigger();
+        EXPECT_TRUE(w.isVisible());
+        QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
+        EXPECT_TRUE(Hidden(w));
+        emit app->Tray().TrayIcon()->activated(QSystemTrayIcon::Context);
+        EXPECT_TRUE(w.mSYSTRAY->isVisible());
+        w.mSYSTRAY->hide();
+        app.reset();
+    }
+
+    trayAvailable = false;
+    wMain& w = Start();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.isMinimized());
+    // Restored from the task bar: the next minimise works as it should.
+    w.showNormal();
+    QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
+    EXPECT_FALSE(Hidden(w, 300));
+    EXPECT_TRUE(w.isMinimized());
+}
+
+// The windows of the README; PARLANE_WRITE_PICTURES=dir writes the pictures there.
+TEST_F(MainWindow, TheReadmePicturesShowTheWindows) {
+    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (dir.isEmpty()) {
+        GTEST_SKIP() << "PARLANE_WRITE_PICTURES is not set";
+    }
+    CopyResources();
+    StartQuietly(
+        "[Skinning]\r\nEnable=1\r\n[Contact List]\r\nUsers Expanded=1\r\n"
+        "Domains Expanded=1\r\nUnknown Expanded=1\r\n" +
+        kContacts);
+    main().resize(240, 330);
+    Route(u"pc01"_s, u"Lunch at twelve?"_s);
+    Route(u"pc01"_s, u"The usual place.|Bring the <b>report</b>."_s);
+    wChat* anna = app->Chats().Chat(u"_users_pc01"_s);
+    ASSERT_NE(anna, nullptr);
+    anna->SetStatus(1, u"Message sent successfully at 11:52:07."_s);
+    anna->rtbChat->setPlainText(u"Sounds good, see you there"_s);
+    Route(u"LAPTOP-7"_s, u"Backup finished: 0 errors."_s);
+    Route(u"PRINTSRV"_s, u"Printer 2 is out of paper."_s);
+    ASSERT_NE(app->Chats().CatchAll(), nullptr);
+    auto* add = wAddContact::Open(context(), main().Contacts());
+    add->txtName->setText(u"Anna"_s);
+    add->txtAddress->setText(u"pc01"_s);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main().grab().save(dir + u"/main-window.png"_s));
+    EXPECT_TRUE(add->grab().save(dir + u"/add-contact-window.png"_s));
+    EXPECT_TRUE(anna->grab().save(dir + u"/chat-window.png"_s));
+    EXPECT_TRUE(app->Chats().CatchAll()->grab().save(dir + u"/catch-all-window.png"_s));
+}
+
+TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
+    CopyResources();
+    const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
+    platform::SetShellOpener(opener);
+    WriteSettings(
+        "[Skinning]\r\nEnable=1\r\n[Window Metrics]\r\nwAbout Window Left=1500\r\n"
+        "wAbout Window Top=3000\r\n");
+    // Another program holds the port, so listening fails: the main window's link explains.
+    const auto held = modMailSlots::CreateMailSlot(u"messngr"_s);
+    ASSERT_GT(held, 0);
+    wMain& m = Start();
+    modMailSlots::CloseMailSlot(held);
+    EXPECT_TRUE(m.labErrorHelp->isVisible());
+    QTest::mouseClick(m.labErrorHelp, Qt::LeftButton);
+    const QStringList opened = RecordedBy(opener);
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[1], dir.filePath(u"Data/Help/Errors/CouldNotOpenMailSlot.html"_s));
+    QFile::remove(opener + u".out"_s);
+    // Enabling again, now that the port is free, hides the link.
+    m.mTOOLS_ADVANCED_ENABLECOMMUNICATIONS->trigger();
+    EXPECT_TRUE(app->Listener().tmrMailSlot.isActive());
+    EXPECT_FALSE(m.labErrorHelp->isVisible());
+
+    m.mHELP_ABOUT->trigger();
+    auto* w = qobject_cast<wAbout*>(context().windows.Find(u"wAbout"_s));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->labVersion->text(), wAbout::VersionText(AppVersion::Major, AppVersion::Minor));
+    EXPECT_EQ(w->labBuild->text(), wAbout::BuildText(AppVersion::Revision));
+    EXPECT_EQ(w->pos(), QPoint(100, 200));
+    EXPECT_TRUE(state().AboutWindowOpen);
+    EXPECT_EQ(wAbout::Open(context()), w);
+    // PARLANE_WRITE_PICTURES=dir writes the window's picture there.
+    const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (!pictures.isEmpty()) {
+        EXPECT_TRUE(w->grab().save(pictures + u"/about-window.png"_s));
+    }
+
+    QTest::mouseClick(w->labWebsite, Qt::LeftButton);
+    EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
+
+    // Esc on Close closes it, saving the place and clearing the flag.
+    w->move(60, 90);
+    w->cmdClose->setFocus();
+    QTest::keyClick(w->cmdClose, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(state().AboutWindowOpen);
+    const QByteArray saved = ReadBytes(settings());
+    EXPECT_TRUE(saved.contains("wAbout Window Left=900\r\nwAbout Window Top=1350\r\n"))
+        << saved.constData();
+    EXPECT_FALSE(saved.contains("wAbout Window Width"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NE(wAbout::Open(context()), nullptr);
+}
+
+TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
+    StartQuietly({});
+
+    EXPECT_EQ(Add(false, u"Anna"_s, u" PC01 "_s), QStringList());
+    EXPECT_FALSE(state().AddContactWindowOpen);
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
+    EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
+    EXPECT_TRUE(ReadBytes(settings()).contains("User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"));
+    app->Chats().RouteMessage(main().Contacts(), {u"PC01"_s, {}, u"hello"_s});
+    wChat* chat = app->Chats().Chat(u"_users_pc01"_s);
+    ASSERT_NE(chat, nullptr);
+    EXPECT_EQ(chat->rtbHistory->toPlainText(), u"Anna: hello\n"_s);
+
+    // The same address: refused as a user, welcome as a domain.
+    EXPECT_EQ(Add(false, u"Other"_s, u"pc01"_s),
+              QStringList{u"Sorry, but this user/machine already exists in your contact list."_s});
+    AddWindow()->close();
+    EXPECT_EQ(Add(true, u"Office"_s, u"pc01"_s), QStringList());
+    EXPECT_TRUE(ReadBytes(settings()).contains("Domain[1]=NAME=Office|ADDRESS=pc01|TYPE=1\r\n"));
+    EXPECT_EQ(Add(true, u"Again"_s, u"PC01"_s),
+              QStringList{u"Sorry, but this domain already exists in your contact list."_s});
+    AddWindow()->close();
+
+    // Removed, then added again in the same run.
+    RightClick(u"_users_pc01"_s);
+    {
+        MessageBoxes yes({platform::vbYes});
+        main().mCONTEXTMENU_REMOVECONTACT->trigger();
+    }
+    EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
+}
+
+TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
+    WriteSettings({});
+    Start();
+    const QByteArray before = ReadBytes(settings());
+
+    EXPECT_EQ(Add(false, u"  "_s, u"pc01"_s),
+              QStringList{u"Please enter a name for this entry."_s});
+    EXPECT_EQ(Add(false, u"Anna"_s, u""_s),
+              QStringList{u"Please enter the address of the computer or domain for this entry."_s});
+    ASSERT_NE(AddWindow(), nullptr);
+    EXPECT_EQ(AddWindow()->txtName->text(), u"Anna"_s);
+
+    // Addresses no message could ever reach are refused with the reason.
+    for (const QString& address : {u"a-name-of-sixteen"_s, u"\u0141\u00f3d\u017a"_s, u"pc*1"_s,
+                                   u"pc01..lan"_s, u"-pc.lan"_s, u"10.0.0.300"_s, u"fe80::1"_s}) {
+        const QStringList boxes = Add(false, u"Anna"_s, address);
+        ASSERT_EQ(boxes.size(), 1) << address;
+        EXPECT_TRUE(boxes[0].contains(address.toLower())) << boxes[0];
+    }
+    EXPECT_EQ(Children(u"_users"_s), QStringList());
+    EXPECT_EQ(ReadBytes(settings()), before);
+
+    // A click into a box selects what it holds, once the press that gave the focus is through.
+    wAddContact* w = AddWindow();
+    w->txtAddress->setFocus();
+    QTest::mouseClick(w->txtName, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([w] { return w->txtName->selectedText() == u"Anna"_s; }, 1000));
+
+    // Typed or pasted, "|" stays out of both boxes.
+    for (QLineEdit* box : {w->txtName, w->txtAddress}) {
+        box->clear();
+        box->setFocus();
+        QTest::keyClicks(box, u"a|b"_s);
+        QGuiApplication::clipboard()->setText(u"|c|"_s);
+        box->paste();
+        EXPECT_EQ(box->text(), u"abc"_s) << box->objectName();
+    }
+}
+
+// Nothing shows in the list that is not in the file, so a corrected second try is no duplicate.
+TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
+    WriteSettings({});
+    Start();
+    QFile::remove(settings());
+    ASSERT_TRUE(QDir().mkdir(settings()));
+    const QStringList boxes = Add(false, u"\u0141ukasz"_s, u"pc07.lan"_s);
+    EXPECT_EQ(boxes.size(), 1);
+    wAddContact* w = AddWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->txtName->text(), u"\u0141ukasz"_s);
+    EXPECT_EQ(Children(u"_users"_s), QStringList());
+
+    ASSERT_TRUE(QDir().rmdir(settings()));
+    MessageBoxes none;
+    QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
+    EXPECT_TRUE(none.shown().empty());
+    EXPECT_EQ(Children(u"_users"_s), QStringList{u"\u0141ukasz"_s});
+    EXPECT_TRUE(ReadBytes(settings()).contains(u"NAME=\u0141ukasz|"_s.toUtf8()));
+}
+
+TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll) {
+    StartQuietly(kContacts);
+
+    // Found by address in any letter case and shown under the contact's name, behind the
+    // user's back; markup stays text, and "|" and CR LF break the line.
+    Route(u"PC01"_s, u"<b>hi</b>"_s);
+    wChat* anna = app->Chats().Chat(u"_users_pc01"_s);
+    ASSERT_NE(anna, nullptr);
+    EXPECT_TRUE(anna->isVisible());
+    // What the user selected meanwhile is no place to write to.
+    QTextCursor selection(anna->rtbHistory->document());
+    selection.setPosition(2, QTextCursor::KeepAnchor);
+    anna->rtbHistory->setTextCursor(selection);
+    Route(u"pc01"_s, u"a|b\r\nc"_s);
+    EXPECT_EQ(anna->rtbHistory->toPlainText(), u"Anna: <b>hi</b>\nAnna: a\nb\nc\n"_s);
+    EXPECT_FALSE(anna->rtbHistory->textCursor().hasSelection());
+
+    // Strangers and domains without a window: the catch-all, sender exactly as it came.
+    EXPECT_EQ(app->Chats().CatchAll(), nullptr);
+    Route(u"ZeD"_s, u"hello"_s);
+    Route(u"SALES"_s, u"all hands"_s);
+    wCatchAll* log = app->Chats().CatchAll();
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->rtbHistory->toPlainText(), u"ZeD: hello\nSALES: all hands\n"_s);
+
+    // A domain's window, once open, takes its messages.
+    wChat* sales = DoubleClick(u"_domains_sales"_s);
+    ASSERT_NE(sales, nullptr);
+    Route(u"Sales"_s, u"meeting"_s);
+    EXPECT_EQ(sales->rtbHistory->toPlainText(), u"Sales: meeting\n"_s);
+
+    // A double-click on an open conversation opens nothing more.
+    EXPECT_EQ(DoubleClick(u"_users_pc01"_s), anna);
+    EXPECT_EQ(ChatWindows(), 2);
+
+    // Closed, it comes back with only the new message and without the draft.
+    anna->rtbChat->setPlainText(u"draft"_s);
+    anna->close();
+    Route(u"pc01"_s, u"second"_s);
+    EXPECT_EQ(app->Chats().Chat(u"_users_pc01"_s), anna);
+    EXPECT_TRUE(anna->isVisible());
+    EXPECT_EQ(anna->rtbHistory->toPlainText(), u"Anna: second\n"_s);
+    EXPECT_TRUE(anna->rtbChat->toPlainText().isEmpty());
+    // Sent back through the contact's node instead, the window is a new one, bound anew.
+    anna->close();
+    wChat* again = DoubleClick(u"_users_pc01"_s);
+    ASSERT_NE(again, nullptr);
+    Route(u"PC01"_s, u"third"_s);
+    EXPECT_EQ(again->rtbHistory->toPlainText(), u"Anna: third\n"_s);
+}
+
+TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
+    StartQuietly(
+        "[Users]\r\nTotal=2\r\nUser[1]=NAME=Twin|ADDRESS=pc01|TYPE=0\r\n"
+        "User[2]=NAME=Twin|ADDRESS=pc02|TYPE=0\r\n");
+    Route(u"pc02"_s, u"from two"_s);
+    Route(u"pc01"_s, u"from one"_s);
+    wChat* one = app->Chats().Chat(u"_users_pc01"_s);
+    wChat* two = app->Chats().Chat(u"_users_pc02"_s);
+    ASSERT_TRUE(one && two && one != two);
+    EXPECT_TRUE(one->RecipientEntry.contains(u"ADDRESS=pc01"_s));
+    EXPECT_TRUE(two->RecipientEntry.contains(u"ADDRESS=pc02"_s));
+    EXPECT_EQ(one->rtbHistory->toPlainText(), u"Twin: from one\n"_s);
+    EXPECT_EQ(two->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
+
+    // Closing one twin's window leaves the other's open, and a double-click on it makes no
+    // second window; the closed one comes back with its own contact's next message.
+    one->close();
+    DoubleClick(u"_users_pc02"_s);
+    EXPECT_EQ(ChatWindows(), 2);
+    EXPECT_TRUE(two->Loaded());
+    Route(u"pc01"_s, u"again"_s);
+    EXPECT_TRUE(one->Loaded());
+    EXPECT_EQ(one->rtbHistory->toPlainText(), u"Twin: again\n"_s);
+    EXPECT_EQ(two->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
+}
+
+TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
+    StartQuietly("[Users]\r\nTotal=1\r\nUser[1]=NAME=Me|ADDRESS=testhost|TYPE=0\r\n");
+    wChat* me = DoubleClick(u"_users_testhost"_s);
+    ASSERT_NE(me, nullptr);
+
+    // Nothing typed: Send asks for a text.
+    Send(me);
+    EXPECT_EQ(me->StatusState(), 3);
+    EXPECT_TRUE(me->labErrorHelp->isVisible());
+
+    // Sent, with this machine as the sender, once only although Enter waited meanwhile.
+    QTest::keyClicks(me->rtbChat, u"hello|there"_s);
+    QTest::mouseClick(me->cmdSend, Qt::LeftButton);
+    EXPECT_FALSE(me->cmdSend->isEnabled());
+    Send(me, true);
+    EXPECT_TRUE(me->StatusText().startsWith(u"Message sent successfully at "_s));
+    EXPECT_EQ(me->StatusState(), 1);
+    EXPECT_FALSE(me->labErrorHelp->isVisible());
+    EXPECT_TRUE(me->rtbHistory->toPlainText().isEmpty());
+    QTest::qWait(200);
+    ASSERT_TRUE(WaitForMessages(state().MailSlotHandle, 1));
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle),
+              (MailSlotMessage{u"TESTHOST"_s, u"testhost"_s, u"hello|there"_s}));
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
+
+    // A text the network cannot carry: the box says why, the text stays and takes keys.
+    {
+        MessageBoxes boxes({platform::vbOK});
+        me->rtbChat->insertPlainText(u"snow \u2603"_s);
+        Send(me);
+        EXPECT_EQ(boxes.shown().size(), 1u);
+    }
+    EXPECT_EQ(me->StatusState(), 4);
+    QTest::keyClicks(me->rtbChat, u"!"_s);
+    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603!"_s);
+    EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
+}
+
+// Typed or pasted, what does not fit is cut from what came in, never from the box's text.
+TEST_F(Conversations, TheInputHoldsFourHundredCharacters) {
+    StartQuietly(kContacts);
+    wChat* anna = DoubleClick(u"_users_pc01"_s);
+    ASSERT_NE(anna, nullptr);
+
+    QTest::keyClicks(anna->rtbChat, QString(399, u'x'));
+    QTest::keyClicks(anna->rtbChat, u"yz"_s);
+    EXPECT_EQ(anna->rtbChat->toPlainText(), QString(399, u'x') + u"y"_s);
+    EXPECT_EQ(anna->CounterText(), u"0 chars left"_s);
+
+    anna->rtbChat->setPlainText(QString(390, u'a') + u"END"_s);
+    QTextCursor at = anna->rtbChat->textCursor();
+    at.setPosition(10);
+    anna->rtbChat->setTextCursor(at);
+    QGuiApplication::clipboard()->setText(u"0123456789"_s);
+    anna->rtbChat->paste();
+    EXPECT_EQ(anna->rtbChat->toPlainText(),
+              QString(10, u'a') + u"0123456"_s + QString(380, u'a') + u"END"_s);
+}
+
+TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
+    CopyResources();
+    WriteSettings("[Skinning]\r\nEnable=1\r\n");
+    wMain& m = Start();
+    wAddContact* add = wAddContact::Open(context(), main().Contacts());
+    wAbout* about = wAbout::Open(context());
+    wCatchAll* catchAll = app->Chats().OpenCatchAll();
+    const QList<QLabel*> pictures{add->imgTopRightLogo, about->imgGlobe, catchAll->imgGlobeBig};
+    const auto skinned = [&](bool on) {
+        EXPECT_EQ(m.picStatus->Picture().isNull(), !on);
+        for (QLabel* image : pictures) {
+            EXPECT_EQ(image->pixmap().isNull(), !on) << image->objectName();
+        }
+    };
+    skinned(true);
+
+    // No component is registered or beside the program: the window works without help.
+    wSettings* w = OpenSettings();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->ToolTip, nullptr);
+    QTest::mouseClick(w->cmdSave, Qt::RightButton);
+    EXPECT_TRUE(w->isVisible());
+
+    ClickSection(w, u"Skinning"_s);
+    QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::LeftButton);
+    ClickSection(w, u"Interface"_s);
+    QTest::mouseClick(w->chkContactListInterface_MinimiseOnStartup, Qt::LeftButton);
+    const QPoint place = w->pos() * 15;
+    QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+    EXPECT_EQ(ReadBytes(settings()),
+              "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n"
+              "[Skinning]\r\nEnable=0\r\n\r\n[Window Metrics]\r\nwSettings Window Left=" +
+                  QByteArray::number(place.x()) +
+                  "\r\nwSettings Window Top=" + QByteArray::number(place.y()) + "\r\n");
+    EXPECT_FALSE(state().SkinningEnabled);
+    EXPECT_TRUE(state().MinimiseOnStartup);
+    EXPECT_FALSE(state().SettingsWindowOpen);
+    skinned(false);
+
+    // And back on: the pictures are read again and return.
+    w = OpenSettings();
+    w->chkEnableApplicationSkinning->setChecked(true);
+    w->cmdSave_Click();
+    EXPECT_TRUE(state().SkinningEnabled);
+    skinned(true);
+}
+
+TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNothing) {
+    WriteSettings("[Skinning]\r\nEnable=1\r\n" + kPlace);
+    Start();
+    const QByteArray before = ReadBytes(settings());
+    state().MinimiseOnStartup = true;  // memory, not the file, fills the boxes
+    const auto toggle = [](wSettings* w) {
+        for (QCheckBox* box :
+             {w->chkContactListInterface_DisplaySplash,
+              w->chkContactListInterface_MinimiseOnStartup, w->chkEnableApplicationSkinning}) {
+            box->toggle();
+        }
+    };
+    const auto unchanged = [&] {
+        EXPECT_EQ(context().windows.Find(u"wSettings"_s), nullptr);
+        EXPECT_FALSE(state().SettingsWindowOpen);
+        EXPECT_EQ(ReadBytes(settings()), before);
+        EXPECT_TRUE(state().SkinningEnabled);
+        EXPECT_FALSE(state().DisplaySplash);
+    };
+
+    wSettings* w = OpenSettings();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->pos(), QPoint(80, 60));
+    EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
+    EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
+    // Each section shows its own boxes and no other, so that no hidden box takes the focus.
+    ClickSection(w, u"Interface"_s);
+    EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isVisible());
+    EXPECT_FALSE(w->chkEnableApplicationSkinning->isVisible());
+    toggle(w);
+    QTest::keyClick(w->tvwSections, Qt::Key_Escape);
+    unchanged();
+
+    // A settings file that cannot be written: the user hears of it and keeps the window.
+    w = OpenSettings();
+    toggle(w);
+    const QString file = state().SettingsFile;
+    // A file where its directory should be, so no directory can be made for it.
+    WriteBytes(dir.filePath(u"blocked"_s), "");
+    state().SettingsFile = dir.filePath(u"blocked/Settings.ini"_s);
+    {
+        MessageBoxes boxes({platform::vbOK});
+        w->cmdSave_Click();
+        EXPECT_EQ(boxes.shown().size(), 1u);
+    }
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->chkEnableApplicationSkinning->isChecked());
+    EXPECT_TRUE(state().SkinningEnabled);
+    state().SettingsFile = file;
+    QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+    unchanged();
+}
+
+TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
+    // What the build's registration step does.
+    QLibrary library(QStringLiteral(PARLANE_GLIMMERTIP_LIBRARY));
+    const auto entry = reinterpret_cast<platform::ComponentRegistry::DllRegisterServerFn>(
+        library.resolve("DllRegisterServer"));
+    ASSERT_NE(entry, nullptr) << library.errorString();
+    ASSERT_EQ(entry(), platform::ComponentRegistry::S_OK);
+    CopyResources();
+    WriteSettings("[Skinning]\r\nEnable=1\r\n" + kPlace);
+    Start();
+    const QByteArray before = ReadBytes(settings());
+    wSettings* w = OpenSettings();
+    ASSERT_NE(w->ToolTip, nullptr) << w->ToolTipError;
+
+    QTest::mouseClick(w->cmdSave, Qt::RightButton);
+    EXPECT_EQ(PopupTitle(), u"Save Changes"_s);
+    // In the tree it selects nothing, so the pane stays.
+    ClickSection(w, u"Interface"_s, Qt::RightButton);
+    EXPECT_EQ(PopupTitle(), u"Sections"_s);
+    EXPECT_TRUE(w->tvwSections->selectedItems().isEmpty());
+    ClickSection(w, u"Skinning"_s);
+    QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::RightButton);
+    EXPECT_TRUE(w->chkEnableApplicationSkinning->isChecked());
+    EXPECT_EQ(PopupTitle(), u"Enable Application Skinning"_s);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(ReadBytes(settings()), before);
+
+    // PARLANE_WRITE_PICTURES=dir writes the window with its popup there.
+    const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (!pictures.isEmpty()) {
+        QPixmap picture = w->grab();
+        QPainter painter(&picture);
+        const QPoint corner = w->chkEnableApplicationSkinning->mapTo(w, QPoint(60, 14));
+        painter.drawPixmap(corner, Popup()->grab());
+        painter.end();
+        EXPECT_TRUE(picture.save(pictures + u"/settings-window.png"_s));
+    }
+
+    // Closing takes the popup along before the component's code may go.
+    QTest::keyClick(w->tvwSections, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Popup(), nullptr);
+}
+
+}  // namespace
