@@ -21,6 +21,8 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
     # The checkers of the package and of what it installs.
     packages+=(lintian desktop-file-utils appstream)
+    # Line coverage (scripts/coverage.sh).
+    packages+=(gcovr)
 fi
 
 missing=()
