@@ -1,25 +1,44 @@
-// The bar painted into real images (offscreen): frames and colours are checked, never glyphs.
 #include "controls/StatusBarHost.h"
 #include "controls/cNoStatusBar.h"
 #include "platform/OsVersion.h"
+#include "platform/RuntimeError.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QProxyStyle>
-#include <QStyleFactory>
-#include <QStyleOption>
 #include <QWidget>
 
-#include <optional>
+#include <functional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace StatusBarPainter;
 
 namespace {
+
+using Rects = std::vector<PixelRect>;
+
+Rects PanelRects(const cNoStatusBar& bar) {
+    Rects rects;
+    for (int i = 1; i <= bar.PanelCount(); ++i) {
+        rects.push_back(bar.GetPanelRect(i));
+    }
+    return rects;
+}
+
+// The number of the error the call raised, or 0.
+long ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const platform::RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+constexpr long kInvalidIndex = cNoStatusBar::InvalidPanelIndexError;
 
 // Colours as "#aarrggbb", as an image holds them.
 QString Hex(const QColor& colour) {
@@ -29,13 +48,9 @@ QString Role(QPalette::ColorRole role) {
     return Hex(QGuiApplication::palette().color(role));
 }
 
-// A picture host that can be given a style, or none.
 class TestHost : public StatusBarPictureHost {
 public:
     explicit TestHost(QSize size) : StatusBarPictureHost(size) { SetForeColor(Qt::red); }
-    std::optional<QStyle*> style;
-
-    QStyle* Style() const override { return style ? *style : StatusBarPictureHost::Style(); }
     QString Pixel(int x, int y) const { return Hex(Image().pixelColor(x, y)); }
     // Pixels of the red text colour, blended or not.
     int RedPixels(const QRect& area) const {
@@ -50,258 +65,192 @@ public:
     }
 };
 
-// Fusion, telling what it was asked to draw.
-class RecordingStyle : public QProxyStyle {
-public:
-    RecordingStyle() : QProxyStyle(QStyleFactory::create(u"Fusion"_s)) {}
-    mutable QStringList calls;
-
-    void drawPrimitive(PrimitiveElement e, const QStyleOption* o, QPainter* p,
-                       const QWidget* w) const override {
-        if (e == PE_PanelStatusBar || e == PE_FrameStatusBarItem) {
-            Record(e == PE_PanelStatusBar ? u"bar"_s : u"pane"_s, o->rect);
-        }
-        QProxyStyle::drawPrimitive(e, o, p, w);
-    }
-    void drawControl(ControlElement e, const QStyleOption* o, QPainter* p,
-                     const QWidget* w) const override {
-        if (e == CE_SizeGrip) {
-            Record(u"grip"_s, o->rect);
-        }
-        QProxyStyle::drawControl(e, o, p, w);
-    }
-    void drawItemText(QPainter* p, const QRect& r, int flags, const QPalette& pal, bool enabled,
-                      const QString& text, QPalette::ColorRole role) const override {
-        calls << u"text '"_s + text + u'\'';
-        QProxyStyle::drawItemText(p, r, flags, pal, enabled, text, role);
-    }
-    void Record(const QString& what, const QRect& r) const {
-        calls << u"%1 %2,%3 %4x%5"_s.arg(what).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-    }
-};
-
-void ExpectClassicFrames(const TestHost& host) {
-    // Panels 0..59 sunken, 60..119 raised, 120..300 without borders; x 59 and 119 are gaps.
-    EXPECT_EQ(host.Pixel(59, 10), Role(QPalette::Button));
-    EXPECT_EQ(host.Pixel(10, 0), Role(QPalette::Dark));
-    EXPECT_EQ(host.Pixel(0, 10), Role(QPalette::Dark));
-    EXPECT_EQ(host.Pixel(10, 21), Role(QPalette::Light));
-    EXPECT_EQ(host.Pixel(58, 10), Role(QPalette::Light));
-    EXPECT_EQ(host.Pixel(70, 0), Role(QPalette::Midlight));
-    EXPECT_EQ(host.Pixel(70, 21), Role(QPalette::Shadow));
-    EXPECT_EQ(host.Pixel(118, 10), Role(QPalette::Shadow));
-    EXPECT_EQ(host.Pixel(130, 0), Role(QPalette::Button));
-    EXPECT_EQ(host.Pixel(130, 21), Role(QPalette::Button));
+TEST(NoStatusBarLayout, TheSpringOrLastPanelTakesTheSpareWidthAndOverflowKeepsWidths) {
+    StatusBarPictureHost host(QSize(400, 20));
+    cNoStatusBar bar;
+    bar.Create(&host);
+    bar.AddPanel(0, {}, -1, 60, true);
+    bar.AddPanel(0, {}, -1, 70);
+    // One spring at a time: the later one took it, though put before the earlier one.
+    bar.AddPanel(0, {}, -1, 50, true, false, 0, {}, 1);
+    EXPECT_EQ(PanelRects(bar), (Rects{{0, 0, 259, 20}, {260, 0, 319, 20}, {320, 0, 400, 20}}));
+    bar.SetPanelSpring(2, true);
+    EXPECT_EQ(PanelRects(bar), (Rects{{0, 0, 49, 20}, {50, 0, 319, 20}, {320, 0, 400, 20}}));
+    bar.SetPanelSpring(2, false);
+    EXPECT_EQ(PanelRects(bar), (Rects{{0, 0, 49, 20}, {50, 0, 109, 20}, {110, 0, 400, 20}}));
+    host.Resize(QSize(150, 20));
+    bar.Draw();
+    EXPECT_EQ(PanelRects(bar), (Rects{{0, 0, 49, 20}, {50, 0, 109, 20}, {110, 0, 190, 20}}));
+    // A single panel leaves no room for the grip.
+    bar.RemovePanel(3);
+    bar.RemovePanel(2);
+    host.Resize(QSize(40, 20));
+    bar.Draw();
+    EXPECT_EQ(PanelRects(bar), (Rects{{0, 0, 50, 20}}));
 }
 
-void AddFramedPanels(cNoStatusBar& bar) {
-    bar.AddPanel(0, {}, -1, 60);
-    bar.AddPanel(SBT_POPOUT, {}, -1, 60);
-    bar.AddPanel(SBT_NOBORDERS, {}, -1, 60);
+TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
+    cNoStatusBar bar;
+    for (const QString& key : {u"a"_s, u"c"_s, u"2"_s, u"a"_s}) {
+        bar.AddPanel(0, {}, -1, 10, false, false, 0, key);
+    }
+    EXPECT_EQ(bar.AddPanel(0, {}, -1, 10, false, false, 0, u"b"_s, u"c"_s), 2);
+    // Index 0: no such panel.
+    const struct {
+        QVariant key;
+        int index;
+    } cases[] = {
+        {u"2"_s, 2}, {u"a"_s, 1}, {u"c"_s, 3}, {u" 5 "_s, 5}, {2.4, 2}, {0.6, 1},
+        {5, 5},      {u"A"_s, 0}, {6, 0},      {u"0.4"_s, 0}, {0.4, 0}, {5.4, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key.toString().toStdString());
+        EXPECT_EQ(bar.PanelExists(c.key), c.index > 0);
+        if (c.index > 0) {
+            EXPECT_EQ(bar.PanelIndex(c.key), c.index);
+        } else {
+            EXPECT_EQ(ErrorOf([&] { bar.SetPanelText(c.key, u"x"_s); }), kInvalidIndex);
+        }
+    }
+    for (const int outside : {0, 6}) {
+        EXPECT_EQ(ErrorOf([&] { bar.PanelKey(outside); }), kInvalidIndex);
+        EXPECT_EQ(ErrorOf([&] { bar.SetPanelKey(outside, u"x"_s); }), kInvalidIndex);
+    }
+    // A key that reads as a number is only ever a position.
+    bar.SetPanelKey(5, 7);
+    EXPECT_EQ(bar.PanelKey(5), u"7"_s);
+    EXPECT_FALSE(bar.PanelExists(u"7"_s));
+
+    bar.RemovePanel(u"b"_s);
+    EXPECT_EQ(bar.PanelKey(2), u"c"_s);
+    while (bar.PanelCount() < cNoStatusBar::MaxPanels) {
+        bar.AddPanel();
+    }
+    EXPECT_EQ(ErrorOf([&] { bar.AddPanel(); }), cNoStatusBar::TooManyPanelsError);
+    EXPECT_EQ(bar.PanelCount(), cNoStatusBar::MaxPanels);
 }
 
-TEST(NoStatusBarPaint, ClassicFramesFollowEachPanelsStyleWhereverThemesAreMissing) {
-    enum Why { OldSystem, NotAllowed, NoStyle };
-    for (const Why why : {OldSystem, NotAllowed, NoStyle}) {
-        platform::OverrideOsVersion(why == OldSystem ? std::optional(platform::OsVersion{5, 0})
-                                                     : std::nullopt);
-        TestHost host(QSize(300, 22));
+TEST(NoStatusBarPanels, ThemesOnlyWhereTheSystemOffersThem) {
+    for (const auto& [version, themes] :
+         {std::pair(platform::OsVersion{4, 90}, false), std::pair(platform::OsVersion{5, 0}, false),
+          std::pair(platform::OsVersion{5, 1}, true)}) {
+        platform::OverrideOsVersion(version);
         cNoStatusBar bar;
         platform::OverrideOsVersion(std::nullopt);
-        if (why == NotAllowed) {
-            bar.SetAllowXPStyles(false);
-        } else if (why == NoStyle) {
-            host.style = nullptr;
-        }
-        bar.Create(&host);
-        AddFramedPanels(bar);
-        ExpectClassicFrames(host);
+        EXPECT_EQ(ErrorOf([&] { bar.SetAllowXPStyles(false); }), 0);
+        EXPECT_EQ(ErrorOf([&] { bar.SetAllowXPStyles(true); }),
+                  themes ? 0 : cNoStatusBar::XPStylesNotSupportedError);
+        // What the system offers, whatever was set.
+        EXPECT_EQ(bar.AllowXPStyles(), themes) << version.major << "." << version.minor;
     }
 }
 
-TEST(NoStatusBarPaint, ClassicIconAndTextAndTheGripFontGivenBack) {
+TEST(NoStatusBarPanels, FitsAPanelToItsTextAndMeasuresNothingWithoutAHost) {
+    StatusBarPictureHost host(QSize(400, 20));
+    cNoStatusBar bar;
+    bar.Create(&host);
+    bar.AddPanel(0, u"Message received at 12:00:00."_s, -1, 10, false, true);
+    bar.AddPanel(0, {}, -1, 40);
+    EXPECT_GT(bar.GetPanelRect(2).left, 100);
+    bar.SetPanelFitToContents(1, false);
+    EXPECT_EQ(bar.GetPanelRect(2).left, 10);
+    bar.SetPanelFitToContents(1, true);
+    bar.SetPanelIdealWidth(1, 5);
+    EXPECT_EQ(bar.GetPanelRect(2).left, 5);
+
+    EXPECT_EQ(ErrorOf([&] { bar.Create(nullptr); }), cNoStatusBar::InvalidObjectError);
+    bar.AddPanel(0, u"x"_s, -1, 10);
+    EXPECT_EQ(bar.GetPanelRect(3), PixelRect{});
+}
+
+TEST(NoStatusBarPaint, ClassicTextAndGripGiveTheHostItsFontBack) {
     TestHost host(QSize(300, 22));
     QFont font(u"DejaVu Sans"_s);
     font.setPointSize(8);
     font.setStrikeOut(true);
-    font.setWeight(QFont::Medium);
     host.SetFont(font);
-    QPixmap green(16, 16);
-    green.fill(Qt::green);
     cNoStatusBar bar;
     bar.SetAllowXPStyles(false);
     bar.Create(&host);
-    bar.SetImageList({green});
-    bar.AddPanel(0, {}, 0, 60);
-    bar.AddPanel(0, u"Ready"_s, -1, 60);
+    bar.AddPanel(0, {}, -1, 300);
+    // A tab centres what follows it, a second one puts the rest at the right.
+    for (const QString& text : {u"WW\tWW\tWW"_s, u"\tWW"_s, u"\t\tWW"_s}) {
+        SCOPED_TRACE(text.toStdString());
+        bar.SetPanelText(1, text);
+        const QStringList parts = text.split(u'\t');
+        EXPECT_EQ(host.RedPixels(QRect(1, 1, 59, 20)) > 0, !parts.value(0).isEmpty());
+        EXPECT_EQ(host.RedPixels(QRect(120, 1, 60, 20)) > 0, !parts.value(1).isEmpty());
+        EXPECT_EQ(host.RedPixels(QRect(240, 1, 59, 20)) > 0, !parts.value(2).isEmpty());
+    }
+
+    // The host's font given back after the grip, in points or pixels.
     bar.SetSizeGrip(true);
-
-    EXPECT_EQ(host.Pixel(2, 1 + (22 - 2 - 16) / 2), Hex(Qt::green));
-    EXPECT_EQ(host.Pixel(2, 10), Hex(Qt::green));
-    EXPECT_EQ(host.RedPixels(QRect(1, 1, 74, 20)), 0);
-    EXPECT_GT(host.RedPixels(QRect(77, 1, 60, 20)), 0);
-
-    // The grip in the shadow colour; the host's font given back after it.
-    EXPECT_TRUE(host.Pixel(296, 20) == Role(QPalette::Dark) ||
-                host.Pixel(295, 20) == Role(QPalette::Dark));
     EXPECT_EQ(host.Font(), font);
     EXPECT_EQ(Hex(host.ForeColor()), Role(QPalette::WindowText));
-
     font.setPixelSize(12);
     bar.SetFont(font);
     bar.Draw();
     EXPECT_EQ(host.Font(), font);
 }
 
-TEST(NoStatusBarPaint, ThemedLookGoesThroughTheStyle) {
-    RecordingStyle style;
-    TestHost host(QSize(300, 22));
-    host.style = &style;
+// A picture index shows a picture only inside the image list; past its end the panel has none.
+TEST(NoStatusBarPaint, APictureShowsOnlyForAnIndexInsideTheImageList) {
     QPixmap green(16, 16);
     green.fill(Qt::green);
-    cNoStatusBar bar;
-    bar.Create(&host);
-    bar.SetImageList({green});
-    bar.AddPanel(0, u"a"_s, -1, 60);
-    bar.AddPanel(0, {}, 0, 44);
-    bar.AddPanel(0, u"c"_s, -1, 60);
-    bar.SetSizeGrip(true);
-    style.calls.clear();
-    bar.Draw();
-
-    EXPECT_EQ(style.calls, (QStringList{u"bar 0,0 300x22"_s, u"pane 0,0 59x22"_s, u"text ' a'"_s,
-                                        u"pane 60,0 59x22"_s, u"text ' '"_s, u"pane 120,0 180x22"_s,
-                                        u"text ' c'"_s, u"grip 278,0 22x22"_s}));
-    EXPECT_EQ(host.Pixel(10, 0), Role(QPalette::Window));
-    EXPECT_EQ(host.Pixel(62, 2 + (22 - 2 - 16) / 2), Hex(Qt::green));
-    int grip = 0;
-    for (int y = 0; y < 22; ++y) {
-        for (int x = 278; x < 300; ++x) {
-            grip += host.Pixel(x, y) != Role(QPalette::Window) ? 1 : 0;
+    for (const bool themed : {false, true}) {
+        for (const int index : {-1, 0, 1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << "themed " << themed << ", index " << index);
+            const bool shown = index == 0 || index == 1;
+            // A list that had a third picture, as a list does after a removal.
+            QList<QPixmap> images(3, green);
+            images.removeLast();
+            TestHost host(QSize(300, 22));
+            cNoStatusBar bar;
+            bar.SetAllowXPStyles(themed);
+            bar.Create(&host);
+            bar.SetImageList(std::exchange(images, {}));
+            bar.AddPanel(0, {}, index, 60);
+            bar.AddPanel(0, {}, -1, 60);
+            // The picture widens its panel.
+            EXPECT_EQ(bar.GetPanelRect(2).left, shown ? 60 + 16 : 60);
+            EXPECT_EQ(host.Pixel(10, 11) == Hex(Qt::green), shown);
         }
     }
-    EXPECT_GT(grip, 0);
 }
 
-TEST(NoStatusBarPaint, APanelPastTheRightEdgeIsCutAndEndsThePass) {
-    int ownerDrawn = 0;
-    const auto build = [&](cNoStatusBar& bar, TestHost& host) {
-        bar.Create(&host);
-        QObject::connect(&bar, &cNoStatusBar::OwnerDraw, &bar,
-                         [&](QPainter*, int&, int&, int&, int&, bool&) { ++ownerDrawn; });
-        bar.AddPanel(0, {}, -1, 100);
-        bar.AddPanel(0, {}, -1, 81);
-        bar.AddPanel(SBT_OWNERDRAW, {}, -1, 40);
-        bar.SetSizeGrip(true);
-        EXPECT_EQ(bar.GetPanelRect(2).right, 180);
-    };
-    {
-        TestHost host(QSize(150, 20));
-        cNoStatusBar bar;
-        bar.SetAllowXPStyles(false);
-        build(bar, host);
-        EXPECT_EQ(host.Pixel(148, 5), Role(QPalette::Light));
-        EXPECT_EQ(host.Pixel(149, 5), Role(QPalette::Button));
-        EXPECT_EQ(host.Pixel(146, 18), Role(QPalette::Dark));
-        EXPECT_EQ(host.Pixel(144, 18), Role(QPalette::Light));
-    }
-    {
-        RecordingStyle style;
-        TestHost host(QSize(150, 20));
-        host.style = &style;
-        cNoStatusBar bar;
-        build(bar, host);
-        style.calls.clear();
-        bar.Draw();
-        EXPECT_EQ(style.calls,
-                  (QStringList{u"bar 0,0 150x20"_s, u"pane 0,0 99x20"_s, u"text ' '"_s,
-                               u"pane 100,0 49x20"_s, u"text ' '"_s, u"grip 130,0 20x20"_s}));
-    }
-    EXPECT_EQ(ownerDrawn, 0);
-}
-
-TEST(NoStatusBarPaint, SimpleModePaintsTheTextFromTheClientEdgeAndNoPanel) {
-    int ownerDrawn = 0;
-    const auto build = [&](cNoStatusBar& bar, TestHost& host) {
-        bar.Create(&host);
-        QObject::connect(&bar, &cNoStatusBar::OwnerDraw, &bar,
-                         [&](QPainter*, int&, int&, int&, int&, bool&) { ++ownerDrawn; });
-        bar.AddPanel(SBT_OWNERDRAW, {}, -1, 60);
-        bar.AddPanel(SBT_OWNERDRAW, {}, -1, 60);
-        bar.SetSimpleText(u"WWW WWW"_s);
-        bar.SetSimpleMode(true);
-        ownerDrawn = 0;
-        bar.SetLeftTopOffsets(30, 5);
-        bar.SetSizeGrip(true);
-    };
-    {
-        TestHost host(QSize(300, 22));
-        cNoStatusBar bar;
-        bar.SetAllowXPStyles(false);
-        build(bar, host);
-        EXPECT_GT(host.RedPixels(QRect(0, 0, 30, 22)), 0);
-        EXPECT_EQ(host.Pixel(100, 0), Role(QPalette::Button));
-        EXPECT_EQ(host.Pixel(296, 20), Role(QPalette::Dark));
-    }
-    {
-        RecordingStyle style;
-        TestHost host(QSize(300, 22));
-        host.style = &style;
-        cNoStatusBar bar;
-        build(bar, host);
-        EXPECT_EQ(style.calls.mid(style.calls.size() - 4),
-                  (QStringList{u"bar 0,0 300x22"_s, u"pane 0,0 300x22"_s, u"text ' WWW WWW'"_s,
-                               u"grip 278,0 22x22"_s}));
-    }
-    EXPECT_EQ(ownerDrawn, 0);
-}
-
-TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanel) {
+// A panel past the right edge is cut and ends the pass: the owner of a later one is not asked.
+TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     TestHost host(QSize(300, 22));
     cNoStatusBar bar;
     bar.SetAllowXPStyles(false);
     bar.Create(&host);
     bar.AddPanel(SBT_OWNERDRAW, u"one"_s, -1, 100);
-    bar.AddPanel(0, u"two"_s, -1, 100);
-
-    std::vector<PixelRect> asked;
-    int shift = 0;
-    bool doDefault = false;
+    bar.AddPanel(0, u"two"_s, -1, 250);
+    bar.AddPanel(SBT_OWNERDRAW, {}, -1, 40);
+    int asked = 0;
     QObject::connect(&bar, &cNoStatusBar::OwnerDraw, &bar,
-                     [&](QPainter* hDc, int& l, int& t, int& r, int& b, bool& bDoDefault) {
-                         asked.push_back({l, t, r, b});
-                         hDc->fillRect(QRect(l + 5, t + 5, 10, 10), Qt::blue);
-                         l += shift;
-                         bDoDefault = doDefault;
+                     [&](QPainter*, int& l, int& t, int& r, int& b, bool& doDefault) {
+                         ++asked;
+                         EXPECT_TRUE((PixelRect{l, t, r, b}) == bar.GetPanelRect(1));
+                         doDefault = false;
                          bar.Draw();  // ignored inside a pass
                      });
     bar.Draw();
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0] == bar.GetPanelRect(1));
-    EXPECT_EQ(host.Pixel(10, 10), Hex(Qt::blue));
-    EXPECT_EQ(host.Pixel(50, 0), Role(QPalette::Dark));
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(host.RedPixels(QRect(0, 0, 100, 22)), 0);
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
-
-    // The bar goes on in the rectangle the owner left it.
-    shift = 40;
-    doDefault = true;
-    bar.Draw();
-    EXPECT_EQ(host.RedPixels(QRect(0, 0, 43, 22)), 0);
-    EXPECT_GT(host.RedPixels(QRect(43, 0, 57, 22)), 0);
 }
 
 // The bar of the README, in both looks; PARLANE_WRITE_PICTURES=dir writes the pictures there.
 TEST(NoStatusBarPaint, BothLooksOfTheReadmeBar) {
     QPixmap contact(16, 16);
     contact.fill(Qt::transparent);
-    {
-        QPainter p(&contact);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QColor(0x1e, 0x5a, 0x1e));
-        p.setBrush(QColor(0x3c, 0xb4, 0x3c));
-        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    }
+    QPainter p(&contact);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0x1e, 0x5a, 0x1e));
+    p.setBrush(QColor(0x3c, 0xb4, 0x3c));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    p.end();
     const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
     for (const bool themed : {false, true}) {
         TestHost host(QSize(480, 24));
@@ -314,10 +263,6 @@ TEST(NoStatusBarPaint, BothLooksOfTheReadmeBar) {
         bar.AddPanel(0, u"3 contacts"_s, 0, 60, false, true);
         bar.AddPanel(SBT_POPOUT, u"Listening"_s, -1, 60, false, true);
         bar.SetSizeGrip(true);
-
-        const PixelRect icons = bar.GetPanelRect(2);
-        EXPECT_EQ(host.Pixel(icons.left + 2 + 8, 12), Hex(QColor(0x3c, 0xb4, 0x3c)));
-        EXPECT_EQ(host.Pixel(10, 0), themed ? Role(QPalette::Window) : Role(QPalette::Dark));
         if (!dir.isEmpty()) {
             const QString name = themed ? u"statusbar-themed.png"_s : u"statusbar-classic.png"_s;
             EXPECT_TRUE(host.Image().save(QDir(dir).filePath(name)));

@@ -1,194 +1,386 @@
-#include "TipFixture.h"
-#include "controls/HyperLink.h"
+#include "glimmertip/GlimmertipIds.h"
 #include "glimmertip/PelGlimmertip.h"
-#include "glimmertip/wAbout.h"
+#include "glimmertip/TipShapes.h"
+#include "glimmertip/modGlimmertip.h"
+#include "glimmertip/wGlimmertip.h"
+#include "platform/ComponentRegistry.h"
+#include "platform/OsVersion.h"
 #include "platform/RuntimeError.h"
+#include "platform/gui/WindowPos.h"
 #include "support/QtPrinters.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLabel>
-#include <QMetaProperty>
-#include <QPushButton>
-#include <QSet>
-#include <QTimer>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <numeric>
+#include <vector>
 
 using namespace Qt::StringLiterals;
-using platform::RGB;
+namespace reg = platform::ComponentRegistry;
+
+// The entry points, as the library exports them; here they are linked into the test.
+extern "C" {
+reg::HRESULT DllRegisterServer();
+reg::HRESULT DllUnregisterServer();
+reg::HRESULT DllGetClassObject(const char* classId, QObject** factory);
+reg::HRESULT DllCanUnloadNow();
+}
 
 namespace {
 
+std::vector<int> Down(int from) {
+    std::vector<int> values(from + 1);
+    std::iota(values.rbegin(), values.rend(), 0);
+    return values;
+}
+
+// The cursor where the test puts it, and an event pump that records the popup's opacity at every
+// step of a fade, in 8 bits as the platform keeps it.
+class TipTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modGlimmertip::SetDesktop({{},
+                                   [] { return QSize(1024, 768); },
+                                   [this] {
+                                       QWidget* w = modGlimmertip::TipWindow();
+                                       if (QWidget* shown = w ? w : closing.data()) {
+                                           steps.push_back(Alpha(*shown));
+                                       }
+                                       if (onStep) {
+                                           onStep();
+                                       }
+                                   }});
+        QCursor::setPos(500, 400);
+    }
+    void TearDown() override {
+        modGlimmertip::DestroyTipWindow();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        modGlimmertip::SetDesktop({});
+        platform::OverrideOsVersion(std::nullopt);
+    }
+
+    static int Alpha(const QWidget& w) { return qRound(w.windowOpacity() * 255); }
+    static wGlimmertip& Tip() {
+        wGlimmertip* w = modGlimmertip::TipWindow();
+        if (!w) {
+            throw std::runtime_error("no popup");
+        }
+        return *w;
+    }
+    // Closes the popup as the platform would and lets its deletion happen.
+    void Close(wGlimmertip& w) {
+        closing = &w;
+        w.Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    wGlimmertip& Show(long fadeDelay, std::uint8_t& opacity) {
+        modGlimmertip::TipRequest r;
+        r.Text = u"Fade_A popup that fades."_s;
+        r.FadeDelay = fadeDelay;
+        modGlimmertip::ShowTipWindow(r, opacity);
+        return Tip();
+    }
+
+    std::vector<int> steps;
+    std::function<void()> onStep;
+    QPointer<wGlimmertip> closing;
+};
+using Fade = TipTest;
+
+// Below 30 ms a fade runs to its end before the show returns; from 30 ms a timer steps it. An
+// older platform shows every popup opaque. Opacity 0 means none without a fade, full with one.
+TEST_F(Fade, EachDelayFadesInItsOwnWayAndOutFromWhereItGot) {
+    const struct {
+        int major;
+        long delay;
+        int opacity;
+        bool layered;
+        int shown;    // the opacity once the show returned
+        int pumped;   // steps of the fade-in within the show
+        int ticks;    // timer steps after it
+        int reached;  // the opacity the fade-in ends at, and the fade-out starts from (-1 none)
+    } cases[] = {
+        {6, 0, 1, true, 1, 0, 0, -1},       {6, 0, 0, false, 255, 0, 0, -1},
+        {6, 1, 0, true, 255, 255, 0, -1},   {5, 29, 3, true, 3, 3, 0, -1},
+        {6, 30, 200, true, 0, 0, 200, 200}, {6, 65535, 0, true, 0, 0, 255, 255},
+        {4, 10, 100, false, 255, 0, 0, -1}, {4, 30, 100, false, 255, 0, 0, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.major << ", " << c.delay << " ms, " << c.opacity);
+        platform::OverrideOsVersion(platform::OsVersion{c.major, 0});
+        steps.clear();
+        std::uint8_t opacity = std::uint8_t(c.opacity);
+        wGlimmertip& w = Show(c.delay, opacity);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(platform::IsTopMost(&w));
+        EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
+        EXPECT_EQ(w.IsLayered(), c.layered);
+        EXPECT_EQ(Alpha(w), c.shown);
+        EXPECT_EQ(int(steps.size()), c.pumped);
+        EXPECT_EQ(opacity, c.opacity == 0 && c.delay > 0 && c.major > 4 ? 255 : c.opacity);
+        int ticks = 0;
+        for (; w.tmrFade.isActive() && ticks < 300; ++ticks) {
+            w.tmrFade_Timer();
+        }
+        EXPECT_EQ(ticks, c.ticks);
+        if (c.reached >= 0) {
+            EXPECT_EQ(Alpha(w), c.reached);
+        }
+        steps.clear();
+        Close(w);
+        EXPECT_EQ(steps, c.reached >= 0 ? Down(c.reached) : std::vector<int>{});
+    }
+
+    // A delay no timer takes fails once the popup shows, opaque.
+    platform::OverrideOsVersion(std::nullopt);
+    for (const long delay : {-1L, 65536L}) {
+        std::uint8_t opacity = 100;
+        EXPECT_THROW(Show(delay, opacity), platform::RuntimeError) << delay;
+        EXPECT_TRUE(Tip().isVisible());
+        EXPECT_FALSE(Tip().IsLayered());
+    }
+}
+
+TEST_F(Fade, TheCursorLeavingOrAClickClosesThePopup) {
+    std::uint8_t opacity = 255;
+    wGlimmertip& w = Show(0, opacity);
+    ASSERT_TRUE(w.tmrClose.isActive());
+    w.tmrClose_Timer();
+    EXPECT_EQ(modGlimmertip::TipWindow(), &w);
+    // The edge counts as outside.
+    QCursor::setPos(w.frameGeometry().left(), 400);
+    w.tmrClose_Timer();
+    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A click on the icon closes it too.
+    QTest::mouseClick(Show(0, opacity).imgInfo(0), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+}
+
+TEST_F(Fade, ACloseRequestDuringTheFadeOutIsIgnored) {
+    std::uint8_t opacity = 60;
+    wGlimmertip& w = Show(30, opacity);
+    while (w.tmrFade.isActive()) {
+        w.tmrFade_Timer();
+    }
+    QPointer<wGlimmertip> gone = &w;
+    int requests = 0;
+    onStep = [&] {
+        if (closing && ++requests <= 3) {
+            // A watch tick, a click and a new close, all while it fades out.
+            closing->tmrClose_Timer();
+            closing->CloseIfClickCloses();
+            closing->Unload();
+            closing->tmrFade_Timer();
+        }
+    };
+    QCursor::setPos(0, 0);
+    steps.clear();
+    Close(w);
+    EXPECT_EQ(steps, Down(60));
+    EXPECT_TRUE(gone.isNull());
+}
+
+TEST_F(Fade, AShowDuringTheFadeOutOpensAFreshPopup) {
+    std::uint8_t opacity = 20;
+    wGlimmertip& w = Show(30, opacity);
+    QPointer<wGlimmertip> fresh;
+    onStep = [&] {
+        if (!fresh) {
+            std::uint8_t full = 255;
+            modGlimmertip::TipRequest r;
+            r.Text = u"New_popup"_s;
+            modGlimmertip::ShowTipWindow(r, full);
+            fresh = modGlimmertip::TipWindow();
+        }
+    };
+    Close(w);
+    ASSERT_FALSE(fresh.isNull());
+    EXPECT_TRUE(closing.isNull());
+    EXPECT_TRUE(fresh->isVisible());
+    EXPECT_EQ(fresh->labTitle->text(), u"New"_s);
+}
+
+TEST_F(Fade, AFastFadeStopsWhenThePopupClosesInTheMiddle) {
+    QWidget host;
+    auto* c = new PelGlimmertip(&host);
+    c->SetFadeDelay(5);
+    onStep = [&] {
+        if (steps.size() == 50) {
+            // A click, and the host deleting the control, while the fade pumps events.
+            Tip().CloseIfClickCloses();
+            delete c;
+        }
+    };
+    c->Show(u"Fast_closed early"_s);
+    EXPECT_EQ(steps.size(), 50u);
+    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+}
+
 class PopupControl : public TipTest {
 protected:
+    // The popup at a fixed place, as the control shows it.
+    wGlimmertip& Show(const QString& text, qint32 icon = 0) {
+        c.SetPositionAtCursor(false);
+        c.Show(text, icon, 1500, 1500);
+        return Tip();
+    }
     QWidget host;
+    PelGlimmertip c{&host};
 };
 
-// Each scheme has colours of its own, a number outside them gives the first scheme's, and only
-// setting a scheme writes them over the user's.
-TEST_F(PopupControl, SchemeWritesItsColoursAndOnlySchemeDoes) {
-    PelGlimmertip c(&host);
-    QSet<QPair<platform::OleColor, platform::OleColor>> seen;
-    for (int scheme = PelGlimmertip::tipBanana; scheme <= 7; ++scheme) {
-        c.SetScheme(PelGlimmertip::Scheme_t(scheme));
-        EXPECT_EQ(c.Scheme(), scheme);
-        EXPECT_NE(c.TitleColor(), c.BodyColor()) << scheme;
-        seen.insert({c.TitleColor(), c.BodyColor()});
-    }
-    EXPECT_EQ(seen.size(), 8);
-    c.SetScheme(PelGlimmertip::tipBanana);
-    const auto first = std::pair(c.TitleColor(), c.BodyColor());
-    for (const int outside : {12, -1}) {
-        c.SetScheme(PelGlimmertip::Scheme_t(outside));
-        EXPECT_EQ(std::pair(c.TitleColor(), c.BodyColor()), first) << outside;
-    }
-
-    c.SetScheme(PelGlimmertip::tipLime);
-    const platform::OleColor limeTitle = c.TitleColor(), limeBody = c.BodyColor();
-    c.SetTitleColor(RGB(1, 2, 3));
-    EXPECT_EQ(c.TitleColor(), RGB(1, 2, 3));
-    EXPECT_EQ(c.BodyColor(), limeBody);
-    EXPECT_EQ(c.Scheme(), PelGlimmertip::tipLime);
-    c.SetScheme(PelGlimmertip::tipLime);
-    EXPECT_EQ(c.TitleColor(), limeTitle);
-}
-
-TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrProperties) {
-    PelGlimmertip c(&host);
+TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusCloses) {
     QCursor::setPos(300, 200);
-
-    // A fresh control with no arguments: a lone "_", the information icon, banana, at the cursor.
-    c.Show();
-    wGlimmertip& w = Tip();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.labTitle->text(), QString());
-    EXPECT_EQ(w.labBody->text(), QString());
-    EXPECT_TRUE(w.imgInfo(0)->isVisibleTo(&w));
-    EXPECT_EQ(w.labHeader->palette().color(QPalette::Window), QColor(255, 255, 128));
-    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(255, 255, 225));
-    EXPECT_EQ(w.Left(), 300 * 15 - 30);
-    EXPECT_EQ(w.Top(), 200 * 15 - 30);
-
-    // The text argument wins over Title and Body; icon 0 takes the Icon property.
-    c.SetTitle(u"Ignored"_s);
-    c.SetBody(u"Also ignored"_s);
+    c.SetTitle(u"Title"_s);
+    c.SetBody(u"Body"_s);
     c.SetIcon(PelGlimmertip::tipGlobe);
-    c.Show(u"Save Changes_Clicking on this button will save any changes made."_s,
-           PelGlimmertip::tipInformation);
+    // The text argument wins over Title and Body; icon 0 takes the Icon property.
+    c.Show(u"Save Changes_Clicking here saves."_s);
+    wGlimmertip& w = Tip();
     EXPECT_EQ(w.labTitle->text(), u"Save Changes"_s);
-    EXPECT_EQ(w.labBody->text(), u"Clicking on this button will save any changes made."_s);
     EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipGlobe)->isVisibleTo(&w));
-    EXPECT_FALSE(w.imgInfo(0)->isVisibleTo(&w));
-    // An empty text takes Title and Body; another icon number is used as given.
-    c.Show(QString(), PelGlimmertip::tipKey);
-    EXPECT_EQ(w.labTitle->text(), u"Ignored"_s);
-    EXPECT_EQ(w.labBody->text(), u"Also ignored"_s);
+    const QPoint atCursor(w.Left(), w.Top());
+    // The control's popups never close by themselves.
+    EXPECT_FALSE(w.tmrAutoClose.isActive());
+    c.Show(QString(), PelGlimmertip::tipKey, 3000, 2000);
+    EXPECT_EQ(w.labTitle->text() + w.labBody->text(), u"TitleBody"_s);
     EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipKey)->isVisibleTo(&w));
+    // Positions count only without PositionAtCursor.
+    EXPECT_EQ(QPoint(w.Left(), w.Top()), atCursor);
 
-    // Positions count only without PositionAtCursor; 0 takes the X and Y properties.
-    c.Show(u"a_b"_s, 0, 3000, 2000);
-    EXPECT_EQ(w.Left(), 300 * 15 - 30);
-    c.SetPositionAtCursor(false);
-    c.Show(u"a_b"_s, 0, 3000, 2000);
-    EXPECT_EQ(w.Left(), 3000);
-    EXPECT_EQ(w.Top(), 2000);
-    c.SetX(1500);
-    c.SetY(900);
-    c.Show(u"a_b"_s, 0, 0, 2000);
-    EXPECT_EQ(w.Left(), 1500);
-    EXPECT_EQ(w.Top(), 2000);
-    EXPECT_EQ(c.X(), 1500);
-}
-
-TEST_F(PopupControl, ErrorsOfThePopupReachTheCallerAndTheControlKeepsItsProperties) {
-    PelGlimmertip c(&host);
-    c.SetScheme(PelGlimmertip::tipPlum);
-    c.Show(u"x_y"_s, 33);
-    const QVariantMap error = c.GetErrorInfo();
-    EXPECT_EQ(error.value(u"Number"_s).toInt(), 340);
-    EXPECT_EQ(error.value(u"Description"_s).toString(),
-              u"Control array element '33' doesn't exist"_s);
-    EXPECT_TRUE(c.GetErrorInfo().isEmpty());
-    // Made and filled, never shown.
-    EXPECT_FALSE(Tip().isVisible());
-    EXPECT_EQ(c.Scheme(), PelGlimmertip::tipPlum);
-
-    // A fade delay no timer takes fails after the popup became visible and opaque.
-    c.SetFadeDelay(-1);
-    try {
-        c.ShowOrThrow(u"x_y"_s, 0, 0, 0);
-        ADD_FAILURE() << "no error";
-    } catch (const platform::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 380);
-    }
-    EXPECT_TRUE(Tip().isVisible());
-    EXPECT_FALSE(Tip().IsLayered());
-    c.Show(u"x_y"_s);
-    EXPECT_EQ(c.GetErrorInfo().value(u"Number"_s).toInt(), 380);
-    c.SetFadeDelay(0);
-    c.Show(u"x_y"_s);
-    EXPECT_TRUE(c.GetErrorInfo().isEmpty());
-}
-
-TEST_F(PopupControl, HostsReachEveryMemberByNameWithFixedDispatchIds) {
-    PelGlimmertip c(&host);
-    const QMetaObject* meta = c.metaObject();
-    QStringList names;
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        names << QString::fromLatin1(meta->property(i).name());
-    }
-    EXPECT_EQ(names,
-              QString(u"X Y PositionAtCursor Scheme Icon Title Body CanFade BorderStyle FillStyle "
-                      "FillColor TitleColor BodyColor BorderColor Opacity Fade FadeDelay "
-                      "CloseOnMouseMove CloseOnMouseClick"_s)
-                  .split(u' '));
-    // Every member has an id of its own, the same in every control; names are exact.
-    PelGlimmertip other(&host);
-    QSet<int> ids;
-    for (const QString& name : names + QStringList{u"Show"_s, u"About"_s}) {
-        ids.insert(c.GetIDsOfNames(name));
-        EXPECT_EQ(other.GetIDsOfNames(name), c.GetIDsOfNames(name)) << name;
-    }
-    EXPECT_EQ(ids.size(), names.size() + 2);
-    EXPECT_FALSE(ids.contains(-1));
-    EXPECT_EQ(c.GetIDsOfNames(u"show"_s), -1);
-
-    // Late bound, as Parlane calls it: Opacity, then Show with the text alone.
-    EXPECT_TRUE(c.setProperty("Opacity", 220));
-    EXPECT_EQ(c.Opacity(), 220);
-    EXPECT_TRUE(QMetaObject::invokeMethod(&c, "Show", Q_ARG(QString, u"Title_Body"_s)));
-    EXPECT_EQ(Tip().labTitle->text(), u"Title"_s);
-    EXPECT_NEAR(Tip().windowOpacity(), 220 / 255.0, 1 / 255.0);
-}
-
-TEST_F(PopupControl, LosingTheFocusClosesThePopup) {
-    PelGlimmertip c(&host);
-    host.show();
-    c.Show(u"a_b"_s);
-    QPointer<wGlimmertip> w = &Tip();
     QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
     QApplication::sendEvent(&c, &out);
     EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(w.isNull());
+
+    // Errors reach the caller once, the popup made but not shown.
+    c.Show(u"x_y"_s, 33);
+    EXPECT_EQ(c.GetErrorInfo().value(u"Number"_s).toInt(), 340);
+    EXPECT_TRUE(c.GetErrorInfo().isEmpty());
+    EXPECT_FALSE(Tip().isVisible());
 }
 
-TEST_F(PopupControl, AboutShowsTheComponentsBoxModally) {
-    PelGlimmertip c(&host);
-    QString caption;
-    QSize banner;
-    QTimer::singleShot(0, [&] {
-        auto* about = qobject_cast<Tolv_Glimmertip::wAbout*>(QApplication::activeModalWidget());
-        ASSERT_NE(about, nullptr);
-        caption = about->lnkTolv->Caption();
-        banner = about->picSplash->pixmap().size();
-        EXPECT_EQ(about->size(), QSize(301, 283));
-        EXPECT_EQ(about->cmdClose->text(), u"Close"_s);
-        about->cmdClose->click();
-    });
-    c.About();
-    EXPECT_EQ(caption, u"Tolv Software"_s);
-    EXPECT_EQ(banner, QSize(300, 102));
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+TEST_F(PopupControl, SplitsTheTextAtTheFirstUnderscoreAndBreaksLinesAtBars) {
+    const struct {
+        QString text, title, body;
+    } cases[] = {
+        {u"Two|lines_First||Second_part"_s, u"Two\nlines"_s, u"First\n\nSecond_part"_s},
+        // Without "_" the title stays as it was.
+        {u"Only body"_s, u"Two\nlines"_s, u"Only body"_s},
+        {u"_No title"_s, QString(), u"No title"_s},
+        // Text is never taken for markup.
+        {u"<b>x</b>_<img src=\"/etc/passwd\">"_s, u"<b>x</b>"_s, u"<img src=\"/etc/passwd\">"_s},
+    };
+    for (const auto& row : cases) {
+        wGlimmertip& w = Show(row.text);
+        EXPECT_EQ(w.labTitle->text(), row.title) << row.text.toStdString();
+        EXPECT_EQ(w.labBody->text(), row.body) << row.text.toStdString();
+        EXPECT_EQ(w.labTitle->textFormat() | w.labBody->textFormat(), Qt::PlainText);
+    }
+
+    // An empty text shows nothing at all.
+    modGlimmertip::DestroyTipWindow();
+    std::uint8_t opacity = 255;
+    modGlimmertip::ShowTipWindow({}, opacity);
+    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+}
+
+TEST_F(PopupControl, SizesItselfToItsTextsAndShowsOneIconOrNone) {
+    wGlimmertip& w = Show(
+        u"Sections_This area contains the sections available for "
+        "customisation in a grouped order."_s,
+        PelGlimmertip::tipCritical);
+    // A long body wraps inside the window, which grows down to hold it.
+    EXPECT_GT(w.labBody->height(), w.labBody->fontMetrics().height());
+    EXPECT_LT(w.labBody->geometry().bottom(), w.height());
+    // A title is never cut at the right: a wide one widens the window.
+    for (int length = 20; length <= 60; length += 4) {
+        Show(QString(length, u'n') + u"_b"_s, PelGlimmertip::tipCritical);
+        EXPECT_LT(w.labTitle->geometry().right(), w.width()) << length;
+        EXPECT_LT(w.labBody->geometry().right(), w.width()) << length;
+    }
+
+    const int besideIcon = w.labTitle->x();
+    EXPECT_GT(besideIcon, w.imgInfo(3)->geometry().right());
+    Show(u"None_no icon"_s, PelGlimmertip::tipNone);
+    EXPECT_LT(w.labTitle->x(), besideIcon);
+    for (int i = 0; i < wGlimmertip::kIconCount; ++i) {
+        EXPECT_FALSE(w.imgInfo(i)->isVisibleTo(&w)) << i;
+    }
+    // The next show with an icon puts the title back beside it, and only that icon shows.
+    Show(u"Back_again"_s, PelGlimmertip::tipTick);
+    EXPECT_EQ(w.labTitle->x(), besideIcon);
+    EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipTick)->isVisibleTo(&w));
+    EXPECT_FALSE(w.imgInfo(3)->isVisibleTo(&w));
+}
+
+// Kept inside the screen's right and bottom edges with the cursor still inside it, so that moving
+// off closes it.
+TEST_F(PopupControl, OpensAtTheCursorAndStaysOnTheScreen) {
+    const QRect screen(QPoint(0, 0), QSize(1024, 768));
+    for (const QPoint at : {QPoint(100, 100), QPoint(1000, 700), QPoint(1020, 20)}) {
+        QCursor::setPos(at);
+        c.Show(u"Edge_Near the corner"_s);
+        EXPECT_TRUE(screen.contains(Tip().frameGeometry())) << at.x() << "," << at.y();
+        EXPECT_TRUE(Tip().frameGeometry().contains(at)) << at.x() << "," << at.y();
+    }
+}
+
+// The popup of the README; PARLANE_WRITE_PICTURES=dir writes the picture there.
+TEST_F(PopupControl, TheReadmePictureShowsAPopup) {
+    c.SetScheme(PelGlimmertip::tipIceberry);
+    wGlimmertip& w = Show(
+        u"Enable Skinning_Shows the pictures of the skin in Parlane's "
+        "windows.||Turn it off for a plainer look."_s,
+        PelGlimmertip::tipSettings);
+    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(w.grab().save(dir + u"/glimmertip-popup.png"_s));
+    }
+}
+
+// Registering or unregistering twice changes nothing; unregistering leaves the other classes.
+TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
+    // Never the user's own registry.
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    ASSERT_TRUE(reg::RegistryFile().startsWith(dir.path()));
+    ASSERT_TRUE(reg::RegisterClass({u"{00000000-0000-0000-0000-000000000001}"_s,
+                                    u"Other.Thing"_s,
+                                    u"/opt/other.so"_s,
+                                    {},
+                                    u"2.0"_s}));
+    const QString progId = QString::fromLatin1(GlimmertipIds::kProgID);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(DllRegisterServer(), reg::S_OK);
+        EXPECT_TRUE(reg::FindByProgId(progId).has_value());
+    }
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(DllUnregisterServer(), reg::S_OK);
+        EXPECT_FALSE(reg::FindByProgId(progId).has_value());
+        EXPECT_EQ(reg::FindByProgId(u"Other.Thing"_s)->Library, u"/opt/other.so"_s);
+    }
+
+    QObject* factory = nullptr;
+    EXPECT_EQ(DllGetClassObject("{00000000-0000-0000-0000-000000000000}", &factory),
+              reg::CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(DllGetClassObject(GlimmertipIds::kCLSID_PelGlimmertip, nullptr), reg::E_POINTER);
+    ASSERT_EQ(DllGetClassObject(GlimmertipIds::kCLSID_PelGlimmertip, &factory), reg::S_OK);
+    QWidget host;
+    QObject* made = nullptr;
+    ASSERT_TRUE(QMetaObject::invokeMethod(factory, "CreateInstance", Q_RETURN_ARG(QObject*, made),
+                                          Q_ARG(QObject*, &host)));
+    EXPECT_EQ(DllCanUnloadNow(), reg::S_FALSE);
+    qobject_cast<PelGlimmertip*>(made)->Show(u"Counted_too"_s);
+    delete made;
+    // The last control took its popup along.
+    EXPECT_EQ(DllCanUnloadNow(), reg::S_OK);
 }
 
 }  // namespace

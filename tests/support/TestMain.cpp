@@ -18,6 +18,13 @@ int main(int argc, char** argv) {
     // Components are found through a registry of the run's own, never the user's.
     const QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // Offscreen keeps window opacity and stacking but says at every call that it cannot show them.
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(u"This plugin does not support"_s)) {
+                previous(type, context, message);
+            }
+        });
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Parlane"_s);
     platform::SetMessageBoxResponder(UnexpectedMessageBox);

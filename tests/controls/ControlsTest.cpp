@@ -1,0 +1,187 @@
+#include "controls/ContactTreeWidget.h"
+#include "controls/HyperLink.h"
+#include "controls/modMiscFunctions.h"
+#include "controls/modShellExecute.h"
+#include "platform/RuntimeError.h"
+#include "platform/ShellLaunch.h"
+#include "support/Files.h"
+#include "support/MessageBoxes.h"
+#include "support/QtPrinters.h"
+#include "support/Scripts.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+using namespace modMiscFunctions;
+
+namespace {
+
+class HyperLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetShellOpener(opener);
+        host.setWindowFlags(Qt::Window);
+        host.resize(300, 100);
+        link->move(20, 20);
+        host.show();
+    }
+    void TearDown() override { platform::SetShellOpener(u"xdg-open"_s); }
+
+    QColor TextColour() const { return link->labLink->palette().color(QPalette::WindowText); }
+    void Click() { QTest::mouseClick(link->labLink, Qt::LeftButton, {}, QPoint(3, 3)); }
+    // The first line is the working directory, then what the opener was given.
+    QStringList Launched() {
+        const QStringList recorded = RecordedBy(opener);
+        QFile::remove(opener + u".out"_s);
+        return recorded;
+    }
+
+    QTemporaryDir dir;
+    const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
+    QWidget host;
+    HyperLink* link = new HyperLink(&host);
+};
+
+TEST_F(HyperLinkTest, GrowsWithItsCaptionAndANegativeDelayWatchesAtOnce) {
+    const int before = link->width();
+    link->SetCaption(u"A much longer caption"_s);
+    EXPECT_GT(link->width(), before);
+
+    link->ReadProperties({{u"MouseOutCheckDelay"_s, -5}});
+    // A negative delay watches as often as it can.
+    EXPECT_EQ(link->tmrMouseOut.interval(), 0);
+}
+
+TEST_F(HyperLinkTest, ALeftClickOpensTheURLAndMinimisesOrClosesTheWindow) {
+    const struct {
+        bool overrideClick, minimise, close;
+        bool minimised, visible;
+    } cases[] = {
+        {false, false, false, false, true},
+        {false, true, false, true, true},
+        {false, true, true, false, false},
+        // An empty URL would fail to open and show a box: none may come.
+        {true, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.overrideClick << c.minimise << c.close);
+        host.showNormal();
+        link->SetURL(c.overrideClick ? QString() : u"https://example.invalid/?from={app}"_s);
+        link->SetOverrideClick(c.overrideClick);
+        link->SetMinimiseOnClick(c.minimise);
+        link->SetCloseOnClick(c.close);
+        QSignalSpy up(link, &HyperLink::MouseUp);
+        Click();
+        EXPECT_EQ(host.isMinimized(), c.minimised);
+        EXPECT_EQ(host.isVisible(), c.visible);
+        EXPECT_EQ(up.value(0).value(0).value<qint16>(), 1);
+        if (!c.overrideClick) {
+            EXPECT_EQ(Launched(), (QStringList{QDir::currentPath(),
+                                               u"https://example.invalid/?from="_s +
+                                                   QCoreApplication::applicationDirPath()}));
+        }
+    }
+}
+
+TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
+    const QColor linkColour = TextColour();
+    link->SetHilightColour(platform::RGB(200, 0, 0));
+    QCursor::setPos(link->mapToGlobal(QPoint(5, 5)));
+    QTest::mouseMove(link->labLink, QPoint(5, 5));
+    EXPECT_EQ(TextColour(), QColor(200, 0, 0));
+    link->tmrMouseOut_Timer();
+    EXPECT_TRUE(link->tmrMouseOut.isActive());
+    // The edge counts as outside.
+    QCursor::setPos(link->mapToGlobal(QPoint(0, 5)));
+    link->tmrMouseOut_Timer();
+    EXPECT_FALSE(link->tmrMouseOut.isActive());
+    EXPECT_EQ(TextColour(), linkColour);
+
+    // A click also gives the look back.
+    link->SetOverrideClick(true);
+    link->labLink_MouseMove();
+    Click();
+    EXPECT_EQ(TextColour(), linkColour);
+}
+
+TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
+    modShellExecute::ShellExe(u"https://example.invalid/"_s, {}, 0, 1, dir.path(), false);
+    EXPECT_EQ(Launched().value(0), dir.path());
+    MessageBoxes boxes({platform::vbOK});
+    link->SetURL(dir.filePath(u"missing.html"_s));
+    Click();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].icon, QMessageBox::Critical);
+}
+
+TEST(MiscFunctions, OptionsAndPictures) {
+    QRadioButton first, second;
+    EXPECT_EQ(SelectedOptionIndex({&first, nullptr, &second}, 7), 7);
+    second.setChecked(true);
+    EXPECT_EQ(SelectedOptionIndex({&first, nullptr, &second}, 7), 2);
+    // No window, nothing to show: no crash.
+    ShowFormAt(nullptr, 1, 2);
+
+    QTemporaryDir dir;
+    WriteBytes(dir.filePath(u"junk.png"_s), "\x89PNG not really");
+    EXPECT_TRUE(LoadPictureSafe(dir.filePath(u"junk.png"_s)).isNull());
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(dir.filePath(u"ok.bmp"_s)));
+    EXPECT_EQ(LoadPictureSafe(dir.filePath(u"ok.bmp"_s)).size(), QSize(16, 16));
+}
+
+QStringList Texts(const QTreeWidgetItem* parent) {
+    QStringList texts;
+    for (int i = 0; i < parent->childCount(); ++i) {
+        texts << parent->child(i)->text(0);
+    }
+    return texts;
+}
+
+TEST(ContactTreeWidget, NodesKeepTheirOrderAndKeysWhateverTheOrderOfCalls) {
+    QTreeWidget widget;
+    ContactTreeWidget tree(widget);
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    tree.SetImageList({QIcon(picture)});
+
+    tree.AddNode({}, u"_users"_s, u"Users"_s, 0);
+    tree.BeginAdding();
+    tree.AddNode(u"_users"_s, u"_users_a"_s, u"Anna"_s, 0);
+    tree.AddNode(u"_users"_s, u"_users_b"_s, u"Bob"_s, 1);  // no such picture: none
+    EXPECT_TRUE(tree.NodeExists(u"_USERS_B"_s));
+    EXPECT_THROW(tree.AddNode(u"_users"_s, u"_Users_A"_s, u"Twin"_s, 0), platform::RuntimeError);
+    tree.AddNode(u"_users_b"_s, u"_users_b_x"_s, u"Below Bob"_s, 0);
+    tree.AddNode(u"_users"_s, u"_users_c"_s, u"Carl"_s, 0);
+    tree.AddNode({}, u"_domains"_s, u"Domains"_s, 0);
+    tree.AddNode(u"_domains"_s, u"_domains_s"_s, u"Sales"_s, 0);
+    tree.EndAdding();
+
+    ASSERT_EQ(widget.topLevelItemCount(), 2);
+    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
+    EXPECT_EQ(Texts(widget.topLevelItem(1)), QStringList{u"Sales"_s});
+    EXPECT_FALSE(tree.Node(u"_users_a"_s)->icon(0).isNull());
+    EXPECT_TRUE(tree.Node(u"_users_b"_s)->icon(0).isNull());
+
+    // A node goes with its children, and their keys are free again.
+    tree.RemoveNode(u"_users_b"_s);
+    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s}));
+    EXPECT_FALSE(tree.NodeExists(u"_users_b_x"_s));
+    // Outside a run of adds, a node is in the widget at once.
+    tree.AddNode(u"_users"_s, u"_users_b_x"_s, u"Back"_s, 0);
+    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s, u"Back"_s}));
+    EXPECT_THROW(tree.NodeText(u"_nothing"_s), platform::RuntimeError);
+}
+
+}  // namespace
