@@ -99,6 +99,7 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
     QCursor::setPos(link->mapToGlobal(QPoint(5, 5)));
     QTest::mouseMove(link->labLink, QPoint(5, 5));
     EXPECT_EQ(TextColour(), QColor(200, 0, 0));
+    EXPECT_TRUE(link->labLink->font().underline());
     link->tmrMouseOut_Timer();
     EXPECT_TRUE(link->tmrMouseOut.isActive());
     // The edge counts as outside.
@@ -106,6 +107,7 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
     link->tmrMouseOut_Timer();
     EXPECT_FALSE(link->tmrMouseOut.isActive());
     EXPECT_EQ(TextColour(), linkColour);
+    EXPECT_FALSE(link->labLink->font().underline());
 
     // A click also gives the look back.
     link->SetOverrideClick(true);

@@ -1,6 +1,5 @@
 #include "controls/StatusBarHost.h"
 #include "controls/cNoStatusBar.h"
-#include "platform/OsVersion.h"
 #include "platform/RuntimeError.h"
 #include "support/QtPrinters.h"
 
@@ -43,9 +42,6 @@ constexpr long kInvalidIndex = cNoStatusBar::InvalidPanelIndexError;
 // Colours as "#aarrggbb", as an image holds them.
 QString Hex(const QColor& colour) {
     return colour.name(QColor::HexArgb);
-}
-QString Role(QPalette::ColorRole role) {
-    return Hex(QGuiApplication::palette().color(role));
 }
 
 class TestHost : public StatusBarPictureHost {
@@ -130,21 +126,6 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     EXPECT_EQ(bar.PanelCount(), cNoStatusBar::MaxPanels);
 }
 
-TEST(NoStatusBarPanels, ThemesOnlyWhereTheSystemOffersThem) {
-    for (const auto& [version, themes] :
-         {std::pair(platform::OsVersion{4, 90}, false), std::pair(platform::OsVersion{5, 0}, false),
-          std::pair(platform::OsVersion{5, 1}, true)}) {
-        platform::OverrideOsVersion(version);
-        cNoStatusBar bar;
-        platform::OverrideOsVersion(std::nullopt);
-        EXPECT_EQ(ErrorOf([&] { bar.SetAllowXPStyles(false); }), 0);
-        EXPECT_EQ(ErrorOf([&] { bar.SetAllowXPStyles(true); }),
-                  themes ? 0 : cNoStatusBar::XPStylesNotSupportedError);
-        // What the system offers, whatever was set.
-        EXPECT_EQ(bar.AllowXPStyles(), themes) << version.major << "." << version.minor;
-    }
-}
-
 TEST(NoStatusBarPanels, FitsAPanelToItsTextAndMeasuresNothingWithoutAHost) {
     StatusBarPictureHost host(QSize(400, 20));
     cNoStatusBar bar;
@@ -161,36 +142,6 @@ TEST(NoStatusBarPanels, FitsAPanelToItsTextAndMeasuresNothingWithoutAHost) {
     EXPECT_EQ(ErrorOf([&] { bar.Create(nullptr); }), cNoStatusBar::InvalidObjectError);
     bar.AddPanel(0, u"x"_s, -1, 10);
     EXPECT_EQ(bar.GetPanelRect(3), PixelRect{});
-}
-
-TEST(NoStatusBarPaint, ClassicTextAndGripGiveTheHostItsFontBack) {
-    TestHost host(QSize(300, 22));
-    QFont font(u"DejaVu Sans"_s);
-    font.setPointSize(8);
-    font.setStrikeOut(true);
-    host.SetFont(font);
-    cNoStatusBar bar;
-    bar.SetAllowXPStyles(false);
-    bar.Create(&host);
-    bar.AddPanel(0, {}, -1, 300);
-    // A tab centres what follows it, a second one puts the rest at the right.
-    for (const QString& text : {u"WW\tWW\tWW"_s, u"\tWW"_s, u"\t\tWW"_s}) {
-        SCOPED_TRACE(text.toStdString());
-        bar.SetPanelText(1, text);
-        const QStringList parts = text.split(u'\t');
-        EXPECT_EQ(host.RedPixels(QRect(1, 1, 59, 20)) > 0, !parts.value(0).isEmpty());
-        EXPECT_EQ(host.RedPixels(QRect(120, 1, 60, 20)) > 0, !parts.value(1).isEmpty());
-        EXPECT_EQ(host.RedPixels(QRect(240, 1, 59, 20)) > 0, !parts.value(2).isEmpty());
-    }
-
-    // The host's font given back after the grip, in points or pixels.
-    bar.SetSizeGrip(true);
-    EXPECT_EQ(host.Font(), font);
-    EXPECT_EQ(Hex(host.ForeColor()), Role(QPalette::WindowText));
-    font.setPixelSize(12);
-    bar.SetFont(font);
-    bar.Draw();
-    EXPECT_EQ(host.Font(), font);
 }
 
 // A picture index shows a picture only inside the image list; past its end the panel has none.
@@ -254,7 +205,7 @@ TEST(NoStatusBarPaint, BothLooksOfTheReadmeBar) {
     const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
     for (const bool themed : {false, true}) {
         TestHost host(QSize(480, 24));
-        host.SetForeColor(Role(QPalette::WindowText));
+        host.SetForeColor(QGuiApplication::palette().color(QPalette::WindowText));
         cNoStatusBar bar;
         bar.SetAllowXPStyles(themed);
         bar.Create(&host);

@@ -1,10 +1,12 @@
-// Late-bound components and window places. The windows' and contact lists' tests drive the
-// popup, open documents, answer message boxes and use the keyed collection.
+// Late-bound components, window places and what the desktop opens. The windows' and contact
+// lists' tests drive the popup, answer message boxes and use the keyed collection.
 #include "platform/ComponentObject.h"
 #include "platform/ComponentRegistry.h"
+#include "platform/ShellLaunch.h"
 #include "platform/gui/WindowPos.h"
 #include "support/Files.h"
 #include "support/QtPrinters.h"
+#include "support/Scripts.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -90,6 +92,19 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
         EXPECT_EQ(tip->LibraryPath(), c.served);
         EXPECT_EQ(error.contains(users), c.passedOver) << error;
     }
+
+    // Driven late-bound: members only by their exact names, and the component's errors come back.
+    QString error;
+    auto tip = ComponentObject::Create(kProgId, &host, &error, programDir(), installedRegistry);
+    ASSERT_NE(tip, nullptr) << error;
+    EXPECT_TRUE(tip->SetProperty("Opacity", 220, &error)) << error;
+    EXPECT_EQ(tip->Property("Opacity").toInt(), 220);
+    EXPECT_FALSE(tip->SetProperty("opacity", 10, &error));
+    EXPECT_FALSE(tip->Property("Nothing").isValid());
+    EXPECT_TRUE(tip->Invoke("Show", {u"Title_Text"_s}, &error)) << error;
+    EXPECT_FALSE(tip->Invoke("Show", {u"a_b"_s, 77}, &error));
+    EXPECT_TRUE(error.contains(u"340"_s)) << error;
+    EXPECT_FALSE(tip->Invoke("Vanish", {}, &error));
 }
 
 TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {
@@ -143,6 +158,61 @@ TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
     for (const auto& c : cases) {
         EXPECT_EQ(OnScreen(c.window, c.screens), c.placed) << c.what;
     }
+}
+
+// Documents and addresses go to the opener, a program runs itself with its parameters, and
+// nothing starts for what is not there.
+TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
+    QTemporaryDir dir;
+    const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
+    const QString program = MakeRecordingScript(dir.filePath(u"program"_s), "0.4");
+    const QString notes = dir.filePath(u"notes.txt"_s);
+    WriteBytes(notes, "notes");
+    const QString here = QDir::currentPath();
+    const struct {
+        QString verb, file, parameters;
+        std::optional<QString> directory;
+        QStringList recorded;  // by the program if it is the file, else by the opener; none: false
+    } cases[] = {
+        {u"open"_s,
+         u"https://example.invalid/x"_s,
+         {},
+         dir.path(),
+         {dir.path(), u"https://example.invalid/x"_s}},
+        {u"OPEN"_s, u"notes.txt"_s, {}, dir.path(), {dir.path(), notes}},
+        {{}, QUrl::fromLocalFile(notes).toString(), {}, {}, {here, notes}},
+        {{},
+         u"program"_s,
+         u"one \"two words\""_s,
+         dir.path(),
+         {dir.path(), u"one"_s, u"two words"_s}},
+        {u"print"_s, notes, {}, {}, {}},
+        {{}, u"c:/notes.txt"_s, {}, dir.path(), {}},  // a drive letter is no scheme
+        {{}, u"gone.txt"_s, {}, dir.path(), {}},
+        {{}, notes, {}, dir.filePath(u"no such folder"_s), {}},
+        {{}, {}, {}, {}, {}},
+    };
+    SetShellOpener(opener);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        ShellExecuteInfo info{SEE_MASK_NOCLOSEPROCESS, c.verb, c.file, c.parameters, c.directory};
+        ASSERT_EQ(ShellExecuteExA(info), !c.recorded.isEmpty());
+        if (!c.recorded.isEmpty()) {
+            const QString by = c.file == u"program"_s ? program : opener;
+            if (by == program) {
+                EXPECT_EQ(WaitForSingleObject(info.process, 50), WAIT_TIMEOUT);
+                EXPECT_EQ(WaitForSingleObject(info.process, INFINITE), WAIT_OBJECT_0);
+            }
+            EXPECT_EQ(RecordedBy(by), c.recorded);
+            QFile::remove(by + u".out"_s);
+        }
+    }
+    EXPECT_EQ(WaitForSingleObject(0, INFINITE), WAIT_FAILED);
+    SetShellOpener(dir.filePath(u"no such opener"_s));
+    ShellExecuteInfo noOpener;
+    noOpener.file = u"https://example.invalid/x"_s;
+    EXPECT_FALSE(ShellExecuteExA(noOpener));
+    SetShellOpener(u"xdg-open"_s);
 }
 
 }  // namespace
