@@ -1,6 +1,11 @@
+#include "app/ParlaneApp.h"
+#include "controls/ContactTreeWidget.h"
 #include "core/AppVersion.h"
 #include "platform/ComponentRegistry.h"
-#include "support/MainWindowFixture.h"
+#include "platform/ProfileFile.h"
+#include "platform/ShellLaunch.h"
+#include "support/Files.h"
+#include "support/MailslotNetwork.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
@@ -11,24 +16,47 @@
 #include "ui/dialogs/wAbout.h"
 #include "ui/dialogs/wAddContact.h"
 #include "ui/dialogs/wSettings.h"
+#include "ui/dialogs/wSplash.h"
+#include "ui/main/wMain.h"
 #include "ui/shared/WindowList.h"
 
+#include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTreeWidget>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+void CopyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& entry :
+         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir()) {
+            CopyTree(entry.filePath(), to + u'/' + entry.fileName());
+        } else {
+            QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
+        }
+    }
+}
 
 const QByteArray kContacts =
     "[Users]\r\nTotal=3\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"
@@ -37,12 +65,75 @@ const QByteArray kContacts =
 const QByteArray kPlace =
     "[Window Metrics]\r\nwSettings Window Left=1200\r\nwSettings Window Top=900\r\n";
 
-class Ui : public MainWindowFixture {
+// The whole program started on a settings file of the test's own, in a temporary program
+// directory, listening on a free port of its own.
+class Ui : public ::testing::Test {
 protected:
     void SetUp() override {
-        MainWindowFixture::SetUp();
+        platform::ForgetCachedProfiles();
         // A component registry of the test's own: empty unless the test registers the component.
         qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toLocal8Bit());
+    }
+    void TearDown() override {
+        if (app && app->MainWindow()) {
+            app->MainWindow()->close();
+        }
+        app.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        platform::SetShellOpener(QStringLiteral("xdg-open"));
+    }
+
+    QString settings() const { return dir.filePath(QStringLiteral("Settings.ini")); }
+    void WriteSettings(const QByteArray& more) {
+        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=0\r\n" + more);
+    }
+    // The skin pictures and help pages of the build beside the test's program directory.
+    void CopyResources() {
+        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + QStringLiteral("/Skins"),
+                 dir.filePath(QStringLiteral("Skins")));
+        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + QStringLiteral("/Data"),
+                 dir.filePath(QStringLiteral("Data")));
+    }
+
+    wMain& Start() {
+        platform::ForgetCachedProfiles();
+        app = std::make_unique<ParlaneApp>(dir.path());
+        app->Tray().OverrideTrayAvailable(trayAvailable);
+        app->Start();
+        return *app->MainWindow();
+    }
+    wMain& main() { return *app->MainWindow(); }
+    SharedState& state() { return app->State(); }
+    WindowContext& context() { return app->Context(); }
+
+    QTemporaryDir dir;
+    ScopedMailslotNetwork network;
+    std::unique_ptr<ParlaneApp> app;
+    bool trayAvailable = true;  // a tray host stands in, unless a test takes it away
+
+    QTreeWidgetItem* Node(const QString& key) {
+        return static_cast<ContactTreeWidget&>(main().Contacts()).Node(key);
+    }
+    QStringList Children(const QString& key) {
+        QStringList texts;
+        const QTreeWidgetItem* node = Node(key);
+        for (int i = 0; node && i < node->childCount(); ++i) {
+            texts << node->child(i)->text(0);
+        }
+        return texts;
+    }
+    // A right click on a node, as the mouse gives it.
+    void RightClick(const QString& key) {
+        QTreeWidget* tree = main().tvwContacts;
+        tree->expandAll();
+        const QRect at = tree->visualItemRect(Node(key));
+        ASSERT_TRUE(at.isValid()) << key;
+        // What the platform makes of a right click.
+        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at.center());
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, at.center(),
+                               tree->viewport()->mapToGlobal(at.center()));
+        QApplication::sendEvent(tree->viewport(), &menu);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return main().mCONTEXTMENU->isVisible(); }));
     }
     // The program on these settings, its listener's timer stopped so that the test routes.
     void StartQuietly(const QByteArray& settings) {
@@ -130,6 +221,7 @@ using AddContact = Ui;
 using Conversations = Ui;
 using MainWindow = Ui;
 using SettingsWindow = Ui;
+using Launch = Ui;
 
 TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     // No Skins folder at all: no picture and no error.
@@ -297,6 +389,9 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->labVersion->text(), wAbout::VersionText(AppVersion::Major, AppVersion::Minor));
     EXPECT_EQ(w->labBuild->text(), wAbout::BuildText(AppVersion::Revision));
+    // Minor versions and builds in the fixed widths users read them in.
+    EXPECT_EQ(wAbout::VersionText(2, 5) + wAbout::BuildText(7), u"2.05#007"_s);
+    EXPECT_FALSE(w->cmdCheckForUpdate->isEnabled());  // there is no update service to ask
     EXPECT_EQ(w->pos(), QPoint(100, 200));
     EXPECT_TRUE(state().AboutWindowOpen);
     EXPECT_EQ(wAbout::Open(context()), w);
@@ -393,6 +488,10 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
         box->paste();
         EXPECT_EQ(box->text(), u"abc"_s) << box->objectName();
     }
+    // A fresh window asks for a user or machine until told otherwise.
+    AddWindow()->close();
+    main().mCONTACTS_ADDCONTACT->trigger();
+    EXPECT_TRUE(AddWindow()->optEntryType[0]->isChecked());
 }
 
 // Nothing shows in the list that is not in the file, so a corrected second try is no duplicate.
@@ -695,6 +794,119 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     EXPECT_EQ(Popup(), nullptr);
+}
+
+// Escape on every part of a window that takes keys closes it; other keys leave it open.
+TEST_F(Ui, EscapeClosesAWindowFromEveryPartThatTakesKeys) {
+    StartQuietly(kContacts);
+    const auto find = [this](const QString& name) { return context().windows.Find(name); };
+    const struct {
+        const char* what;
+        std::function<QWidget*()> open;
+        std::function<QWidget*(QWidget&, int)> part;
+    } cases[] = {
+        {"catch-all",
+         [&] {
+             Route(u"stranger"_s, u"hi"_s);
+             return static_cast<QWidget*>(app->Chats().CatchAll());
+         },
+         [](QWidget& w, int i) -> QWidget* {
+             auto& c = static_cast<wCatchAll&>(w);
+             return i == 0 ? static_cast<QWidget*>(c.cmdClose) : c.rtbHistory;
+         }},
+        {"settings", [&] { return static_cast<QWidget*>(OpenSettings()); },
+         [](QWidget& w, int i) -> QWidget* {
+             auto& c = static_cast<wSettings&>(w);
+             return i == 0 ? static_cast<QWidget*>(c.cmdCancel) : c.tvwSections;
+         }},
+        {"add contact",
+         [&] {
+             main().mCONTACTS_ADDCONTACT->trigger();
+             return find(u"wAddContact"_s);
+         },
+         [](QWidget& w, int i) -> QWidget* {
+             auto& c = static_cast<wAddContact&>(w);
+             return i == 0 ? c.txtName : c.txtAddress;
+         }},
+    };
+    for (const auto& c : cases) {
+        for (int part = 0; part < 2; ++part) {
+            SCOPED_TRACE(testing::Message() << c.what << ", part " << part);
+            const QPointer<QWidget> w = c.open();
+            ASSERT_TRUE(w && w->isVisible());
+            QTest::keyClick(c.part(*w, part), Qt::Key_A);
+            EXPECT_TRUE(w && w->isVisible());
+            QTest::keyClick(c.part(*w, part), Qt::Key_Escape);
+            EXPECT_TRUE(!w || Hidden(*w));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
+// The splash shows for exactly "1" and only then, before the main window, and goes after it.
+TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt) {
+    struct Observed : ParlaneApp {
+        using ParlaneApp::ParlaneApp;
+        bool splashBeforeMain = false;
+        void LoadMainWindow() override {
+            splashBeforeMain = Splash() && Splash()->isVisible();
+            ParlaneApp::LoadMainWindow();
+        }
+    };
+    const struct {
+        QByteArray value;
+        bool splash;
+    } cases[] = {{" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.constData());
+        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + c.value + "\r\n");
+        platform::ForgetCachedProfiles();
+        Observed windows(dir.path());
+        windows.Start();
+        EXPECT_EQ(windows.splashBeforeMain, c.splash);
+        EXPECT_EQ(windows.Splash(), nullptr);
+        ASSERT_NE(windows.MainWindow(), nullptr);
+        EXPECT_TRUE(windows.MainWindow()->isVisible());
+    }
+}
+
+TEST_F(Launch, TheMainWindowRestoresAndSavesItsStateAndPlaceAndClosesWhenTheSaveFails) {
+    WriteBytes(settings(),
+               "[Contact List - Interface]\r\nDisplay Splash=0\r\n\r\n[Contact List]\r\n"
+               "Users Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window Left=1500\r\n"
+               "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n");
+    {
+        ParlaneApp windows(dir.path());
+        windows.Start();
+        wMain& main = *windows.MainWindow();
+        EXPECT_EQ(QRect(main.pos(), main.size()), QRect(100, 200, 300, 400));
+        const auto expanded = [&](int row) {
+            return main.tvwContacts->topLevelItem(row)->isExpanded();
+        };
+        EXPECT_TRUE(expanded(0) && expanded(1) && !expanded(2));  // Unknown, Users, Domains
+        main.tvwContacts->topLevelItem(2)->setExpanded(true);
+        main.move(150, 250);
+        EXPECT_TRUE(main.close());
+    }
+    const QByteArray saved = ReadBytes(settings());
+    EXPECT_TRUE(saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"))
+        << saved.constData();
+    EXPECT_TRUE(
+        saved.contains("wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
+                       "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"));
+
+    ParlaneApp windows(dir.path());
+    windows.Start();
+    // The settings file turns into something that cannot be replaced.
+    ASSERT_TRUE(QFile::remove(settings()));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"Settings.ini/locked"_s));
+    MessageBoxes boxes({platform::vbOK});
+    EXPECT_TRUE(windows.MainWindow()->close());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(
+        boxes.shown()[0].request.prompt.startsWith(u"Error during Form_QueryUnload: [75] - "_s))
+        << boxes.shown()[0].request.prompt;
+    EXPECT_FALSE(windows.MainWindow()->isVisible());
 }
 
 }  // namespace
