@@ -1,5 +1,7 @@
 #include "controls/ContactTreeWidget.h"
 #include "controls/HyperLink.h"
+#include "controls/MultiRule.h"
+#include "controls/PictureBox.h"
 #include "controls/modMiscFunctions.h"
 #include "controls/modShellExecute.h"
 #include "platform/RuntimeError.h"
@@ -126,6 +128,54 @@ TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
     EXPECT_EQ(boxes.shown()[0].icon, QMessageBox::Critical);
 }
 
+// A host saves only what differs from a new link's properties, and reading them back gives the
+// same link.
+TEST_F(HyperLinkTest, ItsSavedPropertiesReadBackTheSameLink) {
+    link->SetCaption(u"Visit"_s);
+    link->SetURL(u"https://example.invalid/"_s);
+    link->SetCloseOnClick(true);
+    link->SetMouseOutCheckDelay(120);
+    link->SetToolTip(u"Tip"_s);
+    link->SetUnderlined(true);
+    link->SetUnderlinedHilight(false);
+    QVariantMap bag;
+    link->WriteProperties(bag);
+    EXPECT_FALSE(bag.contains(u"OverrideClick"_s) || bag.contains(u"LinkColour"_s));
+    HyperLink again;
+    again.ReadProperties(bag);
+    QVariantMap back;
+    again.WriteProperties(back);
+    EXPECT_EQ(back, bag);
+    EXPECT_TRUE(again.labLink->font().underline());
+}
+
+// A rule lies along its longer side unless told otherwise, and saves what it was told.
+TEST(MultiRule, LiesAlongItsLongerSideUnlessToldOtherwise) {
+    const struct {
+        long orientation;
+        QSize size;
+        bool horizontal;
+    } cases[] = {{MultiRule::kAutomatic, {100, 10}, true},
+                 {MultiRule::kAutomatic, {10, 100}, false},
+                 {MultiRule::kVertical, {100, 10}, false},
+                 {MultiRule::kHorizontal, {10, 100}, true}};
+    for (const auto& c : cases) {
+        MultiRule rule;
+        rule.resize(c.size);
+        rule.ReadProperties({{u"Orientation"_s, qint32(c.orientation)}});
+        const QImage image = rule.grab().toImage();
+        // Drawn where a pixel differs from the untouched middle.
+        const auto drawn = [&](int x, int y) {
+            return image.pixel(x, y) != image.pixel(c.size.width() / 2, c.size.height() / 2);
+        };
+        EXPECT_EQ(drawn(c.size.width() / 2, 0), c.horizontal);
+        EXPECT_EQ(drawn(0, c.size.height() / 2), !c.horizontal);
+        QVariantMap bag;
+        rule.WriteProperties(bag);
+        EXPECT_EQ(bag.value(u"Orientation"_s).toInt(), c.orientation);
+    }
+}
+
 TEST(MiscFunctions, OptionsAndPictures) {
     QRadioButton first, second;
     EXPECT_EQ(SelectedOptionIndex({&first, nullptr, &second}, 7), 7);
@@ -141,6 +191,20 @@ TEST(MiscFunctions, OptionsAndPictures) {
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(dir.filePath(u"ok.bmp"_s)));
     EXPECT_EQ(LoadPictureSafe(dir.filePath(u"ok.bmp"_s)).size(), QSize(16, 16));
+
+    // A box larger than its picture repeats the picture's last column and row when asked.
+    QPixmap picture(2, 2);
+    picture.fill(Qt::red);
+    for (const bool extend : {false, true}) {
+        PictureBox box;
+        box.resize(6, 6);
+        box.ExtendEdges = extend;
+        box.SetPicture(picture);
+        const QImage shown = box.grab().toImage();
+        for (const QPoint at : {QPoint(5, 0), QPoint(0, 5), QPoint(5, 5)}) {
+            EXPECT_EQ(shown.pixelColor(at) == QColor(Qt::red), extend) << at.x() << "," << at.y();
+        }
+    }
 }
 
 QStringList Texts(const QTreeWidgetItem* parent) {

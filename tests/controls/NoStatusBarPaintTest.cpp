@@ -108,9 +108,19 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
             EXPECT_EQ(ErrorOf([&] { bar.SetPanelText(c.key, u"x"_s); }), kInvalidIndex);
         }
     }
+    // Every property of a panel refuses a position past either end.
+    const std::function<void(int)> properties[] = {
+        [&](int i) { bar.PanelKey(i); },           [&](int i) { bar.SetPanelKey(i, u"x"_s); },
+        [&](int i) { bar.PanelText(i); },          [&](int i) { bar.PanelSpring(i); },
+        [&](int i) { bar.PanelFitToContents(i); }, [&](int i) { bar.PanelIcon(i); },
+        [&](int i) { bar.PanelhIcon(i); },         [&](int i) { bar.SetPanelhIcon(i, {}); },
+        [&](int i) { bar.PanelStyle(i); },         [&](int i) { bar.SetPanelStyle(i, 0); },
+        [&](int i) { bar.PanelMinWidth(i); },      [&](int i) { bar.PanelIdealWidth(i); },
+    };
     for (const int outside : {0, 6}) {
-        EXPECT_EQ(ErrorOf([&] { bar.PanelKey(outside); }), kInvalidIndex);
-        EXPECT_EQ(ErrorOf([&] { bar.SetPanelKey(outside, u"x"_s); }), kInvalidIndex);
+        for (const auto& property : properties) {
+            EXPECT_EQ(ErrorOf([&] { property(outside); }), kInvalidIndex) << outside;
+        }
     }
     // A key that reads as a number is only ever a position.
     bar.SetPanelKey(5, 7);

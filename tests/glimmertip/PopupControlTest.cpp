@@ -2,6 +2,7 @@
 #include "glimmertip/PelGlimmertip.h"
 #include "glimmertip/TipShapes.h"
 #include "glimmertip/modGlimmertip.h"
+#include "glimmertip/wAbout.h"
 #include "glimmertip/wGlimmertip.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/OsVersion.h"
@@ -14,8 +15,10 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <numeric>
@@ -353,10 +356,42 @@ TEST_F(PopupControl, TheReadmePictureShowsAPopup) {
         u"Enable Skinning_Shows the pictures of the skin in Parlane's "
         "windows.||Turn it off for a plainer look."_s,
         PelGlimmertip::tipSettings);
+    const QPixmap picture = w.grab();
     const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
     if (!dir.isEmpty()) {
-        EXPECT_TRUE(w.grab().save(dir + u"/glimmertip-popup.png"_s));
+        EXPECT_TRUE(picture.save(dir + u"/glimmertip-popup.png"_s));
     }
+}
+
+// Hosts reach members by name: every property and method has an id of its own, nothing else one.
+TEST_F(PopupControl, HostsFindEveryMemberByNameAndNothingElse) {
+    const QMetaObject* meta = c.metaObject();
+    QStringList names{u"Show"_s, u"About"_s};
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        names << QString::fromLatin1(meta->property(i).name());
+    }
+    QSet<int> ids;
+    for (const QString& name : names) {
+        ids << c.GetIDsOfNames(name);
+    }
+    EXPECT_EQ(ids.size(), names.size());
+    EXPECT_FALSE(ids.contains(-1));
+    EXPECT_EQ(c.GetIDsOfNames(u"Vanish"_s), -1);
+}
+
+// The component's About box is modal and closes with its button.
+TEST_F(PopupControl, AboutShowsTheComponentsBoxModally) {
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<Tolv_Glimmertip::wAbout*>(QApplication::activeModalWidget());
+        shown = about && about->isVisible();
+        if (about) {
+            about->cmdClose->click();
+        }
+    });
+    c.About();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 // Registering or unregistering twice changes nothing; unregistering leaves the other classes.
