@@ -30,12 +30,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <optional>
 
 using namespace Qt::StringLiterals;
+
+namespace {
 
 // The desktop every journey of this program runs on, started once for all of them:
 // - a private X server (Xvfb, 1024x768) with a window manager (openbox) and an XEmbed tray
@@ -73,8 +75,6 @@ QString Run(const QString& program, const QStringList& args, int* exitCode = nul
 // Which tray the copy's Qt finds: the XEmbed tray (no session bus) or, through the private
 // session bus, a StatusNotifierItem host.
 enum class TrayKind { XEmbed, StatusNotifier };
-
-namespace {
 
 const QString kBusName = u"desktop-tests"_s;
 const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
@@ -132,10 +132,13 @@ int BoundUdp(const char* address, int port) {
     return s;
 }
 
-// Makes the process's children die with it, even when it is killed (a CTest time-out), so
+// Starts a child that dies with this process, even when it is killed (a CTest time-out), so
 // that no X server or copy outlives a run.
-void DieWithThisProcess(QProcess& child) {
+void StartChild(QProcess& child, const QString& program, const QStringList& args,
+                QProcess::ProcessChannelMode channels) {
     child.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    child.setProcessChannelMode(channels);
+    child.start(program, args);
 }
 
 // A first line printed on standard output within 10 s (Xvfb's display, the bus's address).
@@ -216,13 +219,10 @@ public:
 private:
     static QProcess& Start(const QString& program, const QStringList& args) {
         auto& p = *new QProcess;
-        DieWithThisProcess(p);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(program, args);
+        StartChild(p, program, args, QProcess::ForwardedErrorChannel);
         return p;
     }
 
-    // lo, and a veth pair to the peer machine.
     static bool MakeNetwork() {
         const QString id = QString::number(getpid());
         peerNamespace = u"parlane-desk-"_s + id;
@@ -259,8 +259,6 @@ int Field(const QString& info, const QString& name) {
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
-}  // namespace
-
 // The X display as a person sees and drives it, through the desktop's own tools (wmctrl,
 // xwininfo, xdotool with XTest): every input is a real X event.
 namespace x {
@@ -274,7 +272,6 @@ struct Window {
     explicit operator bool() const { return id != 0; }
 };
 
-// The managed windows of one process.
 QList<Window> Windows(qint64 pid) {
     static const QRegularExpression line(u"^(0x[0-9a-f]+)\\s+-?\\d+\\s+(\\d+)\\s+\\S+ ?(.*)$"_s);
     QList<Window> windows;
@@ -283,13 +280,11 @@ QList<Window> Windows(qint64 pid) {
         if (!m.hasMatch() || m.captured(2).toLongLong() != pid) {
             continue;
         }
-        Window w{Id(m.captured(1)), m.captured(3), false, {}};
-        const QString info = Run(u"xwininfo"_s, {u"-id"_s, Hex(w.id)});
-        w.viewable = info.contains(u"Map State: IsViewable"_s);
-        w.client =
+        const QString info = Run(u"xwininfo"_s, {u"-id"_s, m.captured(1)});
+        windows << Window{
+            Id(m.captured(1)), m.captured(3), info.contains(u"Map State: IsViewable"_s),
             QRect(Field(info, u"Absolute upper-left X"_s), Field(info, u"Absolute upper-left Y"_s),
-                  Field(info, u"Width"_s), Field(info, u"Height"_s));
-        windows << w;
+                  Field(info, u"Width"_s), Field(info, u"Height"_s))};
     }
     return windows;
 }
@@ -435,48 +430,36 @@ public:
     // bytes say otherwise.
     explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed)
         : tray_(tray) {
-        const QDir dir(dir_.path());
         for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
-            QFile::copy(kBuilt + u'/' + file, dir.filePath(file));
+            QFile::copy(kBuilt + u'/' + file, dir_.filePath(file));
         }
         for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
-            QFile::link(kBuilt + u'/' + folder, dir.filePath(folder));
+            QFile::link(kBuilt + u'/' + folder, dir_.filePath(folder));
         }
         const QByteArray noSplash = "[Contact List - Interface]\r\nDisplay Splash=0\r\n";
         WriteBytes(settingsPath_,
                    settings.contains("Display Splash") ? settings : noSplash + settings);
-        Launch(dir.filePath(u"parlane"_s));
+        Launch(dir_.filePath(u"parlane"_s));
     }
     explicit ParlaneCopy(const Installed& installed) : tray_(TrayKind::XEmbed) {
         settingsPath_ = dir_.filePath(u".home/parlane/Settings.ini"_s);
         Launch(installed.program);
     }
     ~ParlaneCopy() { Stop(); }
-    ParlaneCopy(const ParlaneCopy&) = delete;
-    ParlaneCopy& operator=(const ParlaneCopy&) = delete;
 
     QString SettingsPath() const { return settingsPath_; }
-    qint64 Pid() const { return pid_; }
     QByteArray Settings() const { return ReadBytes(settingsPath_); }
     // The copy's window with exactly this title; none when there is no such window.
     x::Window Find(const QString& title) const {
-        for (const x::Window& w : x::Windows(pid_)) {
-            if (w.title == title) {
-                return w;
-            }
-        }
-        return {};
+        const QList<x::Window> windows = x::Windows(pid_);
+        const auto w = std::ranges::find(windows, title, &x::Window::title);
+        return w == windows.end() ? x::Window{} : *w;
     }
     // Waits until such a window is listed and viewable; none after ms.
     x::Window WaitForWindow(const QString& title, int ms = 10000) const {
         x::Window found;
-        const bool shown = QTest::qWaitFor(
-            [&] {
-                found = Find(title);
-                return found.viewable;
-            },
-            ms);
-        return shown ? found : x::Window{};
+        const auto shown = [&] { return (found = Find(title)).viewable; };
+        return QTest::qWaitFor(shown, ms) ? found : x::Window{};
     }
     // The same, then made active as a click on it would; none when it could not be.
     x::Window Activate(const QString& title) const {
@@ -585,9 +568,7 @@ private:
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
                    tray_ == TrayKind::StatusNotifier ? busAddress : u"unix:path=/nonexistent"_s);
         process_.setProcessEnvironment(env);
-        DieWithThisProcess(process_);
-        process_.setProcessChannelMode(QProcess::ForwardedChannels);
-        process_.start(program, {});
+        StartChild(process_, program, {}, QProcess::ForwardedChannels);
         process_.waitForStarted(10000);
         pid_ = process_.processId();
     }
@@ -601,7 +582,6 @@ private:
 
 // Conversations as a person meets them: messages that fill the box, a resolver that never
 // answers, and windows that open while the user types elsewhere.
-namespace {
 
 // A name only DNS could answer, whose server never does.
 const QString kSlowHost = u"nowhere.lan"_s;
@@ -792,14 +772,13 @@ TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSave
 // Living in the tray: the icon brings the window back and hides it on every kind of tray, and
 // keeps the program, whatever windows close.
 TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListening) {
-    const QString main = u"Parlane"_s, catchAll = u"CatchAll Account"_s;
     const struct {
         const char* what;
         TrayKind tray;
         QString from;    // whose message opens the window; none: About, from the menu
         QString window;  // what then closes over the hidden main window
     } cases[] = {
-        {"a stranger's message", TrayKind::XEmbed, u"stranger"_s, catchAll},
+        {"a stranger's message", TrayKind::XEmbed, u"stranger"_s, kCatchAll},
         {"a contact's message", TrayKind::StatusNotifier, u"beta"_s, u"Message: Beta"_s},
         {"the About dialog", TrayKind::XEmbed, {}, u"Parlane Extended"_s},
     };
@@ -811,13 +790,13 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
             c.tray);
         ASSERT_TRUE(parlane.WaitForTrayIcon());
         parlane.ActivateTrayIcon();
-        ASSERT_TRUE(parlane.Activate(main));
+        ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
         if (c.from.isEmpty()) {
             x::Key(u"alt+h a"_s);
             ASSERT_TRUE(parlane.WaitForWindow(c.window));
         }
         parlane.ActivateTrayIcon();
-        ASSERT_TRUE(parlane.WaitUntilHidden(main));
+        ASSERT_TRUE(parlane.WaitUntilHidden(u"Parlane"_s));
         if (!c.from.isEmpty()) {
             ASSERT_EQ(wire::Send(c.from, u"."_s, u"hello"_s), 0);
         }
@@ -825,7 +804,7 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
         ASSERT_TRUE(parlane.Close(c.window));
 
         EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
-        EXPECT_TRUE(parlane.WaitForWindow(catchAll));
+        EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
         EXPECT_TRUE(parlane.Running());
     }
 }

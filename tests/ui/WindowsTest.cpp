@@ -40,23 +40,13 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void CopyTree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir()) {
-            CopyTree(entry.filePath(), to + u'/' + entry.fileName());
-        } else {
-            QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
-        }
-    }
-}
 
 const QByteArray kContacts =
     "[Users]\r\nTotal=3\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"
@@ -88,14 +78,17 @@ protected:
         WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=0\r\n" + more);
     }
     // The skin pictures and help pages of the build beside the test's program directory.
-    void CopyResources() {
-        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + QStringLiteral("/Skins"),
-                 dir.filePath(QStringLiteral("Skins")));
-        CopyTree(QStringLiteral(PARLANE_RUNTIME_DIR) + QStringLiteral("/Data"),
-                 dir.filePath(QStringLiteral("Data")));
+    void LinkResources() {
+        for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
+            QFile::link(QStringLiteral(PARLANE_RUNTIME_DIR) + u'/' + folder, dir.filePath(folder));
+        }
     }
 
-    wMain& Start() {
+    // The program, on these settings when given, else on the file as it is.
+    wMain& Start(const std::optional<QByteArray>& settings = std::nullopt) {
+        if (settings) {
+            WriteSettings(*settings);
+        }
         platform::ForgetCachedProfiles();
         app = std::make_unique<ParlaneApp>(dir.path());
         app->Tray().OverrideTrayAvailable(trayAvailable);
@@ -110,6 +103,7 @@ protected:
     ScopedMailslotNetwork network;
     std::unique_ptr<ParlaneApp> app;
     bool trayAvailable = true;  // a tray host stands in, unless a test takes it away
+    const QString picturesDir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
 
     QTreeWidgetItem* Node(const QString& key) {
         return static_cast<ContactTreeWidget&>(main().Contacts()).Node(key);
@@ -135,10 +129,25 @@ protected:
         QApplication::sendEvent(tree->viewport(), &menu);
         ASSERT_TRUE(QTest::qWaitFor([&] { return main().mCONTEXTMENU->isVisible(); }));
     }
+    // The texts of the message boxes the action shows, answered in this order.
+    static QStringList BoxesShownBy(std::deque<int> answers, const std::function<void()>& action) {
+        MessageBoxes boxes(std::move(answers));
+        action();
+        QStringList texts;
+        for (const auto& shown : boxes.shown()) {
+            texts << shown.text;
+        }
+        return texts;
+    }
+    // Removes the contact through its node's menu; the texts of the boxes shown meanwhile.
+    QStringList Remove(const QString& key, int answer = platform::vbYes) {
+        RightClick(key);
+        EXPECT_TRUE(main().mCONTEXTMENU_REMOVECONTACT->isVisible()) << key;
+        return BoxesShownBy({answer}, [this] { main().mCONTEXTMENU_REMOVECONTACT->trigger(); });
+    }
     // The program on these settings, its listener's timer stopped so that the test routes.
     void StartQuietly(const QByteArray& settings) {
-        WriteSettings(settings);
-        Start();
+        Start(settings);
         app->Listener().tmrMailSlot.stop();
     }
     void Route(const QString& from, const QString& text) {
@@ -159,11 +168,9 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
     int ChatWindows() {
-        int count = 0;
-        for (const QPointer<QWidget>& w : context().windows.LoadedWindows()) {
-            count += qobject_cast<wChat*>(w.data()) != nullptr;
-        }
-        return count;
+        const QList<QPointer<QWidget>> windows = context().windows.LoadedWindows();
+        return int(
+            std::ranges::count_if(windows, [](QWidget* w) { return qobject_cast<wChat*>(w); }));
     }
     // Minimising hides into the tray once the state change is through.
     static bool Hidden(QWidget& w, int ms = 2000) {
@@ -185,13 +192,8 @@ protected:
         QTest::mouseClick(domain ? w->labDomain : w->labUserOrMachine, Qt::LeftButton);
         w->txtName->setText(name);
         w->txtAddress->setText(address);
-        MessageBoxes boxes({platform::vbOK});
-        QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
-        QStringList texts;
-        for (const auto& shown : boxes.shown()) {
-            texts << shown.text;
-        }
-        return texts;
+        return BoxesShownBy({platform::vbOK},
+                            [w] { QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton); });
     }
     wSettings* OpenSettings() {
         main().mTOOLS_SETTINGS->trigger();
@@ -204,12 +206,11 @@ protected:
         QTest::mouseClick(w->tvwSections->viewport(), button, {}, at.center());
     }
     static QWidget* Popup() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == u"wGlimmertip"_s && w->isVisible()) {
-                return w;
-            }
-        }
-        return nullptr;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto popup = std::ranges::find_if(windows, [](QWidget* w) {
+            return w->objectName() == u"wGlimmertip"_s && w->isVisible();
+        });
+        return popup == windows.end() ? nullptr : *popup;
     }
     static QString PopupTitle() {
         return Popup() ? Popup()->findChild<QLabel*>(u"labTitle"_s)->text() : u"(no popup)"_s;
@@ -225,12 +226,11 @@ using Launch = Ui;
 
 TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     // No Skins folder at all: no picture and no error.
-    WriteSettings(
+    MessageBoxes none;
+    wMain& w = Start(
         "[Skinning]\r\nEnable=1\r\n[Contact List]\r\nUsers Expanded=1\r\n"
         "Domains Expanded=0\r\n" +
         kContacts);
-    MessageBoxes none;
-    wMain& w = Start();
     EXPECT_TRUE(w.picStatus->Picture().isNull());
     EXPECT_TRUE(none.shown().empty());
 
@@ -251,26 +251,15 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
-    RightClick(u"_users_pc02"_s);
-    EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
-    {
-        MessageBoxes boxes({platform::vbNo});
-        w.mCONTEXTMENU_REMOVECONTACT->trigger();
-        EXPECT_EQ(boxes.shown().size(), 1u);
-    }
+    EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
     EXPECT_EQ(ReadBytes(settings()), saved);
     EXPECT_EQ(Children(u"_users"_s).size(), 3);
-    {
-        MessageBoxes boxes({platform::vbYes});
-        w.mCONTEXTMENU_REMOVECONTACT->trigger();
-    }
+    Remove(u"_users_pc02"_s);
     EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
     EXPECT_FALSE(ReadBytes(settings()).contains("pc02"));
 
     // The last domain goes with its section.
-    RightClick(u"_domains_sales"_s);
-    MessageBoxes boxes({platform::vbYes});
-    main().mCONTEXTMENU_REMOVECONTACT->trigger();
+    Remove(u"_domains_sales"_s);
     EXPECT_FALSE(ReadBytes(settings()).contains("[Domains]"));
 }
 
@@ -304,10 +293,9 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
 }
 
 TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
-    WriteSettings("Minimise On Startup=1\r\n");
     {
         // Started into the tray; its menu brings it back, Escape in the tree hides it again.
-        wMain& w = Start();
+        wMain& w = Start("Minimise On Startup=1\r\n");
         EXPECT_FALSE(w.isVisible());
         w.mSYSTRAY_SHOWHIDE->trigger();
         EXPECT_TRUE(w.isVisible());
@@ -332,11 +320,10 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
 
 // The windows of the README; PARLANE_WRITE_PICTURES=dir writes the pictures there.
 TEST_F(MainWindow, TheReadmePicturesShowTheWindows) {
-    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
-    if (dir.isEmpty()) {
+    if (picturesDir.isEmpty()) {
         GTEST_SKIP() << "PARLANE_WRITE_PICTURES is not set";
     }
-    CopyResources();
+    LinkResources();
     StartQuietly(
         "[Skinning]\r\nEnable=1\r\n[Contact List]\r\nUsers Expanded=1\r\n"
         "Domains Expanded=1\r\nUnknown Expanded=1\r\n" +
@@ -355,23 +342,22 @@ TEST_F(MainWindow, TheReadmePicturesShowTheWindows) {
     add->txtName->setText(u"Anna"_s);
     add->txtAddress->setText(u"pc01"_s);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(main().grab().save(dir + u"/main-window.png"_s));
-    EXPECT_TRUE(add->grab().save(dir + u"/add-contact-window.png"_s));
-    EXPECT_TRUE(anna->grab().save(dir + u"/chat-window.png"_s));
-    EXPECT_TRUE(app->Chats().CatchAll()->grab().save(dir + u"/catch-all-window.png"_s));
+    EXPECT_TRUE(main().grab().save(picturesDir + u"/main-window.png"_s));
+    EXPECT_TRUE(add->grab().save(picturesDir + u"/add-contact-window.png"_s));
+    EXPECT_TRUE(anna->grab().save(picturesDir + u"/chat-window.png"_s));
+    EXPECT_TRUE(app->Chats().CatchAll()->grab().save(picturesDir + u"/catch-all-window.png"_s));
 }
 
 TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
-    CopyResources();
+    LinkResources();
     const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
     platform::SetShellOpener(opener);
-    WriteSettings(
-        "[Skinning]\r\nEnable=1\r\n[Window Metrics]\r\nwAbout Window Left=1500\r\n"
-        "wAbout Window Top=3000\r\n");
     // Another program holds the port, so listening fails: the main window's link explains.
     const auto held = modMailSlots::CreateMailSlot(u"messngr"_s);
     ASSERT_GT(held, 0);
-    wMain& m = Start();
+    wMain& m = Start(
+        "[Skinning]\r\nEnable=1\r\n[Window Metrics]\r\nwAbout Window Left=1500\r\n"
+        "wAbout Window Top=3000\r\n");
     modMailSlots::CloseMailSlot(held);
     EXPECT_TRUE(m.labErrorHelp->isVisible());
     QTest::mouseClick(m.labErrorHelp, Qt::LeftButton);
@@ -395,10 +381,8 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     EXPECT_EQ(w->pos(), QPoint(100, 200));
     EXPECT_TRUE(state().AboutWindowOpen);
     EXPECT_EQ(wAbout::Open(context()), w);
-    // PARLANE_WRITE_PICTURES=dir writes the window's picture there.
-    const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
-    if (!pictures.isEmpty()) {
-        EXPECT_TRUE(w->grab().save(pictures + u"/about-window.png"_s));
+    if (!picturesDir.isEmpty()) {
+        EXPECT_TRUE(w->grab().save(picturesDir + u"/about-window.png"_s));
     }
 
     QTest::mouseClick(w->labWebsite, Qt::LeftButton);
@@ -442,18 +426,13 @@ TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
     AddWindow()->close();
 
     // Removed, then added again in the same run.
-    RightClick(u"_users_pc01"_s);
-    {
-        MessageBoxes yes({platform::vbYes});
-        main().mCONTEXTMENU_REMOVECONTACT->trigger();
-    }
+    Remove(u"_users_pc01"_s);
     EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
 }
 
 TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
-    WriteSettings({});
-    Start();
+    Start(QByteArray());
     const QByteArray before = ReadBytes(settings());
 
     EXPECT_EQ(Add(false, u"  "_s, u"pc01"_s),
@@ -496,8 +475,7 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
 
 // Nothing shows in the list that is not in the file, so a corrected second try is no duplicate.
 TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
-    WriteSettings({});
-    Start();
+    Start(QByteArray());
     QFile::remove(settings());
     ASSERT_TRUE(QDir().mkdir(settings()));
     const QStringList boxes = Add(false, u"\u0141ukasz"_s, u"pc07.lan"_s);
@@ -508,9 +486,8 @@ TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
     EXPECT_EQ(Children(u"_users"_s), QStringList());
 
     ASSERT_TRUE(QDir().rmdir(settings()));
-    MessageBoxes none;
-    QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton);
-    EXPECT_TRUE(none.shown().empty());
+    EXPECT_TRUE(
+        BoxesShownBy({}, [w] { QTest::mouseClick(w->cmdAddEntry, Qt::LeftButton); }).isEmpty());
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"\u0141ukasz"_s});
     EXPECT_TRUE(ReadBytes(settings()).contains(u"NAME=\u0141ukasz|"_s.toUtf8()));
 }
@@ -618,12 +595,8 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
     // A text the network cannot carry: the box says why, the text stays and takes keys.
-    {
-        MessageBoxes boxes({platform::vbOK});
-        me->rtbChat->insertPlainText(u"snow \u2603"_s);
-        Send(me);
-        EXPECT_EQ(boxes.shown().size(), 1u);
-    }
+    me->rtbChat->insertPlainText(u"snow \u2603"_s);
+    EXPECT_EQ(BoxesShownBy({platform::vbOK}, [me] { Send(me); }).size(), 1);
     EXPECT_EQ(me->StatusState(), 4);
     QTest::keyClicks(me->rtbChat, u"!"_s);
     EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603!"_s);
@@ -652,13 +625,11 @@ TEST_F(Conversations, TheInputHoldsFourHundredCharacters) {
 }
 
 TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
-    CopyResources();
-    WriteSettings("[Skinning]\r\nEnable=1\r\n");
-    wMain& m = Start();
-    wAddContact* add = wAddContact::Open(context(), main().Contacts());
-    wAbout* about = wAbout::Open(context());
-    wCatchAll* catchAll = app->Chats().OpenCatchAll();
-    const QList<QLabel*> pictures{add->imgTopRightLogo, about->imgGlobe, catchAll->imgGlobeBig};
+    LinkResources();
+    wMain& m = Start("[Skinning]\r\nEnable=1\r\n");
+    const QList<QLabel*> pictures{wAddContact::Open(context(), main().Contacts())->imgTopRightLogo,
+                                  wAbout::Open(context())->imgGlobe,
+                                  app->Chats().OpenCatchAll()->imgGlobeBig};
     const auto skinned = [&](bool on) {
         EXPECT_EQ(m.picStatus->Picture().isNull(), !on);
         for (QLabel* image : pictures) {
@@ -699,8 +670,7 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
 }
 
 TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNothing) {
-    WriteSettings("[Skinning]\r\nEnable=1\r\n" + kPlace);
-    Start();
+    Start("[Skinning]\r\nEnable=1\r\n" + kPlace);
     const QByteArray before = ReadBytes(settings());
     state().MinimiseOnStartup = true;  // memory, not the file, fills the boxes
     const auto toggle = [](wSettings* w) {
@@ -720,6 +690,7 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
 
     wSettings* w = OpenSettings();
     ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->findChild<QLabel*>(u"labContactList"_s)->isVisible());  // the first section
     EXPECT_EQ(w->pos(), QPoint(80, 60));
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
@@ -738,11 +709,7 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     // A file where its directory should be, so no directory can be made for it.
     WriteBytes(dir.filePath(u"blocked"_s), "");
     state().SettingsFile = dir.filePath(u"blocked/Settings.ini"_s);
-    {
-        MessageBoxes boxes({platform::vbOK});
-        w->cmdSave_Click();
-        EXPECT_EQ(boxes.shown().size(), 1u);
-    }
+    EXPECT_EQ(BoxesShownBy({platform::vbOK}, [w] { w->cmdSave_Click(); }).size(), 1);
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isChecked());
     EXPECT_TRUE(state().SkinningEnabled);
@@ -758,9 +725,8 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
         library.resolve("DllRegisterServer"));
     ASSERT_NE(entry, nullptr) << library.errorString();
     ASSERT_EQ(entry(), platform::ComponentRegistry::S_OK);
-    CopyResources();
-    WriteSettings("[Skinning]\r\nEnable=1\r\n" + kPlace);
-    Start();
+    LinkResources();
+    Start("[Skinning]\r\nEnable=1\r\n" + kPlace);
     const QByteArray before = ReadBytes(settings());
     wSettings* w = OpenSettings();
     ASSERT_NE(w->ToolTip, nullptr) << w->ToolTipError;
@@ -779,14 +745,13 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     EXPECT_EQ(ReadBytes(settings()), before);
 
     // PARLANE_WRITE_PICTURES=dir writes the window with its popup there.
-    const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
-    if (!pictures.isEmpty()) {
+    if (!picturesDir.isEmpty()) {
         QPixmap picture = w->grab();
         QPainter painter(&picture);
         const QPoint corner = w->chkEnableApplicationSkinning->mapTo(w, QPoint(60, 14));
         painter.drawPixmap(corner, Popup()->grab());
         painter.end();
-        EXPECT_TRUE(picture.save(pictures + u"/settings-window.png"_s));
+        EXPECT_TRUE(picture.save(picturesDir + u"/settings-window.png"_s));
     }
 
     // Closing takes the popup along before the component's code may go.
@@ -799,51 +764,36 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
 // Escape on every part of a window that takes keys closes it; other keys leave it open.
 TEST_F(Ui, EscapeClosesAWindowFromEveryPartThatTakesKeys) {
     StartQuietly(kContacts);
-    const auto find = [this](const QString& name) { return context().windows.Find(name); };
     const struct {
-        const char* what;
-        std::function<QWidget*()> open;
-        std::function<QWidget*(QWidget&, int)> part;
+        QString window;
+        std::function<void()> open;
+        QStringList parts;
     } cases[] = {
-        {"catch-all",
-         [&] {
-             Route(u"stranger"_s, u"hi"_s);
-             return static_cast<QWidget*>(app->Chats().CatchAll());
-         },
-         [](QWidget& w, int i) -> QWidget* {
-             auto& c = static_cast<wCatchAll&>(w);
-             return i == 0 ? static_cast<QWidget*>(c.cmdClose) : c.rtbHistory;
-         }},
-        {"settings", [&] { return static_cast<QWidget*>(OpenSettings()); },
-         [](QWidget& w, int i) -> QWidget* {
-             auto& c = static_cast<wSettings&>(w);
-             return i == 0 ? static_cast<QWidget*>(c.cmdCancel) : c.tvwSections;
-         }},
-        {"add contact",
-         [&] {
-             main().mCONTACTS_ADDCONTACT->trigger();
-             return find(u"wAddContact"_s);
-         },
-         [](QWidget& w, int i) -> QWidget* {
-             auto& c = static_cast<wAddContact&>(w);
-             return i == 0 ? c.txtName : c.txtAddress;
-         }},
+        {u"wCatchAll"_s, [&] { Route(u"stranger"_s, u"hi"_s); }, {u"cmdClose"_s, u"rtbHistory"_s}},
+        {u"wSettings"_s,
+         [&] { main().mTOOLS_SETTINGS->trigger(); },
+         {u"cmdCancel"_s, u"tvwSections"_s}},
+        {u"wAddContact"_s,
+         [&] { main().mCONTACTS_ADDCONTACT->trigger(); },
+         {u"txtName"_s, u"txtAddress"_s}},
     };
     for (const auto& c : cases) {
-        for (int part = 0; part < 2; ++part) {
-            SCOPED_TRACE(testing::Message() << c.what << ", part " << part);
-            const QPointer<QWidget> w = c.open();
+        for (const QString& name : c.parts) {
+            SCOPED_TRACE(testing::Message() << c.window << ", " << name);
+            c.open();
+            const QPointer<QWidget> w = context().windows.Find(c.window);
             ASSERT_TRUE(w && w->isVisible());
-            QTest::keyClick(c.part(*w, part), Qt::Key_A);
+            QWidget* part = w->findChild<QWidget*>(name);
+            ASSERT_NE(part, nullptr);
+            QTest::keyClick(part, Qt::Key_A);
             EXPECT_TRUE(w && w->isVisible());
-            QTest::keyClick(c.part(*w, part), Qt::Key_Escape);
+            QTest::keyClick(part, Qt::Key_Escape);
             EXPECT_TRUE(!w || Hidden(*w));
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
 }
 
-// The splash shows for exactly "1" and only then, before the main window, and goes after it.
 TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt) {
     struct Observed : ParlaneApp {
         using ParlaneApp::ParlaneApp;
