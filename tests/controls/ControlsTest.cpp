@@ -116,6 +116,11 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
     link->labLink_MouseMove();
     Click();
     EXPECT_EQ(TextColour(), linkColour);
+    // A link underlined for good keeps its underline when the cursor leaves.
+    link->SetUnderlined(true);
+    link->labLink_MouseMove();
+    link->tmrMouseOut_Timer();
+    EXPECT_TRUE(link->labLink->font().underline());
 }
 
 TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
@@ -201,6 +206,7 @@ TEST(MiscFunctions, OptionsAndPictures) {
         box.ExtendEdges = extend;
         box.SetPicture(picture);
         const QImage shown = box.grab().toImage();
+        EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::red));
         for (const QPoint at : {QPoint(5, 0), QPoint(0, 5), QPoint(5, 5)}) {
             EXPECT_EQ(shown.pixelColor(at) == QColor(Qt::red), extend) << at.x() << "," << at.y();
         }
