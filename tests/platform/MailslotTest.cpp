@@ -34,17 +34,14 @@ QByteArray Take(HANDLE slot, qsizetype size = 65536) {
 
 // Each reason points at what the user can do about it.
 TEST(Mailslot, APortThatCannotBeOpenedSaysWhy) {
-    const struct {
-        int error;
-        QString says;
-    } cases[] = {
+    const std::pair<int, QString> cases[] = {
         {EADDRINUSE, u"nmbd"_s},
         {EACCES, u"cap_net_bind_service"_s},
         {ENOBUFS, QString::fromLocal8Bit(strerror(ENOBUFS))},
     };
-    for (const auto& c : cases) {
-        const QString text = netbios::PortError(u"UDP"_s, 138, c.error, u"nmbd"_s);
-        EXPECT_TRUE(text.contains(c.says) && text.contains(u"138"_s)) << text.toStdString();
+    for (const auto& [error, says] : cases) {
+        const QString text = netbios::PortError(u"UDP"_s, 138, error, u"nmbd"_s);
+        EXPECT_TRUE(text.contains(says) && text.contains(u"138"_s)) << text.toStdString();
     }
 }
 

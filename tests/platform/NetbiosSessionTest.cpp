@@ -34,25 +34,26 @@ const QByteArray kExample = Hex(R"(
 
 constexpr qsizetype kSmb = 82;  // where the SMB starts when no scope is used
 
-MailslotWrite ExampleWrite() {
-    MailslotWrite write;
-    write.type = kDirectUnique;
-    write.id = 0x1234;
-    write.sourceIp = 0x0A000005;
-    write.sourcePort = 138;
-    write.source = {"PARLANE-HOST", kWorkstationSuffix};
-    write.destination = {"PC7", kMessengerSuffix};
-    write.mailslot = "\\MAILSLOT\\MESSNGR";
-    write.body = QByteArray("bob\0PC7\0hi\0\0", 12);
-    return write;
-}
+const MailslotWrite kExampleWrite{.type = kDirectUnique,
+                                  .id = 0x1234,
+                                  .sourceIp = 0x0A000005,
+                                  .sourcePort = 138,
+                                  .source = {"PARLANE-HOST", kWorkstationSuffix},
+                                  .destination = {"PC7", kMessengerSuffix},
+                                  .mailslot = "\\MAILSLOT\\MESSNGR",
+                                  .body = QByteArray("bob\0PC7\0hi\0\0", 12)};
 
 const OwnNames kPc7 = {"PC7", "SALES", "\\MAILSLOT\\MESSNGR", "10.0.0.7"};
 
 using Change = std::function<void(QByteArray&)>;
 
-Change At(qsizetype at, char byte) {
-    return [=](QByteArray& p) { p[at] = byte; };
+Change At(qsizetype at, char byte, Change then = {}) {
+    return [=](QByteArray& p) {
+        p[at] = byte;
+        if (then) {
+            then(p);
+        }
+    };
 }
 
 Change To(const Name& name, std::uint8_t type = kDirectUnique) {
@@ -180,11 +181,10 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
             SCOPED_TRACE(std::string(c.what) + (byteByByte ? " (byte by byte)" : ""));
             QList<QByteArray> delivered;
             MessageSession session("pc7", "10.0.0.7", [&](const SessionMessage& m) {
-                if (m.text == "unkept") {
-                    return false;
+                if (m.text != "unkept") {
+                    delivered << m.from + '|' + m.to + '|' + m.text;
                 }
-                delivered << m.from + '|' + m.to + '|' + m.text;
-                return true;
+                return m.text != "unkept";
             });
             QByteArray replies;
             bool closed = false;
@@ -219,11 +219,8 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
                     }
                 }
             }
-            QString outcome = Replies(replies);
-            if (closed) {
-                outcome = QString(outcome + u" closed"_s).trimmed();
-            }
-            EXPECT_EQ(outcome, QString::fromUtf8(c.outcome));
+            EXPECT_EQ(QString(Replies(replies) + (closed ? u" closed"_s : QString())).trimmed(),
+                      QString::fromUtf8(c.outcome));
             EXPECT_EQ(delivered, c.delivered);
         }
     }
@@ -243,10 +240,7 @@ TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
               answer.toHex(' '));
 
     // nmblookup asks for the workstation name, unicast and in lower case (tests/transport).
-    const struct {
-        const char* what;
-        Change change;
-    } cases[] = {
+    const std::pair<const char*, Change> cases[] = {
         {"another suffix", At(43, 'C')},
         {"another machine", At(18, 'I')},
         {"a response", At(2, char(0x85))},
@@ -256,10 +250,10 @@ TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
         {"cut short", [](QByteArray& p) { p.chop(1); }},
         {"a broken name", At(14, 'Z')},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, change] : cases) {
         QByteArray packet = query;
-        c.change(packet);
-        EXPECT_FALSE(AnswerNameQuery(packet, "PC7", 0x0A000007)) << c.what;
+        change(packet);
+        EXPECT_FALSE(AnswerNameQuery(packet, "PC7", 0x0A000007)) << what;
     }
 }
 
@@ -293,7 +287,7 @@ TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
 }
 
 TEST(MailslotDatagram, EncodesTheExamplePacketByteForByteAndParsesItBack) {
-    const QByteArray packet = EncodeMailslotWrite(ExampleWrite());
+    const QByteArray packet = EncodeMailslotWrite(kExampleWrite);
     EXPECT_EQ(packet.toHex(' '), kExample.toHex(' '));
     const auto parsed = ParseMailslotWrite(packet);
     ASSERT_TRUE(parsed);
@@ -302,7 +296,7 @@ TEST(MailslotDatagram, EncodesTheExamplePacketByteForByteAndParsesItBack) {
 
 TEST(MailslotDatagram, RoundTripsEveryBodySizeAndNameByte) {
     for (const qsizetype size : {0, 1, 3, 4, 5, 423, 424, 1000}) {
-        MailslotWrite write = ExampleWrite();
+        MailslotWrite write = kExampleWrite;
         write.type = kDirectGroup;
         write.body = QByteArray(size, '\xE9');
         write.source = {"\xC9t\xE9 15 bytes!!\xFF", kWorkstationSuffix};  // Windows-1252 letters
@@ -315,11 +309,7 @@ TEST(MailslotDatagram, RoundTripsEveryBodySizeAndNameByte) {
 }
 
 TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
-    const struct {
-        const char* what;
-        Change change;
-        bool taken;
-    } cases[] = {
+    const std::tuple<const char*, Change, bool> cases[] = {
         {"as sent", [](QByteArray&) {}, true},
         {"type 0x13", At(0, 0x13), false},
         {"Windows node type bits", At(1, 0x0E), true},
@@ -346,21 +336,12 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
         {"another setup count", At(kSmb + 59, 2), false},
         {"not a mailslot write", At(kSmb + 61, 2), false},
         {"other SMB fields as Windows varies them",
-         [](QByteArray& p) {
-             p[kSmb + 9] = 0;
-             p[kSmb + 26] = 0x12;
-             p[kSmb + 65] = 1;
-         },
-         true},
+         At(kSmb + 9, 0, At(kSmb + 26, 0x12, At(kSmb + 65, 1))), true},
         {"the mailslot name in lower case",
          [](QByteArray& p) { p.replace(kSmb + 69, 17, "\\mailslot\\messngr"); }, true},
         {"another mailslot", [](QByteArray& p) { p.replace(kSmb + 79, 7, "BROWSEX"); }, false},
         {"no end to the mailslot name",
-         [](QByteArray& p) {
-             p.truncate(kSmb + 86);
-             p.append(17, 'A');
-         },
-         false},
+         [](QByteArray& p) { p = p.first(kSmb + 86).append(17, 'A'); }, false},
         {"cut by one byte", [](QByteArray& p) { p.chop(1); }, false},
         {"shorter than any write", [](QByteArray& p) { p.truncate(150); }, false},
         {"trailing bytes after the data", [](QByteArray& p) { p.append("junk"); }, true},
@@ -368,13 +349,13 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
         {"a data offset inside the name", At(kSmb + 57, 80), false},
         {"a data offset past the end", At(kSmb + 57, char(0xF0)), false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, change, taken] : cases) {
         QByteArray packet = kExample;
-        c.change(packet);
-        const auto taken = TakeBody(packet, kPc7);
-        EXPECT_EQ(taken.has_value(), c.taken) << c.what;
-        if (taken) {
-            EXPECT_EQ(*taken, QByteArray("bob\0PC7\0hi\0\0", 12)) << c.what;
+        change(packet);
+        const auto body = TakeBody(packet, kPc7);
+        EXPECT_EQ(body.has_value(), taken) << what;
+        if (body) {
+            EXPECT_EQ(*body, QByteArray("bob\0PC7\0hi\0\0", 12)) << what;
         }
     }
 }
@@ -383,8 +364,7 @@ TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabe
     // A sender that does not pad puts the data straight after the mailslot name.
     QByteArray unpadded = kExample;
     unpadded.remove(kSmb + 87, 1);
-    unpadded[kSmb + 53] = 87;
-    unpadded[kSmb + 57] = 87;
+    At(kSmb + 53, 87, At(kSmb + 57, 87))(unpadded);
     EXPECT_EQ(TakeBody(unpadded, kPc7), QByteArray("bob\0PC7\0hi\0\0", 12));
 
     // A scope label moves the destination name and the SMB along.
@@ -395,7 +375,5 @@ TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabe
     EXPECT_EQ(parsed->destination, (Name{"PC7", kMessengerSuffix}));
     EXPECT_EQ(parsed->body, QByteArray("bob\0PC7\0hi\0\0", 12));
 
-    QByteArray endless = kExample.left(47);
-    endless.append(QByteArray("\x3Flabel", 6));
-    EXPECT_FALSE(ParseMailslotWrite(endless));
+    EXPECT_FALSE(ParseMailslotWrite(kExample.first(47).append("\x3Flabel", 6)));
 }

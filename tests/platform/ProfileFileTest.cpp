@@ -20,6 +20,13 @@ namespace cp = platform::Windows1252;
 
 namespace {
 
+// What the file holds after the edits, from the given bytes (none: no file). No key deletes the
+// section, no value the key.
+struct Edit {
+    QString section;
+    std::optional<QString> key = {}, value = {};
+};
+
 class ProfileWrite : public ::testing::Test {
 protected:
     QString Read(const QString& section, const QString& key) {
@@ -27,6 +34,17 @@ protected:
     }
     void Write(const QString& section, const QString& key, const QString& value) {
         WritePrivateProfileString(section, key, value, path);
+    }
+    QByteArray Edited(const QByteArray& before, const std::vector<Edit>& edits) {
+        QFile::remove(path);
+        if (!before.isEmpty()) {
+            WriteBytes(path, before);
+        }
+        for (const Edit& e : edits) {
+            WritePrivateProfileString(e.section, e.key, e.value, path);
+        }
+        platform::ForgetCachedProfiles();
+        return ReadBytes(path);
     }
     ino_t Inode() const {
         struct stat st {};
@@ -45,53 +63,35 @@ protected:
     QString path = dir.filePath(u"Settings.ini"_s);
 };
 
-// What the file holds after the edits, from the given bytes (none: no file). No key deletes the
-// section, no value the key.
-struct Edit {
-    QString section;
-    std::optional<QString> key = {}, value = {};
-};
-
 // Every other byte of the file stays as it was.
 TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
-    const auto edited = [&](const QByteArray& before, const std::vector<Edit>& edits) {
-        QFile::remove(path);
-        if (!before.isEmpty()) {
-            WriteBytes(path, before);
-        }
-        for (const Edit& e : edits) {
-            WritePrivateProfileString(e.section, e.key, e.value, path);
-        }
-        platform::ForgetCachedProfiles();
-        return ReadBytes(path);
-    };
-    EXPECT_EQ(edited({}, {{u"Skinning"_s, u"Enable"_s, u"1"_s},
+    EXPECT_EQ(Edited({}, {{u"Skinning"_s, u"Enable"_s, u"1"_s},
                           {u"Contact List"_s, u"Splash"_s, u"0"_s}}),
               "[Skinning]\r\nEnable=1\r\n\r\n[Contact List]\r\nSplash=0\r\n");
 
     // A new key goes after the section's last line, before the blank line between sections;
     // after a last line without a line break, with one.
-    EXPECT_EQ(edited("; kept comment\r\n[Contact List]\r\nDomains Expanded = 0 \r\n; inner\r\n"
+    EXPECT_EQ(Edited("; kept comment\r\n[Contact List]\r\nDomains Expanded = 0 \r\n; inner\r\n"
                      "Users Expanded=1\r\n\r\n[Skinning]\nEnable=1",
                      {{u"contact list"_s, u"DOMAINS EXPANDED"_s, u"1"_s},
                       {u"Contact List"_s, u"Unknown Expanded"_s, u"0"_s},
                       {u"Skinning"_s, u"Extra"_s, u"x"_s}}),
               "; kept comment\r\n[Contact List]\r\nDomains Expanded=1\r\n; inner\r\n"
               "Users Expanded=1\r\nUnknown Expanded=0\r\n\r\n[Skinning]\nEnable=1\r\nExtra=x\r\n");
-    EXPECT_EQ(edited("[A]\nK=1\n", {{u"A"_s, u"L"_s, u"2"_s}, {u"B"_s, u"M"_s, u"3"_s}}),
+    EXPECT_EQ(Edited("[A]\nK=1\n", {{u"A"_s, u"L"_s, u"2"_s}, {u"B"_s, u"M"_s, u"3"_s}}),
               "[A]\nK=1\nL=2\n\n[B]\nM=3\n");
 
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
     const QByteArray users =
         "[Users]\r\nTotal=2\r\nUser[1]=NAME=a|ADDRESS=a|TYPE=0\r\nUser[7]=x\r\n\r\n";
     const QByteArray tail = "[Domains]\r\nTotal=0\r\n  ; odd  \r\n\r\n";
-    EXPECT_EQ(edited(head + users + tail + "[users]\r\nUser[2]=stray\r\n", {{u"Users"_s}}),
+    EXPECT_EQ(Edited(head + users + tail + "[users]\r\nUser[2]=stray\r\n", {{u"Users"_s}}),
               head + tail);
-    EXPECT_EQ(edited(tail, {{u"Domains"_s, u"Total"_s, std::nullopt}}),
+    EXPECT_EQ(Edited(tail, {{u"Domains"_s, u"Total"_s, std::nullopt}}),
               "[Domains]\r\n  ; odd  \r\n\r\n");
 
     EXPECT_EQ(
-        edited("\xEF\xBB\xBF[Users]\r\nTotal=1\r\n[Other]\r\nK=Caf\xC3\xA9\r\n", {{u"Users"_s}}),
+        Edited("\xEF\xBB\xBF[Users]\r\nTotal=1\r\n[Other]\r\nK=Caf\xC3\xA9\r\n", {{u"Users"_s}}),
         "\xEF\xBB\xBF[Other]\r\nK=Caf\xC3\xA9\r\n");
     EXPECT_EQ(Read(u"Other"_s, u"K"_s), u"Caf\u00E9"_s);
 
@@ -100,12 +100,12 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
         page += char(b);
     }
     const QString text = u"<"_s + cp::Decode(page) + u">"_s;
-    EXPECT_EQ(edited({}, {{u"S"_s, u"All"_s, text}}), "[S]\r\nAll=<" + page + ">\r\n");
+    EXPECT_EQ(Edited({}, {{u"S"_s, u"All"_s, text}}), "[S]\r\nAll=<" + page + ">\r\n");
     EXPECT_EQ(Read(u"S"_s, u"All"_s), text);
 
     // Names in any script, even from their first letter: the file becomes UTF-8 as a whole and
     // reads back as it did.
-    EXPECT_EQ(edited("; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
+    EXPECT_EQ(Edited("; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
                      "e \x80\r\n\r\n[S]\r\nK=1\r\n",
                      {{u"\u0141\u00f3d\u017a"_s, u"\u017bona"_s, u"1"_s},
                       {u"Users"_s, u"User[2]"_s, u"NAME=\u0141ukasz \U0001F600"_s}}),
@@ -121,17 +121,15 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
 
 TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
     WriteBytes(path, "[S]\r\nK=1\r\n");
-    const struct {
-        QString section, key, value;
-    } cases[] = {
+    const std::array<QString, 3> cases[] = {
         {u"S"_s, u"K"_s, u"two\r\nInjected=1"_s},
         {u"S"_s, u"A=B"_s, u"1"_s},
         {u"S]"_s, u"K"_s, u"1"_s},
         {u""_s, u"K"_s, u"1"_s},
         {u"S"_s, u";K"_s, u"1"_s},
     };
-    for (const auto& c : cases) {
-        EXPECT_THROW(Write(c.section, c.key, c.value), RuntimeError) << c.key.toStdString();
+    for (const auto& [section, key, value] : cases) {
+        EXPECT_THROW(Write(section, key, value), RuntimeError) << key.toStdString();
     }
     EXPECT_EQ(ReadBytes(path), "[S]\r\nK=1\r\n");
 }
@@ -224,13 +222,8 @@ TEST_F(ProfileWrite, ABatchWritesOnceAndOnlyWhenCommitted) {
 }
 
 TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
-    const struct {
-        const char* what;
-        QByteArray file;  // empty: no file at all
-        QString section;
-        QString key;
-        QString expected;  // the default is "<default>"
-    } cases[] = {
+    // What, the file (empty: none at all), section, key, and what is read (default "<default>").
+    const std::tuple<const char*, QByteArray, QString, QString, QString> cases[] = {
         {"no file", {}, u"Skinning"_s, u"Enable"_s, u"<default>"_s},
         {"names in any case", "[sKiNNing]\r\nENABLE=0\r\n", u"SKINNING"_s, u"enable"_s, u"0"_s},
         {"blanks around names and values", "  [ Contact List ]  \r\n\t Users Expanded \t=  1 \r\n",
@@ -259,14 +252,10 @@ TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
         {"longer than the buffer", "[S]\r\nK=" + QByteArray(70000, 'b') + "\r\n", u"S"_s, u"K"_s,
          QString(59999, u'b')},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        QFile::remove(path);
-        platform::ForgetCachedProfiles();
-        if (!c.file.isEmpty()) {
-            WriteBytes(path, c.file);
-        }
-        EXPECT_EQ(Read(c.section, c.key), c.expected);
+    for (const auto& [what, file, section, key, expected] : cases) {
+        SCOPED_TRACE(what);
+        Edited(file, {});
+        EXPECT_EQ(Read(section, key), expected);
     }
 }
 
@@ -276,11 +265,7 @@ TEST(Windows1252, CharactersOutsideThePageAreFoundAndNamed) {
     const QString emoji = u"a\U0001F600"_s;
     const QChar high(0xD83D);
     const QString lone = QString(high) + u'x';
-    const struct {
-        QStringView text;
-        qsizetype first;
-        QString named;
-    } cases[] = {
+    const std::tuple<QStringView, qsizetype, QString> cases[] = {
         {u"\u007F\u00A0\u00FF", -1, {}},
         {u"Zo\u0142y", 2, u"'\u0142' (U+0142)"_s},
         // C1 controls: Windows-1252 gives their codes printable meanings.
@@ -290,12 +275,12 @@ TEST(Windows1252, CharactersOutsideThePageAreFoundAndNamed) {
         {QStringView(emoji).first(2), 1, u"'"_s + high + u"' (U+D83D)"_s},
         {lone, 0, u"'"_s + high + u"' (U+D83D)"_s},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.named.toStdString());
-        EXPECT_EQ(cp::FirstUnencodable(c.text), c.first);
-        EXPECT_EQ(cp::Encode(c.text).has_value(), c.first < 0);
-        if (c.first >= 0) {
-            EXPECT_EQ(cp::DescribeCharacter(c.text, c.first), c.named);
+    for (const auto& [text, first, named] : cases) {
+        SCOPED_TRACE(named.toStdString());
+        EXPECT_EQ(cp::FirstUnencodable(text), first);
+        EXPECT_EQ(cp::Encode(text).has_value(), first < 0);
+        if (first >= 0) {
+            EXPECT_EQ(cp::DescribeCharacter(text, first), named);
         }
     }
 }

@@ -90,8 +90,7 @@ TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
 // queue.
 TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAlone) {
     listener.OpenMailSlot();
-    MailSlotMessage datagram{u"bob"_s, u"."_s, u"datagram"_s};
-    ASSERT_EQ(modMailSlots::SendMailSlotMessage(u"messngr"_s, datagram), 0);
+    ASSERT_EQ(Outcome({u"bob"_s, u"."_s, u"datagram"_s}), u"result 0 "_s);
     ASSERT_TRUE(WaitForMessages(state.MailSlotHandle, 1));
     ASSERT_TRUE(platform::DeliverToMailslot(state.MailSlotHandle, "no text"));
     host.statusTexts.clear();
@@ -174,9 +173,7 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
     EXPECT_EQ(raw.left(read), QByteArray("bob\0.\0hi\0\0", 10));
 
     // The body between machines holds 424 bytes: two names, three zeros and a fourth.
-    const struct {
-        QString to, text, outcome, why;
-    } cases[] = {
+    const std::array<QString, 4> cases[] = {
         {u"."_s, u"a"_s + QChar(0) + u"b"_s, u"error 5"_s, u"zero"_s},
         {u"."_s, QChar(0) + u"b"_s, u"error 5"_s, u"zero"_s},
         {u"."_s, QString(65530, u'x'), u"error 9"_s, u"65538"_s},
@@ -186,10 +183,10 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
         {u"."_s, {}, u"result 1"_s, {}},
         {u"."_s, QString(424 - 8, u'x'), u"result 0"_s, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text.left(20));
-        const QString outcome = Outcome({u"bob"_s, c.to, c.text});
-        EXPECT_TRUE(outcome.startsWith(c.outcome + u' ') && outcome.contains(c.why)) << outcome;
+    for (const auto& [to, text, expected, why] : cases) {
+        SCOPED_TRACE(text.left(20));
+        const QString outcome = Outcome({u"bob"_s, to, text});
+        EXPECT_TRUE(outcome.startsWith(expected + u' ') && outcome.contains(why)) << outcome;
     }
     EXPECT_EQ(Outcome({u"b\u0151b"_s, u"."_s, u"hi"_s}).left(8), u"error 5 "_s);
 
@@ -209,10 +206,7 @@ TEST(ReadMailSlot, SplitsOneDatagramPerReadAndDropsWhatTheBufferCannotHold) {
     ScopedMailslotNetwork network;
     const auto slot = CreateMailSlot(u"messngr"_s);
     ASSERT_GT(slot, 0);
-    const struct {
-        QByteArray body;
-        MailSlotMessage read;
-    } cases[] = {
+    const std::pair<QByteArray, MailSlotMessage> cases[] = {
         {QByteArray("A\0B\0C\0\0", 7), {u"A"_s, u"B"_s, u"C"_s}},
         {QByteArray("A\0B\0C", 5), {u"A"_s, u"B"_s, u"C"_s}},
         {QByteArray("\0B\0C\0\0", 6), {{}, u"B"_s, u"C"_s}},
@@ -221,15 +215,15 @@ TEST(ReadMailSlot, SplitsOneDatagramPerReadAndDropsWhatTheBufferCannotHold) {
         {QByteArray(65537, 'x'), {}},  // too large for the buffer: dropped
         {QByteArray("\x80\0\xFF\0\x9D\0extra\0", 13), {u"\u20ac"_s, u"\u00ff"_s, u"\u009d"_s}},
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(platform::DeliverToMailslot(slot, c.body));
+    for (const auto& [body, expected] : cases) {
+        ASSERT_TRUE(platform::DeliverToMailslot(slot, body));
     }
-    for (const auto& c : cases) {
-        SCOPED_TRACE(QString::fromLatin1(c.body.left(20)));
+    for (const auto& [body, expected] : cases) {
+        SCOPED_TRACE(QString::fromLatin1(body.left(20)));
         const MailSlotMessage read = ReadMailSlot(slot);
-        EXPECT_EQ(read.From, c.read.From);
-        EXPECT_EQ(read.To, c.read.To);
-        EXPECT_EQ(read.Text, c.read.Text);
+        EXPECT_EQ(read.From, expected.From);
+        EXPECT_EQ(read.To, expected.To);
+        EXPECT_EQ(read.Text, expected.Text);
     }
     EXPECT_EQ(ReadMailSlot(slot), MailSlotMessage{});
 
