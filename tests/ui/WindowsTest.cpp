@@ -698,6 +698,8 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     ClickSection(w, u"Interface"_s);
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isVisible());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isVisible());
+    ClickSection(w, u"Skinning"_s);
+    EXPECT_TRUE(w->chkEnableApplicationSkinning->isVisible());
     toggle(w);
     QTest::keyClick(w->tvwSections, Qt::Key_Escape);
     unchanged();
