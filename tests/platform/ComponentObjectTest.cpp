@@ -152,6 +152,7 @@ TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
         {"beyond the bottom right", {2000, 2000, 300, 200}, {small}, {724, 568, 300, 200}},
         {"on a monitor unplugged", {1500, 300, 400, 300}, {small}, {624, 300, 400, 300}},
         {"mostly on the second", {1100, 900, 400, 300}, {small, right}, {1100, 724, 400, 300}},
+        {"some on the first", {1000, 700, 400, 400}, {small, right}, {1024, 624, 400, 400}},
         {"larger than the screen", {-50, -50, 2000, 2000}, {small}, {0, 0, 1024, 768}},
         {"without screens", {-2000, 100, 300, 200}, {}, {-2000, 100, 300, 200}},
     };
