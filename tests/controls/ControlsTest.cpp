@@ -124,8 +124,8 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
 }
 
 TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
-    modShellExecute::ShellExe(u"https://example.invalid/"_s, {}, 0, 1, dir.path(), false);
-    EXPECT_EQ(Launched().value(0), dir.path());
+    modShellExecute::ShellExe(u"https://example.invalid/"_s, {}, 0, 1, u"/"_s, false);
+    EXPECT_EQ(Launched().value(0), u"/"_s);  // even the shortest directory
     MessageBoxes boxes({platform::vbOK});
     link->SetURL(dir.filePath(u"missing.html"_s));
     Click();
