@@ -705,8 +705,8 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
         const QPoint node = SelectedRow(main);
         ASSERT_FALSE(node.isNull()) << window.toStdString();
         x::Click(main.client.topLeft() + node, 2);
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return x::ActiveWindow() == parlane.Find(window).id; }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&, title = window] { return x::ActiveWindow() == parlane.Find(title).id; }, 5000))
             << window.toStdString();
     }
     x::Type(u"typed at once"_s);
