@@ -213,12 +213,14 @@ public:
         }
     }
 
-    // What was started dies with this process.
-    void TearDown() override { Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace}); }
+    void TearDown() override {
+        delete watcher;
+        Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace});
+    }
 
 private:
     static QProcess& Start(const QString& program, const QStringList& args) {
-        auto& p = *new QProcess;
+        auto& p = *new QProcess(QCoreApplication::instance());  // ends with the program
         StartChild(p, program, args, QProcess::ForwardedErrorChannel);
         return p;
     }
@@ -311,8 +313,7 @@ void Type(const QString& text) {
     Run(u"xdotool"_s, {u"type"_s, u"--clearmodifiers"_s, u"--delay"_s, u"30"_s, text});
 }
 
-// Moves the pointer to a point of the screen and clicks count times; apart from the clicks of
-// the call before by more than a double-click interval.
+// Moves the pointer to a point of the screen and clicks count times.
 void Click(QPoint at, int count = 1) {
     // Clicks of separate calls must not join into a double-click: a person's next click comes
     // after the double-click interval (400 ms by default).
