@@ -2,6 +2,7 @@
 // a NetBIOS session, until interrupted.
 #include "platform/mailslot/Mailslot.h"
 #include "transport/MailslotDrops.h"
+#include "transport/MailslotListener.h"
 #include "transport/NetbiosServices.h"
 #include "transport/modMailSlots.h"
 
@@ -60,14 +61,26 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::optional<NetbiosServices> netbios(slot);
-    for (const QString& problem : netbios->Problems()) {
-        std::fprintf(stderr, "parlane-listen: %s\n", qPrintable(problem));
-    }
+    std::vector<platform::netbios::ListeningGap> gaps;
+    // Standard error says what cannot arrive, at the start and whenever that changes.
+    const auto tellGaps = [&](bool always) {
+        auto now = platform::MailslotGaps(slot);
+        now.insert(now.end(), netbios->Gaps().begin(), netbios->Gaps().end());
+        if (always || now != gaps) {
+            gaps = std::move(now);
+            for (const auto& gap : gaps) {
+                std::fprintf(stderr, "parlane-listen: %s\n", qPrintable(gap.why));
+            }
+            std::fprintf(stderr, "parlane-listen: %s\n", qPrintable(GapsText(gaps)));
+        }
+    };
+    tellGaps(true);
     std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
 
     std::vector<char> buffer(65536);
     MailslotDrops drops;
     while (!stopping) {
+        tellGaps(false);
         if (const auto dropped = drops.Check(platform::DroppedMailslotMessages(slot))) {
             Print(*dropped);
         }

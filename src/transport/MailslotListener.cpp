@@ -30,22 +30,54 @@ void MailslotListener::OpenMailSlot() {
     state_.MailSlotHandle = modMailSlots::CreateMailSlot(u"messngr"_s);
     drops_ = {};  // a new slot counts from nothing
     if (state_.MailSlotHandle > 0) {
-        // Standard error tells a taken port; the status strip is the mailslot's alone.
         netbios_.emplace(state_.MailSlotHandle);
-        for (const QString& problem : netbios_->Problems()) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(problem));
-        }
         tmrMailSlot.start();
-        host_.ShowErrorHelp(ErrorHelpNone);
-        host_.SetStatusText(u"Ready for communication."_s);
+        ShowGaps(true);
     } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName),
+                     qPrintable(platform::LastErrorText()));
         tmrMailSlot.stop();
         host_.ShowErrorHelp(ErrorHelpCouldNotOpenMailSlot);
         host_.SetStatusText(u"Couldn't start listening."_s);
     }
 }
 
+QString GapsText(const std::vector<platform::netbios::ListeningGap>& gaps) {
+    using Lost = platform::netbios::ListeningGap::Lost;
+    if (gaps.empty()) {
+        return u"Ready for communication."_s;
+    }
+    if (gaps.size() > 1) {
+        return u"Listening, but some messages will not arrive."_s;
+    }
+    switch (gaps.front().lost) {
+        case Lost::DirectDatagrams:
+            return u"Listening, but messages sent to this computer alone will not arrive."_s;
+        case Lost::Sessions:
+            return u"Listening, but messages from Windows NT-family and smbclient will not arrive."_s;
+        default:
+            return u"Listening, but senders that look for this computer by name will not find it."_s;
+    }
+}
+
+void MailslotListener::ShowGaps(bool always) {
+    auto gaps = platform::MailslotGaps(state_.MailSlotHandle);
+    if (netbios_) {
+        gaps.insert(gaps.end(), netbios_->Gaps().begin(), netbios_->Gaps().end());
+    }
+    if (!always && gaps == gaps_) {
+        return;
+    }
+    gaps_ = std::move(gaps);
+    for (const auto& gap : gaps_) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(gap.why));
+    }
+    host_.ShowErrorHelp(gaps_.empty() ? ErrorHelpNone : ErrorHelpSomeMessagesLost);
+    host_.SetStatusText(GapsText(gaps_));
+}
+
 void MailslotListener::tmrMailSlot_Timer() {
+    ShowGaps(false);
     if (const auto dropped =
             drops_.Check(platform::DroppedMailslotMessages(state_.MailSlotHandle))) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(*dropped));

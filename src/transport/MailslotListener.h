@@ -9,9 +9,13 @@
 #include <QTimer>
 
 #include <optional>
+#include <vector>
 
 struct SharedState;
 class UserPrompts;
+
+// What the status strip says of these gaps in what can arrive.
+QString GapsText(const std::vector<platform::netbios::ListeningGap>& gaps);
 
 // Where the listener's news goes: the status strip, the error help and the conversations.
 class MailslotListenerHost {
@@ -23,13 +27,16 @@ public:
 };
 
 // The program's own mailslot, polled once a second: opening it (asking first when it already
-// listens), the tick that reads one message, and switching communications off and on.
+// listens), the tick that reads one message, and switching communications off and on. "Ready for
+// communication." only while every kind of message can arrive; otherwise the strip says which
+// cannot.
 class MailslotListener : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int ErrorHelpNone = 0;
     static constexpr int ErrorHelpCouldNotOpenMailSlot = 1;
+    static constexpr int ErrorHelpSomeMessagesLost = 4;
 
     // The state's MailSlotHandle is the slot this listener opens and closes.
     MailslotListener(SharedState& state, UserPrompts& prompts, MailslotListenerHost& host,
@@ -53,6 +60,9 @@ private:
     MailslotListenerHost& host_;
     MailslotDrops drops_;
     std::optional<NetbiosServices> netbios_;
+    std::vector<platform::netbios::ListeningGap> gaps_;
 
     void CloseSlot();
+    // Says on the status strip and standard error what cannot arrive, when that changed.
+    void ShowGaps(bool always);
 };

@@ -3,9 +3,34 @@
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/netbios/NameServer.h"
+#include "platform/netbios/PortOwners.h"
+#include "platform/netbios/SambaConfig.h"
 #include "platform/netbios/SessionServer.h"
 
+#include <cerrno>
+
 using namespace platform::netbios;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Why session messages cannot come while another program holds the port, or nothing when smbd
+// holds it and hands them on.
+QString SessionPortProblem(std::uint16_t port, const QString& bindError) {
+    const QString config = RunningSmbdConfig();
+    if (config.isEmpty()) {
+        return bindError;
+    }
+    if (SmbConfHandsMessagesOn(config)) {
+        return {};
+    }
+    return HeldBy(Transport::Tcp, port, u"smbd"_s) +
+           u", which does not hand messages to Parlane: add \"server min protocol = NT1\" and "
+           "\"message command = parlane-samba-message %I %f %L %s\" (with the helper's full path) "
+           "to the [global] section of %1 and restart smbd."_s.arg(config);
+}
+
+}  // namespace
 
 NetbiosServices::NetbiosServices(std::intptr_t slot) {
     const MailslotNetwork network = CurrentMailslotNetwork();
@@ -21,13 +46,16 @@ NetbiosServices::NetbiosServices(std::intptr_t slot) {
         };
         sessions_ = SessionServer::Open(network.sessionPort, own, deliver, &why);
         if (!sessions_) {
-            problems_ << why;
+            why = errno == EADDRINUSE ? SessionPortProblem(network.sessionPort, why) : why;
+            if (!why.isEmpty()) {
+                gaps_.push_back({ListeningGap::Lost::Sessions, why});
+            }
         }
     }
     if (network.namePort != 0) {
         names_ = NameServer::Open(network.namePort, own, &why);
         if (!names_) {
-            problems_ << why;
+            gaps_.push_back({ListeningGap::Lost::NameQueries, why});
         }
     }
 }

@@ -26,6 +26,15 @@ grep -qxF "Settings file: $root/home/.config/parlane/Settings.ini" <<<"$help" ||
 grep -qxF "Skins and help pages: $root/usr/share/parlane/" <<<"$help"
 test ! -e "$root/home"
 
+# The helpers a listener runs beside Samba, where the installed program looks for them, and the
+# right the capture helper is granted on installation.
+test -x "$root/usr/libexec/parlane/parlane-capture"
+test -x "$root/usr/libexec/parlane/parlane-samba-message"
+control=$(mktemp -d)
+dpkg-deb -e "$package" "$control"
+grep -q "cap_net_raw=+ep /usr/libexec/parlane/parlane-capture" "$control/postinst"
+rm -rf "$control"
+
 # The installation's registry names the component library that the package holds.
 registry="$root/usr/share/parlane/components.json"
 library=$(sed -n 's/.*"InprocServer": *"\([^"]*\)".*/\1/p' "$registry")

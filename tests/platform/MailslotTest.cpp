@@ -1,7 +1,10 @@
+#include "platform/capture/CaptureFrame.h"
+#include "platform/mailslot/LocalDelivery.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
 #include "platform/netbios/PortError.h"
+#include "platform/netbios/SambaConfig.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
@@ -9,8 +12,15 @@
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace platform;
@@ -130,4 +140,137 @@ TEST(MailslotNames, OwnNamesComeFromTheHostNameAndSambasWorkgroup) {
     EXPECT_EQ(netbios::WorkgroupFromSmbConf(conf), "ACCOUNTS");
     WriteBytes(conf, "[homes]\nworkgroup = NOT\n[ Global ]\nworkgroup=lab\n");
     EXPECT_EQ(netbios::WorkgroupFromSmbConf(conf), "LAB");
+
+    // smbd hands messages on only with Parlane's command and a dialect that carries them.
+    const QByteArray command = "message command = /usr/libexec/parlane/parlane-samba-message %I\n";
+    const std::pair<QByteArray, bool> handsOn[] = {
+        {"[global]\nserver min protocol = NT1\n" + command, true},
+        {"[global]\n MIN PROTOCOL = lanman2\n" + command, true},
+        {"[global]\n" + command, false},
+        {"[global]\nserver min protocol = SMB2\n" + command, false},
+        {"[global]\nserver min protocol = NT1\nmessage command = mail -s %f root < %s\n", false},
+        {"[global]\nserver min protocol = NT1\n[share]\n" + command, false},
+    };
+    for (const auto& [text, yes] : handsOn) {
+        WriteBytes(conf, text);
+        EXPECT_EQ(netbios::SmbConfHandsMessagesOn(conf), yes) << text.toStdString();
+    }
+}
+
+namespace {
+
+// An IPv4 packet as a raw socket reads it: header of `words` 32-bit words, then UDP.
+std::string Packet(std::uint16_t port, const std::string& payload, int words = 5,
+                   std::uint16_t fragment = 0x4000, char protocol = 17, int udpExtra = 0) {
+    std::string p(std::size_t(words) * 4, '\0');
+    p[0] = char(0x40 | words);
+    const auto put16 = [](std::string& s, std::size_t at, std::uint32_t v) {
+        s[at] = char(v >> 8), s[at + 1] = char(v);
+    };
+    put16(p, 2, std::uint32_t(p.size() + 8 + payload.size()));
+    put16(p, 6, fragment);
+    p[9] = protocol;
+    p.replace(12, 8, "\x0A\x00\x00\x02\x0A\x00\x00\xFF", 8);
+    std::string udp(8, '\0');
+    put16(udp, 0, 0x8A), put16(udp, 2, port);
+    put16(udp, 4, std::uint32_t(8 + payload.size() + std::size_t(udpExtra)));
+    return p + udp + payload;
+}
+
+}  // namespace
+
+// What the capture helper passes on: only whole datagrams to the port, framed so that the pipe
+// may cut them anywhere.
+TEST(MailslotCapture, PassesWholeDatagramsToThePortInFrames) {
+    using platform::capture::ParseIpv4Udp;
+    const std::pair<std::string, bool> packets[] = {
+        {Packet(138, "body"), true},
+        {Packet(138, "body", 6), true},  // with IP options
+        {Packet(139, "body"), false},
+        {Packet(138, "body", 5, 0x2000), false},  // more fragments follow
+        {Packet(138, "body", 5, 0x0001), false},  // a later fragment
+        {Packet(138, "body", 5, 0x4000, 6), false},
+        {Packet(138, "body", 5, 0x4000, 17, 1), false},  // UDP longer than the packet
+        {Packet(138, "body").substr(0, 30), false},
+        {"\x60" + Packet(138, "body").substr(1), false},  // IPv6
+    };
+    for (const auto& [packet, taken] : packets) {
+        const auto datagram = ParseIpv4Udp(packet, 138);
+        ASSERT_EQ(datagram.has_value(), taken)
+            << QByteArray::fromStdString(packet).toHex().toStdString();
+        if (taken) {
+            EXPECT_EQ(datagram->payload, "body");
+            EXPECT_EQ(datagram->source, 0x0A000002u);
+            EXPECT_EQ(datagram->destination, 0x0A0000FFu);
+            EXPECT_EQ(datagram->sourcePort, 138);
+        }
+    }
+    platform::capture::FrameReader reader;
+    const std::string one = Packet(138, "one"), empty = Packet(138, "");
+    const auto first = ParseIpv4Udp(one, 138);
+    const std::string stream = EncodeFrame(*first) + EncodeFrame(*ParseIpv4Udp(empty, 138));
+    std::vector<std::string> read;
+    for (const char byte : stream) {
+        reader.Append(std::string_view(&byte, 1));
+        while (const auto datagram = reader.Next()) {
+            read.emplace_back(datagram->payload);
+            EXPECT_EQ(datagram->source, first->source);
+        }
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"one", ""}));
+    reader.Append(std::string("\x7F\xFF\xFF\xFF", 4) + std::string(10, '\0'));
+    EXPECT_FALSE(reader.Next().has_value());
+    EXPECT_TRUE(reader.Broken());
+}
+
+// Another program on the port: a sharing one (nmbd) leaves the broadcasts and the capture helper
+// brings the rest; one that shares nothing leaves nothing without the helper. Each time the reason
+// names the holder and the helper.
+TEST(Mailslot, AListenerBesideAnotherProgramHearsThroughTheHelperOrSaysWhatIsLost) {
+    ScopedMailslotNetwork network;
+    network.CaptureWith(u"/nonexistent/parlane-capture"_s);
+    const int on = 1;
+    for (const bool shares : {true, false}) {
+        const int other = ::socket(AF_INET, SOCK_DGRAM, 0);
+        ::setsockopt(other, SOL_SOCKET, SO_REUSEADDR, &on, shares ? sizeof on : 0);
+        sockaddr_in at{AF_INET, htons(network.Port()), {htonl(INADDR_ANY)}, {}};
+        ASSERT_EQ(::bind(other, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+        const HANDLE slot = Listen();
+        const auto gaps = MailslotGaps(slot);
+        const QString why =
+            slot > 0 ? (gaps.empty() ? QString() : gaps.front().why) : LastErrorText();
+        EXPECT_EQ(slot > 0, shares) << why;
+        EXPECT_EQ(gaps.size(), shares ? 1u : 0u);
+        EXPECT_TRUE(why.contains(u"held by platform_tests"_s) && why.contains(u"missing"_s)) << why;
+        CloseHandle(slot);
+        ::close(other);
+    }
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "the capture helper needs root or cap_net_raw here";
+    }
+    network.CaptureWith({});
+    const int nmbd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ::setsockopt(nmbd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in at{AF_INET, htons(network.Port()), {htonl(INADDR_LOOPBACK)}, {}};
+    ASSERT_EQ(::bind(nmbd, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+    const HANDLE slot = Listen();
+    ASSERT_GT(slot, 0) << LastErrorText();
+    EXPECT_TRUE(MailslotGaps(slot).empty());
+    const HANDLE out = CreateFileA(u"\\\\127.0.0.1\\mailslot\\messngr"_s, GENERIC_WRITE,
+                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(out, "bob\0TESTHOST\0unicast", 21, &written, nullptr));
+    CloseHandle(out);
+    ASSERT_TRUE(WaitForMessages(slot, 1));
+    EXPECT_EQ(Take(slot), QByteArray("bob\0TESTHOST\0unicast", 21));
+    // Samba's message command hands its messages over on this machine.
+    QString why;
+    ASSERT_TRUE(
+        netbios::SendLocalDelivery(network.Port(), 0x0A000009, QByteArray("sam\0X\0hi", 8), &why));
+    ASSERT_TRUE(WaitForMessages(slot, 1));
+    EXPECT_EQ(Take(slot), QByteArray("sam\0X\0hi", 8));
+    CloseHandle(slot);
+    ::close(nmbd);
+    EXPECT_FALSE(netbios::SendLocalDelivery(network.Port(), 0, "x", &why));
+    EXPECT_TRUE(why.contains(u"no copy of Parlane is listening"_s)) << why;
 }

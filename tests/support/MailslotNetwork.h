@@ -30,6 +30,12 @@ public:
     ScopedMailslotNetwork(const ScopedMailslotNetwork&) = delete;
     ScopedMailslotNetwork& operator=(const ScopedMailslotNetwork&) = delete;
 
+    // The capture helper a listener starts while another program shares its port.
+    void CaptureWith(const QString& program) {
+        network_.captureProgram = program;
+        platform::netbios::SetMailslotNetwork(network_);
+    }
+
     std::uint16_t Port() const { return network_.port; }
     std::uint16_t SessionPort() const { return network_.sessionPort; }
     std::uint16_t NamePort() const { return network_.namePort; }

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -32,23 +37,31 @@ struct Machine {
     Machine(QString ns, QString host) : ns_(std::move(ns)), host_(std::move(host)) {}
     ~Machine() {
         listener_.terminate();
-        listener_.waitForFinished(5000);
+        if (!listener_.waitForFinished(5000)) {
+            listener_.kill();
+            listener_.waitForFinished(1000);
+        }
     }
 
-    // Starts parlane-listen and waits until it listens, or returns why it could not.
-    QString Listen() {
-        listener_.start(u"ip"_s, Inside(ns_, host_, {kTools + u"/parlane-listen"_s}));
-        QString errors;
+    // Starts parlane-listen (from the tools given, through the command before it) and waits until
+    // it listens, or returns why it could not.
+    QString Listen(const QString& tools = kTools, const QStringList& before = {}) {
+        listener_.start(u"ip"_s,
+                        Inside(ns_, host_, before + QStringList{tools + u"/parlane-listen"_s}));
         const QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired() && listener_.state() != QProcess::NotRunning) {
-            listener_.waitForReadyRead(100);
-            errors += QString::fromLocal8Bit(listener_.readAllStandardError());
-            if (errors.contains(u"listening;"_s)) {
+            if (Told().contains(u"listening;"_s)) {
                 return {};
             }
         }
         listener_.waitForFinished(1000);
-        return u"stopped: "_s + errors + QString::fromLocal8Bit(listener_.readAllStandardError());
+        return u"stopped: "_s + Told();
+    }
+
+    // What it said on standard error so far.
+    QString Told() {
+        listener_.waitForReadyRead(100);
+        return told_ += QString::fromLocal8Bit(listener_.readAllStandardError());
     }
 
     int Send(const QString& to, const QString& text) const {
@@ -79,6 +92,7 @@ struct Machine {
     QString host_;
     QProcess listener_;
     QString printed_;
+    QString told_;
 };
 
 }  // namespace
@@ -149,4 +163,211 @@ TEST_F(NetworkNamespaces, SambaClientsReachTheListenerOverASessionAndFindItsName
     const QString unicast =
         samba({u"nmblookup"_s, u"-s"_s, conf, u"-U"_s, u"10.99.0.1"_s, u"alpha#00"_s});
     EXPECT_TRUE(unicast.contains(u"10.99.0.1 alpha<00>"_s)) << unicast;
+}
+
+namespace {
+
+// A Samba daemon of Debian's in namespace A, in the foreground with the test's smb.conf, stopped
+// by its process id whatever happens. It ends by signalling its whole process group, so it gets
+// a session of its own.
+struct SambaDaemon {
+    SambaDaemon(const QString& ns, const QString& program, const QString& conf) {
+        process.setStandardOutputFile(conf + u'.' + program);
+        process.setStandardErrorFile(conf + u'.' + program);
+        process.start(u"ip"_s, {u"netns"_s, u"exec"_s, ns, u"setsid"_s, program, u"--foreground"_s,
+                                u"--no-process-group"_s, u"--debug-stdout"_s, u"-s"_s, conf});
+        process.waitForStarted();
+    }
+    ~SambaDaemon() {
+        process.terminate();
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished(1000);
+        }
+    }
+    QProcess process;
+};
+
+// Whether something in the namespace listens on the port ("udp"/"tcp"), within 5 s.
+bool Bound(const QString& ns, const QString& kind, int port) {
+    const QDeadlineTimer deadline(5000);
+    do {
+        if (!RunTool({u"netns"_s, u"exec"_s, ns, u"ss"_s, u"-Hln"_s, u"--"_s + kind,
+                      u"sport = :%1"_s.arg(port)})
+                 .second.trimmed()
+                 .isEmpty()) {
+            return true;
+        }
+        QThread::msleep(100);
+    } while (!deadline.hasExpired());
+    return false;
+}
+
+// The capture helper the listener runs, and its capabilities ("CapEff:\t0...0" lines).
+QString CaptureHelperOf(qint64 listener) {
+    const QDeadlineTimer deadline(5000);
+    do {
+        for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+            const QString status = QString::fromLatin1(ReadBytes(u"/proc/"_s + pid + u"/status"_s));
+            if (status.contains(u"Name:\tparlane-capture\n"_s) &&
+                status.contains(u"PPid:\t%1\n"_s.arg(listener))) {
+                static const QRegularExpression caps(u"^Cap(Prm|Eff|Amb):.*$"_s,
+                                                     QRegularExpression::MultilineOption);
+                QStringList held;
+                for (auto m = caps.globalMatch(status); m.hasNext();) {
+                    held << m.next().captured();
+                }
+                return held.join(u' ');
+            }
+        }
+        QThread::msleep(100);
+    } while (!deadline.hasExpired());
+    return {};
+}
+
+}  // namespace
+
+// The listener beside Samba's daemons, run as an unprivileged user with only the capabilities
+// the package grants: each kind of message arrives, or it says which cannot, whichever starts
+// first; nmbd goes on answering names and smbd serving shares.
+TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWorking) {
+    for (const QString& tool : {u"smbd"_s, u"nmbd"_s, u"smbclient"_s, u"nmblookup"_s, u"setcap"_s,
+                                u"setpriv"_s, u"ss"_s}) {
+        if (QStandardPaths::findExecutable(tool, {u"/usr/sbin"_s, u"/sbin"_s, u"/usr/bin"_s})
+                .isEmpty()) {
+            GTEST_SKIP() << "needs " << tool.toStdString() << " (scripts/deps.sh --test)";
+        }
+    }
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadOther | QFile::ExeOther);
+    for (const QString& program :
+         {u"parlane-listen"_s, u"parlane-capture"_s, u"parlane-samba-message"_s}) {
+        ASSERT_TRUE(QFile::copy(kTools + u'/' + program, dir.filePath(program)));
+    }
+    const auto setcap = [&](const QString& what, const QString& program) {
+        QProcess p;
+        p.start(u"setcap"_s, {what, dir.filePath(program)});
+        return p.waitForFinished(5000) && p.exitCode() == 0;
+    };
+    if (!setcap(u"cap_net_bind_service=+ep"_s, u"parlane-listen"_s)) {
+        GTEST_SKIP() << "this file system keeps no capabilities";
+    }
+    const QStringList nobody{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s,
+                             u"--clear-groups"_s};
+    const QString clientConf = dir.filePath(u"client.conf"_s);
+    WriteBytes(clientConf, "[global]\n");
+    const auto inB = [&](const QStringList& command, const QString& input = {}) {
+        return RunTool(QStringList{u"netns"_s, u"exec"_s, nsB_} + command, input.toUtf8());
+    };
+    const QDir tmp = QDir::temp();
+    const QStringList messageFiles = tmp.entryList({u"msg.*"_s});
+
+    enum { Nmbd = 1, Smbd = 2, HandsOn = 4, ParlaneFirst = 8, NoRaw = 16 };
+    const QString kReady = u"Ready for communication."_s;
+    const struct {
+        int setup;
+        QStringList heard;  // of: name, group, star, address, session
+        QString status;
+    } rows[] = {
+        {Nmbd | Smbd | HandsOn,
+         {u"name"_s, u"group"_s, u"star"_s, u"address"_s, u"session"_s},
+         kReady},
+        {Nmbd | Smbd | HandsOn | ParlaneFirst,
+         {u"name"_s, u"group"_s, u"star"_s, u"address"_s, u"session"_s},
+         kReady},
+        {Nmbd, {u"name"_s, u"group"_s, u"star"_s, u"address"_s, u"session"_s}, kReady},
+        {Smbd,
+         {u"name"_s, u"group"_s, u"star"_s, u"address"_s},
+         u"messages from Windows NT-family and smbclient will not arrive"_s},
+        // A name is found by broadcast; only the address goes to this machine alone.
+        {Nmbd | Smbd | HandsOn | NoRaw,
+         {u"name"_s, u"group"_s, u"star"_s, u"session"_s},
+         u"messages sent to this computer alone will not arrive"_s},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(++index);
+        if (row.setup & NoRaw) {
+            setcap(u"-r"_s, u"parlane-capture"_s);
+        } else {
+            ASSERT_TRUE(setcap(u"cap_net_raw=+ep"_s, u"parlane-capture"_s));
+        }
+        const QString state = dir.filePath(QString::number(index));
+        QByteArray conf =
+            "[global]\n netbios name = ALPHA\n load printers = no\n"
+            " printcap name = /dev/null\n disable spoolss = yes\n";
+        for (const char* place : {"lock directory", "state directory", "cache directory",
+                                  "pid directory", "private dir", "ncalrpc dir", "log file"}) {
+            conf += " " + QByteArray(place) + " = " + state.toUtf8() + "/" +
+                    QByteArray(place).replace(' ', '-') + "\n";
+            QDir().mkpath(state + u'/' + QString::fromLatin1(place).replace(u' ', u'-'));
+        }
+        if (row.setup & HandsOn) {
+            conf += " server min protocol = NT1\n message command = " +
+                    dir.filePath(u"parlane-samba-message"_s).toUtf8() + " %I %f %L %s\n";
+        }
+        WriteBytes(state + u"/smb.conf"_s, conf);
+        std::optional<SambaDaemon> smbd, nmbd;
+        const auto startSamba = [&] {
+            if (row.setup & Smbd) {
+                smbd.emplace(nsA_, u"smbd"_s, state + u"/smb.conf"_s);
+                EXPECT_TRUE(Bound(nsA_, u"tcp"_s, 445));
+            }
+            if (row.setup & Nmbd) {
+                nmbd.emplace(nsA_, u"nmbd"_s, state + u"/smb.conf"_s);
+                EXPECT_TRUE(Bound(nsA_, u"udp"_s, 138));
+            }
+        };
+        Machine alpha(nsA_, u"alpha"_s), beta(nsB_, u"beta"_s);
+        if (!(row.setup & ParlaneFirst)) {
+            startSamba();
+        }
+        ASSERT_EQ(alpha.Listen(dir.path(), nobody), QString());
+        if (row.setup & ParlaneFirst) {
+            startSamba();
+        }
+        if ((row.setup & Nmbd) && !(row.setup & NoRaw)) {
+            // Started once nmbd shares the port, holding no privilege at all.
+            const QString none = u"0000000000000000"_s;
+            EXPECT_EQ(CaptureHelperOf(alpha.listener_.processId()),
+                      u"CapPrm:\t%1 CapEff:\t%1 CapAmb:\t%1"_s.arg(none));
+        }
+        const QString workgroup = QString::fromLatin1(platform::netbios::OwnWorkgroup());
+        const std::pair<QString, QString> sent[] = {{u"ALPHA"_s, u"name"_s},
+                                                    {workgroup, u"group"_s},
+                                                    {u"*"_s, u"star"_s},
+                                                    {u"10.99.0.1"_s, u"address"_s}};
+        for (const auto& [to, text] : sent) {
+            EXPECT_EQ(beta.Send(to, text), 0) << text.toStdString();
+        }
+        inB({u"smbclient"_s, u"-s"_s, clientConf, u"-N"_s, u"-U"_s, u"bob%"_s, u"-M"_s, u"ALPHA"_s,
+             u"-I"_s, u"10.99.0.1"_s},
+            u"session"_s);
+        for (const QString& text : row.heard) {
+            EXPECT_FALSE(alpha.Received(text).isEmpty()) << text.toStdString();
+        }
+        for (const QString& text : {u"name"_s, u"group"_s, u"star"_s, u"address"_s, u"session"_s}) {
+            EXPECT_EQ(alpha.Printed().contains(u"Text: "_s + text), row.heard.contains(text))
+                << text.toStdString();
+        }
+        EXPECT_TRUE(alpha.Told().contains(row.status)) << alpha.Told().toStdString();
+        if (nmbd) {
+            EXPECT_EQ(nmbd->process.state(), QProcess::Running);
+            EXPECT_TRUE(
+                inB({u"nmblookup"_s, u"-s"_s, clientConf, u"-U"_s, u"10.99.0.1"_s, u"ALPHA#03"_s})
+                    .second.contains(u"10.99.0.1 ALPHA<03>"_s));
+        }
+        if (smbd) {
+            const auto [code, shares] =
+                inB({u"smbclient"_s, u"-s"_s, clientConf, u"-N"_s, u"-L"_s, u"10.99.0.1"_s});
+            EXPECT_TRUE(code == 0 && shares.contains(u"IPC$"_s)) << shares.toStdString();
+        }
+        if (index == 1) {
+            // However the port is shared, a second listener is refused.
+            Machine again(nsA_, u"alpha"_s);
+            EXPECT_TRUE(again.Listen(dir.path(), nobody).contains(u"in use"_s));
+        }
+    }
+    EXPECT_EQ(tmp.entryList({u"msg.*"_s}), messageFiles);  // smbd's files are taken away
 }

@@ -130,7 +130,9 @@ HANDLE CreateMailslotA(const QString& name, DWORD /*maxMessageSize*/, DWORD read
     own.workgroup = netbios::OwnWorkgroup();
     own.mailslot = WireMailslot(path->name);
     QString why;
-    auto receiver = MailslotReceiver::Open(network.port, own, &why);
+    const QString capture =
+        network.captureProgram.isEmpty() ? capture::CaptureProgram() : network.captureProgram;
+    auto receiver = MailslotReceiver::Open(network.port, own, capture, &why);
     if (!receiver) {
         return FailHandle(ERROR_ALREADY_EXISTS, why);
     }
@@ -281,6 +283,11 @@ QString LastErrorText() {
 bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender) {
     const auto listening = Find<Listening>(slot);
     return listening && listening->receiver->Deliver(std::move(body), sender);
+}
+
+std::vector<netbios::ListeningGap> MailslotGaps(HANDLE slot) {
+    const auto listening = Find<Listening>(slot);
+    return listening ? listening->receiver->Gaps() : std::vector<netbios::ListeningGap>{};
 }
 
 std::uint64_t DroppedMailslotMessages(HANDLE slot) {

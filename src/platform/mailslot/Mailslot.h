@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/netbios/ListeningGap.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 // Mailslots with the calls and semantics of the Windows API, carried on the NetBIOS datagram
 // service: "\\.\mailslot\NAME" is this machine's listening slot, "\\RECIPIENT\mailslot\NAME" a
@@ -53,6 +56,10 @@ QString LastErrorText();
 // machine, else the sender at that IPv4 address (host order). False when the slot, or the
 // sender's share of it, is full or the handle is not a listening slot.
 bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender = 0x7F000001);
+
+// What cannot reach a listening slot now, as its receiver last looked; empty for any other
+// handle.
+std::vector<netbios::ListeningGap> MailslotGaps(HANDLE slot);
 
 // How many datagrams addressed to a listening slot were dropped because the queue, or the
 // sender's share of it, was full; 0 for any other handle.

@@ -2,8 +2,8 @@
 
 #include "platform/Windows1252.h"
 #include "platform/mailslot/MailslotDatagram.h"
+#include "platform/netbios/SambaConfig.h"
 
-#include <QFile>
 #include <QMutex>
 #include <QNetworkInterface>
 #include <QRegularExpression>
@@ -147,23 +147,7 @@ QByteArray OwnWorkgroup() {
 }
 
 QByteArray WorkgroupFromSmbConf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    static const QRegularExpression section(u"^\\s*\\[\\s*([^\\]]*?)\\s*\\]"_s);
-    static const QRegularExpression workgroup(u"^\\s*workgroup\\s*=\\s*(.*?)\\s*$"_s,
-                                              QRegularExpression::CaseInsensitiveOption);
-    bool inGlobal = true;  // settings before any section count as global
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (const auto m = section.match(line); m.hasMatch()) {
-            inGlobal = m.captured(1).compare(u"global"_s, Qt::CaseInsensitive) == 0;
-        } else if (const auto w = workgroup.match(line); inGlobal && w.hasMatch()) {
-            return Cut(Windows1252::Encode(w.captured(1)).value_or(QByteArray()));
-        }
-    }
-    return {};
+    return Cut(Windows1252::Encode(SmbConfGlobal(path, u"workgroup"_s)).value_or(QByteArray()));
 }
 
 QString RecipientProblem(const QString& recipient) {

@@ -19,6 +19,9 @@ struct MailslotNetwork {
     // The session and name services beside the mailslot; 0 leaves one closed.
     std::uint16_t sessionPort = 139;
     std::uint16_t namePort = 137;
+    // The helper that captures the port's datagrams while Samba's nmbd holds it; empty: the one
+    // installed with the program.
+    QString captureProgram = {};
 };
 
 void SetMailslotNetwork(const MailslotNetwork& network);

@@ -1,63 +1,154 @@
 #include "platform/mailslot/MailslotReceiver.h"
 
+#include "platform/mailslot/LocalDelivery.h"
 #include "platform/netbios/PortError.h"
-#include "platform/netbios/ServedSocket.h"
+#include "platform/netbios/PortOwners.h"
 
 #include <QHostAddress>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace platform::netbios {
 
+using Lost = ListeningGap::Lost;
+
 std::unique_ptr<MailslotReceiver> MailslotReceiver::Open(std::uint16_t port, const OwnNames& own,
+                                                         const QString& captureProgram,
                                                          QString* error) {
-    const int fd = OpenUdpPort(port);
-    if (fd < 0) {
-        *error = PortError(u"UDP"_s, port, errno, u"nmbd"_s);
+    std::unique_ptr<MailslotReceiver> receiver(new MailslotReceiver(port, own, captureProgram));
+    if (!receiver->served_.Adopt(BindLocalDelivery(port))) {
+        *error = errno == EADDRINUSE
+                     ? u"UDP port %1 is in use: another copy of Parlane is listening."_s.arg(port)
+                     : PortError(u"UDP"_s, port, errno, u"nmbd"_s);
         return nullptr;
     }
-    // Past the system's limit where the process may (root), else as far as the limit allows.
-    const int buffer = kReceiveBufferBytes;
-    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0) {
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    receiver->direct_ = OpenUdpPort(port);
+    if (receiver->direct_ < 0) {
+        receiver->directWhy_ = PortError(u"UDP"_s, port, errno, u"nmbd"_s);
+    } else {
+        // Past the system's limit where the process may (root), else as far as the limit allows.
+        const int buffer = kReceiveBufferBytes;
+        if (::setsockopt(receiver->direct_, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer)) {
+            ::setsockopt(receiver->direct_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+        }
     }
-    std::unique_ptr<MailslotReceiver> receiver(new MailslotReceiver(own));
-    if (!receiver->served_.Adopt(fd)) {
-        *error = PortError(u"UDP"_s, port, errno, u"nmbd"_s);
+    receiver->Review();
+    const auto gaps = receiver->Gaps();
+    if (std::any_of(gaps.begin(), gaps.end(),
+                    [](const ListeningGap& gap) { return gap.lost == Lost::Broadcasts; })) {
+        *error = gaps.back().why;
         return nullptr;
     }
     receiver->served_.Start([r = receiver.get()] { r->Run(); });
     return receiver;
 }
 
-MailslotReceiver::MailslotReceiver(OwnNames own) : own_(std::move(own)) {}
+MailslotReceiver::MailslotReceiver(std::uint16_t port, OwnNames own, QString captureProgram)
+    : port_(port), own_(std::move(own)), captureProgram_(std::move(captureProgram)) {}
 
 MailslotReceiver::~MailslotReceiver() {
     served_.Stop();
+    if (direct_ >= 0) {
+        ::close(direct_);
+    }
+}
+
+void MailslotReceiver::Review() {
+    const bool shared = direct_ < 0 || OthersHoldPort(Transport::Udp, port_, {direct_});
+    if (shared && !capture_ && captureWhy_.isEmpty()) {
+        capture_ = capture::CaptureHelper::Start(captureProgram_, port_, &captureWhy_);
+        if (capture_ && direct_ >= 0) {
+            ::close(direct_);  // the helper sees its broadcasts too
+            direct_ = -1;
+        }
+    }
+    std::vector<ListeningGap> gaps;
+    if (!capture_ && shared) {
+        const QString held = direct_ < 0 ? directWhy_
+                                         : HeldBy(Transport::Udp, port_, u"nmbd"_s) +
+                                               u", which takes the datagrams sent to "
+                                               "this computer alone."_s;
+        const QString why = held + u" And "_s + captureWhy_ + u'.';
+        gaps.push_back({Lost::DirectDatagrams, why});
+        if (direct_ < 0) {
+            gaps.push_back({Lost::Broadcasts, why});
+        }
+    }
+    std::lock_guard guard(lock_);
+    gaps_ = std::move(gaps);
+}
+
+std::vector<ListeningGap> MailslotReceiver::Gaps() const {
+    std::lock_guard guard(lock_);
+    return gaps_;
+}
+
+void MailslotReceiver::Take(QByteArrayView packet, std::uint32_t source,
+                            std::uint32_t destination) {
+    OwnNames own = own_;
+    if (destination != 0) {
+        own.localAddress = QHostAddress(destination).toString().toLatin1();
+    }
+    if (auto body = TakeBody(packet, own)) {
+        Deliver(std::move(*body), source);
+    }
 }
 
 void MailslotReceiver::Run() {
     // Larger than any UDP payload, so no datagram is ever cut.
     std::vector<char> buffer(65536);
-    while (served_.WaitForInput()) {
-        const ReceivedDatagram received =
-            ReceiveDatagram(served_.Socket(), buffer.data(), buffer.size());
-        if (received.size < 0) {
-            continue;
+    auto reviewed = std::chrono::steady_clock::now();
+    while (true) {
+        pollfd fds[4] = {{served_.Wake(), POLLIN, 0},
+                         {served_.Socket(), POLLIN, 0},
+                         {direct_, POLLIN, 0},
+                         {capture_ ? capture_->Pipe() : -1, POLLIN, 0}};
+        if (::poll(fds, 4, int(kReview.count())) < 0 && errno != EINTR) {
+            break;
         }
-        OwnNames own = own_;
-        if (received.destination != 0) {
-            own.localAddress = QHostAddress(received.destination).toString().toLatin1();
+        if (fds[0].revents) {
+            break;
         }
-        if (auto body = TakeBody(QByteArrayView(buffer.data(), received.size), own)) {
-            Deliver(std::move(*body), ntohl(received.from.sin_addr.s_addr));
+        if (fds[1].revents) {
+            const ssize_t size = ::recv(served_.Socket(), buffer.data(), buffer.size(), 0);
+            if (const auto local = ParseLocalDelivery(
+                    QByteArrayView(buffer.data(), size > 0 ? qsizetype(size) : 0))) {
+                Deliver(local->body, local->sender);
+            }
+        }
+        if (fds[2].revents) {
+            const ReceivedDatagram received =
+                ReceiveDatagram(direct_, buffer.data(), buffer.size());
+            if (received.size >= 0) {
+                Take(QByteArrayView(buffer.data(), received.size),
+                     ntohl(received.from.sin_addr.s_addr), received.destination);
+            }
+        }
+        if (fds[3].revents && !capture_->Read([this](const capture::Datagram& datagram) {
+                Take(QByteArrayView(datagram.payload.data(), qsizetype(datagram.payload.size())),
+                     datagram.source, datagram.destination);
+            })) {
+            capture_.reset();  // gone: the next review starts it again
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now - reviewed >= kReview) {
+            reviewed = now;
+            if (!capture_ && direct_ < 0 && captureWhy_.isEmpty()) {
+                direct_ = OpenUdpPort(port_);  // the helper ended: the port is the road again
+                if (direct_ < 0) {
+                    directWhy_ = PortError(u"UDP"_s, port_, errno, u"nmbd"_s);
+                }
+            }
+            Review();
         }
     }
 }
@@ -71,7 +162,6 @@ MailslotReceiver::Info MailslotReceiver::Peek() const {
     }
     return info;
 }
-
 std::optional<QByteArray> MailslotReceiver::WaitAndTake(
     std::optional<std::chrono::milliseconds> timeout, qsizetype maxSize, bool* tooSmall) {
     std::unique_lock guard(lock_);

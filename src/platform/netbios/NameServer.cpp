@@ -2,10 +2,12 @@
 
 #include "platform/netbios/NameQuery.h"
 #include "platform/netbios/PortError.h"
+#include "platform/netbios/PortOwners.h"
 
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <chrono>
 
 using namespace Qt::StringLiterals;
 
@@ -13,7 +15,7 @@ namespace platform::netbios {
 
 std::unique_ptr<NameServer> NameServer::Open(std::uint16_t port, QByteArray ownName,
                                              QString* error) {
-    std::unique_ptr<NameServer> server(new NameServer(std::move(ownName)));
+    std::unique_ptr<NameServer> server(new NameServer(port, std::move(ownName)));
     if (!server->served_.Adopt(OpenUdpPort(port))) {
         *error = PortError(u"UDP"_s, port, errno, u"nmbd"_s);
         return nullptr;
@@ -22,7 +24,8 @@ std::unique_ptr<NameServer> NameServer::Open(std::uint16_t port, QByteArray ownN
     return server;
 }
 
-NameServer::NameServer(QByteArray ownName) : ownName_(std::move(ownName)) {}
+NameServer::NameServer(std::uint16_t port, QByteArray ownName)
+    : port_(port), ownName_(std::move(ownName)) {}
 
 NameServer::~NameServer() {
     served_.Stop();
@@ -30,10 +33,21 @@ NameServer::~NameServer() {
 
 void NameServer::Run() {
     char buffer[1024];  // queries are about 50 bytes; anything cut is not one
+    using Clock = std::chrono::steady_clock;
+    auto looked = Clock::time_point::min();
+    bool shared = false;
     while (served_.WaitForInput()) {
         const ReceivedDatagram received = ReceiveDatagram(served_.Socket(), buffer, sizeof buffer);
         // The interface's own address, also when the query was a broadcast.
         if (received.size < 0 || received.truncated || received.interfaceLocal == 0) {
+            continue;
+        }
+        // Who shares the port changes rarely; a flood of queries looks at most once a second.
+        if (const auto now = Clock::now(); now - looked >= std::chrono::seconds(1)) {
+            looked = now;
+            shared = OthersHoldPort(Transport::Udp, port_, {served_.Socket()});
+        }
+        if (shared) {
             continue;
         }
         if (const auto answer = AnswerNameQuery(QByteArrayView(buffer, received.size), ownName_,

@@ -1,5 +1,7 @@
 #include "platform/netbios/PortError.h"
 
+#include "platform/netbios/PortOwners.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -9,8 +11,7 @@ namespace platform::netbios {
 
 QString PortError(const QString& protocol, std::uint16_t port, int error, const QString& daemon) {
     if (error == EADDRINUSE) {
-        return u"%1 port %2 is in use: another copy of Parlane or Samba's %3 is listening."_s.arg(
-            protocol, QString::number(port), daemon);
+        return HeldBy(protocol == u"TCP"_s ? Transport::Tcp : Transport::Udp, port, daemon) + u'.';
     }
     if (error == EACCES) {
         return u"No permission to bind %1 port %2: it needs root or the capability "

@@ -57,6 +57,7 @@ int OpenUdpPort(std::uint16_t port) {
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

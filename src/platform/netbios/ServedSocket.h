@@ -38,7 +38,8 @@ private:
 };
 
 // A UDP socket bound to the port on every interface, taking broadcasts and telling each
-// datagram's addresses; -1 with errno set when it cannot be had.
+// datagram's addresses; -1 with errno set when it cannot be had. Samba's nmbd may bind the port
+// beside it, as it lets others bind beside its own sockets.
 int OpenUdpPort(std::uint16_t port);
 
 // One datagram from such a socket, without waiting.

@@ -52,8 +52,10 @@ std::unique_ptr<SessionServer> SessionServer::Open(std::uint16_t port, QByteArra
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(fd, kMaxSessions) != 0) {
-        *error = PortError(u"TCP"_s, port, errno, u"smbd"_s);
+        const int why = errno;
+        *error = PortError(u"TCP"_s, port, why, u"smbd"_s);
         ::close(fd);
+        errno = why;  // the caller tells a port in use from other failures
         return nullptr;
     }
     std::unique_ptr<SessionServer> server(

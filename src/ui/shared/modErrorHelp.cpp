@@ -75,6 +75,8 @@ QString ErrorHelpPage(int code) {
             return u"CouldNotSendMessage.html"_s;
         case kNoMessageToSend:
             return u"NoMessageToSend.html"_s;
+        case kSomeMessagesLost:
+            return u"SomeMessagesLost.html"_s;
         default:
             return u"Unknown.html"_s;
     }

@@ -15,6 +15,7 @@ enum ErrorHelpCode {
     kCouldNotOpenMailSlot = 1,
     kCouldNotSendMessage = 2,
     kNoMessageToSend = 3,
+    kSomeMessagesLost = 4,
 };
 
 // The hidden "Explain" link, named labErrorHelp, on a window's status strip; a left click runs

@@ -1,0 +1,77 @@
+#include "platform/netbios/SambaConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace platform::netbios {
+namespace {
+
+QString Squeezed(QString name) {
+    return name.remove(u' ').remove(u'\t').toLower();
+}
+
+}  // namespace
+
+QString SmbConfGlobal(const QString& path, const QString& name) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    static const QRegularExpression section(u"^\\[\\s*([^\\]]*?)\\s*\\]"_s);
+    const QString wanted = Squeezed(name);
+    bool inGlobal = true;  // settings before any section count as global
+    QString value;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (const auto m = section.match(line); m.hasMatch()) {
+            inGlobal = m.captured(1).compare(u"global"_s, Qt::CaseInsensitive) == 0;
+        } else if (const qsizetype equals = line.indexOf(u'=');
+                   inGlobal && equals > 0 && !line.startsWith(u'#') && !line.startsWith(u';')) {
+            if (Squeezed(line.left(equals)) == wanted) {
+                value = line.mid(equals + 1).trimmed();  // the last one counts, as in Samba
+            }
+        }
+    }
+    return value;
+}
+
+QString RunningSmbdConfig() {
+    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& pid : pids) {
+        QFile comm(u"/proc/"_s + pid + u"/comm"_s);
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "smbd") {
+            continue;
+        }
+        QFile cmdline(u"/proc/"_s + pid + u"/cmdline"_s);
+        if (!cmdline.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QList<QByteArray> args = cmdline.readAll().split('\0');
+        for (qsizetype i = 1; i < args.size(); ++i) {
+            if ((args[i] == "-s" || args[i] == "--configfile") && i + 1 < args.size()) {
+                return QString::fromLocal8Bit(args[i + 1]);
+            }
+            if (args[i].startsWith("--configfile=")) {
+                return QString::fromLocal8Bit(args[i].mid(13));
+            }
+        }
+        return u"/etc/samba/smb.conf"_s;
+    }
+    return {};
+}
+
+bool SmbConfHandsMessagesOn(const QString& path) {
+    static const QStringList withMessages{u"CORE"_s, u"COREPLUS"_s, u"LANMAN1"_s, u"LANMAN2"_s,
+                                          u"NT1"_s};
+    QString lowest = SmbConfGlobal(path, u"server min protocol"_s);
+    if (lowest.isEmpty()) {
+        lowest = SmbConfGlobal(path, u"min protocol"_s);
+    }
+    return SmbConfGlobal(path, u"message command"_s).contains(u"parlane-samba-message"_s) &&
+           withMessages.contains(lowest.toUpper());
+}
+
+}  // namespace platform::netbios
