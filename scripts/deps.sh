@@ -16,6 +16,8 @@ if [[ "${1:-}" == "--test" ]]; then
     # Samba's clients as the peers of the session and name services (nmblookup is in
     # samba-common-bin).
     packages+=(smbclient samba-common-bin)
+    # Samba's daemons, which the listener shares its ports with (the tests start their own).
+    packages+=(samba)
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
