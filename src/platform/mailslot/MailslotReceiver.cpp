@@ -71,6 +71,12 @@ void MailslotReceiver::Review() {
             direct_ = -1;
         }
     }
+    // Naming the port's holder reads every process's descriptors: only when something changed.
+    const int roads = (capture_ ? 1 : 0) | (direct_ >= 0 ? 2 : 0) | (shared ? 4 : 0);
+    if (roads == roads_) {
+        return;
+    }
+    roads_ = roads;
     std::vector<ListeningGap> gaps;
     if (!capture_ && shared) {
         const QString held = direct_ < 0 ? directWhy_

@@ -87,6 +87,7 @@ private:
     QString directWhy_;
     std::unique_ptr<capture::CaptureHelper> capture_;
     QString captureWhy_;  // set once starting the helper failed: it is not tried again
+    int roads_ = -1;      // which of the above served at the last review
 
     mutable std::mutex lock_;
     std::condition_variable arrived_;
