@@ -34,7 +34,7 @@ NameServer::~NameServer() {
 void NameServer::Run() {
     char buffer[1024];  // queries are about 50 bytes; anything cut is not one
     using Clock = std::chrono::steady_clock;
-    auto looked = Clock::time_point::min();
+    auto looked = Clock::now() - std::chrono::seconds(1);
     bool shared = false;
     while (served_.WaitForInput()) {
         const ReceivedDatagram received = ReceiveDatagram(served_.Socket(), buffer, sizeof buffer);
