@@ -1,6 +1,7 @@
 #include "ui/dialogs/wAbout.h"
 
 #include "controls/FormMetrics.h"
+#include "controls/LinkLabel.h"
 #include "controls/modShellExecute.h"
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
@@ -88,21 +89,21 @@ wAbout::wAbout(WindowContext& context, QWidget* parent)
     imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
     imgOstrell->setToolTip(u"Ostrell Software"_s);
     labClickToVisit = label(u"labClickToVisit"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
-    labWebsite = label(u"labWebsite"_s, kWebsiteHost, QRect(232, 126, 140, 16));
-    QPalette blue = labWebsite->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    labWebsite->setPalette(blue);
-    labWebsite->setCursor(Qt::PointingHandCursor);
-    labWebsite->installEventFilter(this);
+    labWebsite = new LinkLabel(kWebsiteHost, QColor(0, 0, 255), this);
+    labWebsite->setObjectName(u"labWebsite"_s);
+    labWebsite->setGeometry(232, 126, 140, 16);
+    connect(labWebsite, &LinkLabel::clicked, this, &wAbout::labWebsite_Click);
 
     cmdCheckForUpdate = DialogParts::Button(this, u"cmdCheckForUpdate"_s, u"Check For Update"_s,
                                             u"Close the window"_s, {8, 200, 130, 26});
     // It was never given anything to do.
     cmdCheckForUpdate->setEnabled(false);
+    // Its tool tip, as designed, tells what it does not do; a screen reader should not.
+    cmdCheckForUpdate->setAccessibleDescription(u"Not available."_s);
 
     cmdClose = DialogParts::Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s,
                                    {kClientSize.width() - 88, 200, 80, 26});
-    cmdClose->setDefault(true);
+    DialogParts::DefaultButton(*this, cmdClose);
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, &wAbout::cmdClose_Click);
 
@@ -152,10 +153,6 @@ void wAbout::closeEvent(QCloseEvent* event) {
 bool wAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == labWebsite) {
-            labWebsite_Click();
-            return true;
-        }
         if (watched == imgOstrellLogo) {
             imgOstrellLogo_Click();
             return true;
