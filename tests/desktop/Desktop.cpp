@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -32,7 +33,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
+#include <iostream>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -76,8 +79,13 @@ QString Run(const QString& program, const QStringList& args, int* exitCode = nul
 // session bus, a StatusNotifierItem host.
 enum class TrayKind { XEmbed, StatusNotifier };
 
+// How the desktop draws the copy: Qt's light default, a dark scheme through qt6ct with Fusion (as
+// a dark desktop gives Qt), or the light default at one and a half times the size.
+enum class Look { Light, Dark, Large };
+
 const QString kBusName = u"desktop-tests"_s;
 const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
+const QString kRegistry = u"/usr/libexec/at-spi2-registryd"_s;
 
 QString peerNamespace;
 QString busAddress;
@@ -106,6 +114,30 @@ public Q_SLOTS:
 };
 
 StatusNotifierWatcher* watcher = nullptr;
+
+// The session's accessibility services, as a desktop offers them to screen readers: the address
+// of the accessibility bus, and a screen reader said to be on. Copies on the private session bus
+// find them there.
+class AccessibilityStatus : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.a11y.Status")
+    Q_PROPERTY(bool IsEnabled READ On)
+    Q_PROPERTY(bool ScreenReaderEnabled READ On)
+public:
+    explicit AccessibilityStatus(QObject* parent) : QDBusAbstractAdaptor(parent) {}
+    bool On() const { return true; }
+};
+
+class AccessibilityBus : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.a11y.Bus")
+public:
+    QString address;  // empty without at-spi2-core
+public Q_SLOTS:
+    QString GetAddress() const { return address; }
+};
+
+AccessibilityBus* accessibility = nullptr;
 
 // The item of the process, as "service/path"; empty when it has none.
 QString ItemOf(qint64 pid) {
@@ -200,6 +232,23 @@ public:
         ASSERT_TRUE(connection.registerObject(u"/StatusNotifierWatcher"_s, watcher,
                                               QDBusConnection::ExportAllContents));
         ASSERT_TRUE(connection.registerService(u"org.kde.StatusNotifierWatcher"_s));
+        accessibility = new AccessibilityBus;
+        new AccessibilityStatus(accessibility);
+        if (QFile::exists(kRegistry)) {
+            // The accessibility bus, and the registry on it that screen readers ask.
+            QProcess& a11y =
+                Start(u"dbus-daemon"_s,
+                      {u"--config-file=/usr/share/defaults/at-spi2/accessibility.conf"_s,
+                       u"--nofork"_s, u"--print-address=1"_s});
+            accessibility->address = FirstLine(a11y);
+            qputenv("AT_SPI_BUS_ADDRESS", accessibility->address.toUtf8());
+            Start(kRegistry, {});
+            qunsetenv("AT_SPI_BUS_ADDRESS");  // copies find it as a desktop's programs do
+        }
+        ASSERT_TRUE(connection.registerObject(
+            u"/org/a11y/bus"_s, accessibility,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors));
+        ASSERT_TRUE(connection.registerService(u"org.a11y.Bus"_s));
 
         const QString hosts = dir_.filePath(u"hosts"_s), resolv = dir_.filePath(u"resolv.conf"_s);
         WriteBytes(hosts, ReadBytes(u"/etc/hosts"_s) + "\n127.0.0.1 " + kLongHost.toUtf8() +
@@ -215,6 +264,7 @@ public:
 
     void TearDown() override {
         delete watcher;
+        delete accessibility;
         Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace});
     }
 
@@ -333,7 +383,12 @@ void Close(qulonglong id) {
     Run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, Hex(id)});
 }
 
-// The window's pixels as they are on the screen now; null when it cannot be read.
+qulonglong Root() {
+    return Id(Run(u"xwininfo"_s, {u"-root"_s}).section(u"Window id: "_s, 1).section(u' ', 0, 0));
+}
+
+// The window's pixels as they are on the screen now (Root(): the whole screen); null when they
+// cannot be read.
 QImage Screenshot(qulonglong id) {
     QProcess xwd;
     xwd.start(u"xwd"_s, {u"-silent"_s, u"-id"_s, Hex(id)});
@@ -348,12 +403,14 @@ QImage Screenshot(qulonglong id) {
     const qsizetype start = field(0) + 12 * qsizetype(field(19));
     const qsizetype stride = field(12);
     const int width = int(field(4)), height = int(field(5));
-    if (field(11) != 32 || field(7) != 0 || dump.size() < start + stride * height) {
+    // The root comes in three bytes a pixel, a window in four.
+    const quint32 bits = field(11);
+    if ((bits != 32 && bits != 24) || field(7) != 0 || dump.size() < start + stride * height) {
         return {};
     }
     return QImage(reinterpret_cast<const uchar*>(dump.constData() + start), width, height, stride,
-                  QImage::Format_RGB32)
-        .copy();
+                  bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888)
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace x
@@ -429,8 +486,9 @@ public:
     };
     // Writes Settings.ini with these bytes and starts the program. The splash is off unless the
     // bytes say otherwise.
-    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed)
-        : tray_(tray) {
+    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed,
+                         Look look = Look::Light)
+        : tray_(tray), look_(look) {
         for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
             QFile::copy(kBuilt + u'/' + file, dir_.filePath(file));
         }
@@ -448,6 +506,7 @@ public:
     }
     ~ParlaneCopy() { Stop(); }
 
+    qint64 Pid() const { return pid_; }
     QString SettingsPath() const { return settingsPath_; }
     QByteArray Settings() const { return ReadBytes(settingsPath_); }
     // The copy's window with exactly this title; none when there is no such window.
@@ -568,6 +627,16 @@ private:
         env.insert(u"XDG_RUNTIME_DIR"_s, home);
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
                    tray_ == TrayKind::StatusNotifier ? busAddress : u"unix:path=/nonexistent"_s);
+        if (look_ == Look::Dark) {
+            QDir().mkdir(home + u"/qt6ct"_s);
+            WriteBytes(home + u"/qt6ct/qt6ct.conf"_s,
+                       "[Appearance]\ncustom_palette=true\nstyle=Fusion\n"
+                       "color_scheme_path=/usr/share/qt6ct/colors/darker.conf\n");
+            env.insert(u"QT_QPA_PLATFORMTHEME"_s, u"qt6ct"_s);
+        }
+        if (look_ == Look::Large) {
+            env.insert(u"QT_SCALE_FACTOR"_s, u"1.5"_s);
+        }
         process_.setProcessEnvironment(env);
         StartChild(process_, program, {}, QProcess::ForwardedChannels);
         process_.waitForStarted(10000);
@@ -578,6 +647,7 @@ private:
     QString settingsPath_ = dir_.filePath(QStringLiteral("Settings.ini"));
     QProcess process_;
     TrayKind tray_;
+    Look look_ = Look::Light;
     qint64 pid_ = 0;
 };
 
@@ -807,6 +877,200 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
         EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
         EXPECT_TRUE(parlane.Running());
+    }
+}
+
+// Parlane as people meet it who are not its designer's default: on a dark theme or a large
+// scale, with a screen reader, with the keys alone.
+
+// What a screen reader finds of a copy (tests/desktop/accessible_tree.py): its objects with their
+// places on the screen, the runs of a text, and the object with the focus.
+struct Accessible {
+    QString role, name;
+    QStringList states;
+    QRect at;
+    QList<QRect> runs;  // of a text, each of one look
+    bool Is(const QString& state) const { return states.contains(state); }
+};
+
+struct AccessibleTree {
+    QList<Accessible> objects;
+    QString focus;  // "role name"
+    // The objects of the window with this title, the window first.
+    QList<Accessible> Window(const QString& title) const {
+        QList<Accessible> found;
+        for (const Accessible& a : objects) {
+            if (a.role == u"frame"_s || a.role == u"dialog"_s) {
+                if (!found.isEmpty()) {
+                    break;
+                }
+                if (a.name != title || !a.Is(u"showing"_s)) {
+                    continue;
+                }
+            }
+            if (!found.isEmpty() || a.name == title) {
+                found << a;
+            }
+        }
+        return found;
+    }
+};
+
+AccessibleTree ReadAccessibleTree(qint64 pid) {
+    QProcess reader;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"AT_SPI_BUS_ADDRESS"_s, accessibility->address);
+    reader.setProcessEnvironment(env);
+    reader.start(
+        u"/usr/bin/python3"_s,
+        {QStringLiteral(PARLANE_TESTS_DIR) + u"/accessible_tree.py"_s, QString::number(pid)});
+    // The copy answers the reader's questions while this waits.
+    [[maybe_unused]] const bool read =
+        QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 30000);
+    AccessibleTree tree;
+    const auto rect = [](const QStringList& f, int i) {
+        return QRect(f[i].toInt(), f[i + 1].toInt(), f[i + 2].toInt(), f[i + 3].toInt());
+    };
+    for (const QString& line : QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        if (f[0] == u"node"_s && f.size() == 8) {
+            tree.objects << Accessible{f[1], f[2], f[3].split(u','), rect(f, 4), {}};
+        } else if (f[0] == u"run"_s && f.size() == 7 && !tree.objects.isEmpty()) {
+            tree.objects.last().runs << rect(f, 3);
+        } else if (f[0] == u"focus"_s && f.size() == 3) {
+            tree.focus = f[1] + u' ' + f[2];
+        }
+    }
+    return tree;
+}
+
+// The contrast of the text in a place of the picture: its commonest colour is the background,
+// and the colour farthest from it is the text's, as the guidelines for the web measure it.
+double TextContrast(const QImage& screen, const QRect& at) {
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    QHash<QRgb, int> counts;
+    const QRect inside = at & screen.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            ++counts[screen.pixel(x, y)];
+        }
+    }
+    if (counts.isEmpty()) {
+        return 0;
+    }
+    const QRgb background = std::ranges::max(counts.keys(), {}, [&](QRgb c) { return counts[c]; });
+    double best = 1;
+    for (QRgb c : counts.keys()) {
+        const double a = luminance(c), b = luminance(background);
+        best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+    }
+    return best;
+}
+
+const QStringList kTextRoles = {u"label"_s,        u"link"_s,      u"push button"_s, u"check box"_s,
+                                u"radio button"_s, u"menu item"_s, u"table cell"_s,  u"page tab"_s};
+
+// Every window, on a light and a dark theme and at a large scale: each text reads on what is
+// behind it, each part the keys reach tells a screen reader what it is, and each window is a
+// frame or a dialog. PARLANE_WRITE_PICTURES=dir writes the windows' pictures there.
+TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatItIs) {
+    if (accessibility->address.isEmpty()) {
+        GTEST_SKIP() << "at-spi2-core is missing: run scripts/deps.sh --test";
+    }
+    const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+    const struct {
+        Look look;
+        QString name;
+    } looks[] = {{Look::Light, u"light"_s}, {Look::Dark, u"dark"_s}, {Look::Large, u"scale-1.5"_s}};
+    for (const auto& look : looks) {
+        SCOPED_TRACE(look.name.toStdString());
+        ParlaneCopy parlane(
+            "[Contact List]\r\nUsers Expanded=1\r\nUnknown Expanded=1\r\n"
+            "[Users]\r\nTotal=1\r\nUser[1]=NAME=Alice|ADDRESS=pc01|TYPE=0\r\n",
+            TrayKind::StatusNotifier, look.look);
+        // One window at a time, each opened as a person opens it; an empty send shows the error
+        // and its link.
+        const struct {
+            QString title, keys, from, then;
+        } windows[] = {{u"Parlane"_s, {}, {}, {}},
+                       {kAddContact, u"alt+c a"_s, {}, {}},
+                       {u"Settings"_s, u"alt+t s"_s, {}, {}},
+                       {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}},
+                       {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s},
+                       {kCatchAll, {}, u"stranger"_s, {}}};
+        for (const auto& [title, keys, from, then] : windows) {
+            SCOPED_TRACE(title.toStdString());
+            ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
+            x::Key(keys);
+            if (!from.isEmpty()) {
+                ASSERT_EQ(wire::Send(from, u"."_s, u"Lunch at twelve?"_s), 0);
+            }
+            x::Window window = parlane.Activate(title);
+            ASSERT_TRUE(window);
+            x::Key(then);
+            // Drawn again where it was covered: not the black of an unpainted area.
+            QImage screen;
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    // Where it is now: a window may move once it shows.
+                    window = parlane.Find(title);
+                    screen = x::Screenshot(x::Root());
+                    int black = 0;
+                    for (int y = window.client.top(); y <= window.client.bottom(); y += 4) {
+                        for (int x = window.client.left(); x <= window.client.right(); x += 4) {
+                            black += screen.valid(x, y) && screen.pixel(x, y) == qRgb(0, 0, 0);
+                        }
+                    }
+                    return !screen.isNull() &&
+                           black * 16 * 5 < window.client.width() * window.client.height();
+                },
+                5000));
+            if (!pictures.isEmpty()) {
+                screen.copy(window.client)
+                    .save(pictures + u'/' + title.toLower().replace(u' ', u'-').remove(u':') +
+                          u'-' + look.name + u".png"_s);
+            }
+            const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid()).Window(title);
+            ASSERT_FALSE(objects.isEmpty());
+            EXPECT_TRUE(objects[0].role == u"frame"_s || objects[0].role == u"dialog"_s)
+                << objects[0].role.toStdString();
+            for (const Accessible& a : objects) {
+                const std::string what = QString(a.role + u" \""_s + a.name + u'"').toStdString();
+                if (!a.Is(u"showing"_s)) {
+                    continue;
+                }
+                if (a.Is(u"focusable"_s)) {
+                    EXPECT_FALSE(a.name.trimmed().isEmpty() || a.role == u"filler"_s) << what;
+                }
+                QList<QRect> texts = a.runs;
+                if (kTextRoles.contains(a.role) && !a.name.trimmed().isEmpty() &&
+                    a.Is(u"enabled"_s)) {
+                    texts << a.at;
+                }
+                for (QRect at : texts) {
+                    // Places as the window knows them, onto where the window manager put it.
+                    const QRect& in = objects[0].at;
+                    const double scale = double(window.client.width()) / std::max(1, in.width());
+                    at = QRect(window.client.topLeft() + (at.topLeft() - in.topLeft()) * scale,
+                               at.size() * scale);
+                    const double contrast = TextContrast(screen, at);
+                    std::cout << look.name.toStdString() << " | " << title.toStdString() << " | "
+                              << what << " | " << contrast << " | " << at.x() << ',' << at.y()
+                              << ' ' << at.width() << 'x' << at.height() << " screen "
+                              << screen.width() << '\n';
+                    EXPECT_GE(contrast, 4.5) << what;
+                }
+            }
+            if (title != u"Parlane"_s) {
+                ASSERT_TRUE(parlane.Close(title));
+            }
+        }
     }
 }
 

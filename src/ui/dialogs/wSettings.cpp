@@ -103,6 +103,7 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
     tvwSections = new QTreeWidget(this);
     tvwSections->setObjectName(u"tvwSections"_s);
     tvwSections->setHeaderHidden(true);
+    tvwSections->setAccessibleName(u"Sections"_s);
     tvwSections->setGeometry(8, kPaneRect.top(), kPaneRect.left() - 14, kPaneRect.height());
     sections_ = std::make_unique<ContactTreeWidget>(*tvwSections);
     // The focus alone makes a node current without selecting it; only a selection shows a pane.
