@@ -1,33 +1,25 @@
 #!/usr/bin/python3
-"""Prints what a screen reader finds of one program (by process id) on the AT-SPI bus.
-
-One line per object, fields split by tabs:
-  node  ROLE  NAME  STATES(comma)  X Y W H  (screen pixels)
-and, below a text object, one line per run of equal look:
-  run   START END  X Y W H
-and last the innermost named object that has the focus:
-  focus ROLE  NAME
-"""
+"""Prints what a screen reader finds of one program (by process id) on the AT-SPI bus: a line
+for each object, and for each run of equal look in a text, with tab-separated fields
+  WINDOW  ROLE  NAME  STATES(comma-separated)  X  Y  W  H
+where WINDOW is the name of the frame or dialog it is in, a run's ROLE is "text run", and the
+place is in screen pixels."""
 import sys
 
 import pyatspi
 
 
-def extents(obj):
+def walk(obj, window, out):
+    states = obj.getState()
+    name = (obj.name or "").replace("\t", " ").replace("\n", " ")
+    window = window if window is not None else name
     try:
         e = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        return [e.x, e.y, e.width, e.height]
+        place = [e.x, e.y, e.width, e.height]
     except NotImplementedError:
-        return [0, 0, 0, 0]
-
-
-def walk(obj, out, focus):
-    states = obj.getState()
-    names = [pyatspi.stateToString(s) for s in states.getStates()]
-    name = (obj.name or "").replace("\t", " ").replace("\n", " ")
-    out.append(["node", obj.getRoleName(), name, ",".join(names)] + extents(obj))
-    if states.contains(pyatspi.STATE_FOCUSED) and name:
-        focus[:] = ["focus", obj.getRoleName(), name]
+        place = [0, 0, 0, 0]
+    flags = ",".join(pyatspi.stateToString(s) for s in states.getStates())
+    out.append([window, obj.getRoleName(), name, flags] + place)
     try:
         text = obj.queryText()
         offset = 0
@@ -37,25 +29,19 @@ def walk(obj, out, focus):
                 break
             if text.getText(start, end).strip():
                 box = text.getRangeExtents(start, end, pyatspi.DESKTOP_COORDS)
-                out.append(["run", start, end] + list(box))
+                out.append([window, "text run", name, flags] + list(box))
             offset = end
     except NotImplementedError:
         pass
     for child in obj:
         if child is not None:
-            walk(child, out, focus)
+            walk(child, window, out)
 
 
-def main():
-    pid = int(sys.argv[1])
-    desktop = pyatspi.Registry.getDesktop(0)
-    out, focus = [], []
-    for app in desktop:
-        if app is not None and app.get_process_id() == pid:
-            for window in app:
-                walk(window, out, focus)
-    for line in out + [focus]:
-        print("\t".join(str(f) for f in line))
-
-
-main()
+out = []
+for app in pyatspi.Registry.getDesktop(0):
+    if app is not None and app.get_process_id() == int(sys.argv[1]):
+        for top in app:
+            walk(top, None, out)
+for line in out:
+    print("\t".join(str(f) for f in line))

@@ -328,7 +328,13 @@ bool wMain::tvwContacts_KeyDown(int keyCode) {
     QTreeWidgetItem* node = tvwContacts->currentItem();
     switch (keyCode) {
         case Qt::Key_Escape:
-            showMinimized();
+            // Straight into the tray: minimised on its way there, the window now and then came
+            // back minimised from the tray, and so went again at once.
+            if (tray_.TrayAvailable() && mSYSTRAY_SHOWHIDE->text() == HideCaption()) {
+                mSYSTRAY_SHOWHIDE_Click();
+            } else {
+                showMinimized();
+            }
             return false;
         case Qt::Key_Return:
         case Qt::Key_Enter:
