@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -35,7 +34,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <iostream>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -115,19 +113,7 @@ public Q_SLOTS:
 
 StatusNotifierWatcher* watcher = nullptr;
 
-// The session's accessibility services, as a desktop offers them to screen readers: the address
-// of the accessibility bus, and a screen reader said to be on. Copies on the private session bus
-// find them there.
-class AccessibilityStatus : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.a11y.Status")
-    Q_PROPERTY(bool IsEnabled READ On)
-    Q_PROPERTY(bool ScreenReaderEnabled READ On)
-public:
-    explicit AccessibilityStatus(QObject* parent) : QDBusAbstractAdaptor(parent) {}
-    bool On() const { return true; }
-};
-
+// The session's accessibility bus, as a desktop offers it to its programs.
 class AccessibilityBus : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.a11y.Bus")
@@ -233,7 +219,6 @@ public:
                                               QDBusConnection::ExportAllContents));
         ASSERT_TRUE(connection.registerService(u"org.kde.StatusNotifierWatcher"_s));
         accessibility = new AccessibilityBus;
-        new AccessibilityStatus(accessibility);
         if (QFile::exists(kRegistry)) {
             // The accessibility bus, and the registry on it that screen readers ask.
             QProcess& a11y =
@@ -243,11 +228,9 @@ public:
             accessibility->address = FirstLine(a11y);
             qputenv("AT_SPI_BUS_ADDRESS", accessibility->address.toUtf8());
             Start(kRegistry, {});
-            qunsetenv("AT_SPI_BUS_ADDRESS");  // copies find it as a desktop's programs do
         }
-        ASSERT_TRUE(connection.registerObject(
-            u"/org/a11y/bus"_s, accessibility,
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors));
+        ASSERT_TRUE(connection.registerObject(u"/org/a11y/bus"_s, accessibility,
+                                              QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(connection.registerService(u"org.a11y.Bus"_s));
 
         const QString hosts = dir_.filePath(u"hosts"_s), resolv = dir_.filePath(u"resolv.conf"_s);
@@ -378,32 +361,12 @@ void Click(QPoint at, int count = 1) {
     last.start();
 }
 
-// Where a menu of the process shows (a window over everything, not managed); empty for none.
-QRect Popup(qint64 pid) {
-    for (const QString& id :
-         Run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(pid)})
-             .split(u'\n', Qt::SkipEmptyParts)) {
-        const QString info = Run(u"xwininfo"_s, {u"-id"_s, id});
-        if (info.contains(u"Override Redirect State: yes"_s)) {
-            return QRect(Field(info, u"Absolute upper-left X"_s),
-                         Field(info, u"Absolute upper-left Y"_s), Field(info, u"Width"_s),
-                         Field(info, u"Height"_s));
-        }
-    }
-    return {};
-}
-
 // Closes the window as its close box does (WM_DELETE_WINDOW).
 void Close(qulonglong id) {
     Run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, Hex(id)});
 }
 
-qulonglong Root() {
-    return Id(Run(u"xwininfo"_s, {u"-root"_s}).section(u"Window id: "_s, 1).section(u' ', 0, 0));
-}
-
-// The window's pixels as they are on the screen now (Root(): the whole screen); null when they
-// cannot be read.
+// The window's pixels as they are on the screen now; null when they cannot be read.
 QImage Screenshot(qulonglong id) {
     QProcess xwd;
     xwd.start(u"xwd"_s, {u"-silent"_s, u"-id"_s, Hex(id)});
@@ -418,14 +381,12 @@ QImage Screenshot(qulonglong id) {
     const qsizetype start = field(0) + 12 * qsizetype(field(19));
     const qsizetype stride = field(12);
     const int width = int(field(4)), height = int(field(5));
-    // The root comes in three bytes a pixel, a window in four.
-    const quint32 bits = field(11);
-    if ((bits != 32 && bits != 24) || field(7) != 0 || dump.size() < start + stride * height) {
+    if (field(11) != 32 || field(7) != 0 || dump.size() < start + stride * height) {
         return {};
     }
     return QImage(reinterpret_cast<const uchar*>(dump.constData() + start), width, height, stride,
-                  bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888)
-        .convertToFormat(QImage::Format_RGB32);
+                  QImage::Format_RGB32)
+        .copy();
 }
 
 }  // namespace x
@@ -642,6 +603,9 @@ private:
         env.insert(u"XDG_RUNTIME_DIR"_s, home);
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
                    tray_ == TrayKind::StatusNotifier ? busAddress : u"unix:path=/nonexistent"_s);
+        // As with a screen reader running; the copy finds the bus as a desktop's programs do.
+        env.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        env.remove(u"AT_SPI_BUS_ADDRESS"_s);
         if (look_ == Look::Dark) {
             QDir().mkdir(home + u"/qt6ct"_s);
             WriteBytes(home + u"/qt6ct/qt6ct.conf"_s,
@@ -908,18 +872,12 @@ struct Accessible {
 };
 
 QList<Accessible> ReadAccessibleTree(qint64 pid) {
-    QProcess reader;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"AT_SPI_BUS_ADDRESS"_s, accessibility->address);
-    reader.setProcessEnvironment(env);
-    reader.start(
-        u"/usr/bin/python3"_s,
-        {QStringLiteral(PARLANE_TESTS_DIR) + u"/accessible_tree.py"_s, QString::number(pid)});
-    // The copy answers the reader's questions while this waits.
-    [[maybe_unused]] const bool read =
-        QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 30000);
     QList<Accessible> objects;
-    for (const QString& line : QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n')) {
+    for (const QString& line :
+         Run(u"/usr/bin/python3"_s,
+             {QStringLiteral(PARLANE_TESTS_DIR) + u"/accessible_tree.py"_s, QString::number(pid)},
+             nullptr, 30000)
+             .split(u'\n')) {
         if (const QStringList f = line.split(u'\t'); f.size() == 8) {
             objects << Accessible{f[0], f[1], f[2], f[3].split(u','),
                                   QRect(f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt())};
@@ -948,20 +906,18 @@ double TextContrast(const QImage& screen, const QRect& at) {
         };
         return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
     };
+    const QImage part = screen.copy(at);
     QHash<QRgb, int> counts;
-    const QRect inside = at & screen.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            ++counts[screen.pixel(x, y)];
-        }
+    for (int i = 0; i < part.width() * part.height(); ++i) {
+        ++counts[part.pixel(i % part.width(), i / part.width())];
     }
-    if (counts.isEmpty()) {
-        return 0;
-    }
-    const double back =
-        luminance(std::ranges::max(counts.keys(), {}, [&](QRgb c) { return counts[c]; }));
     double most = 1;
-    for (QRgb c : counts.keys()) {
+    const QList<QRgb> colours = counts.keys();
+    const double back =
+        colours.isEmpty()
+            ? 0
+            : luminance(std::ranges::max(colours, {}, [&](QRgb c) { return counts[c]; }));
+    for (QRgb c : colours) {
         const double l = luminance(c);
         most = std::max(most, (std::max(l, back) + 0.05) / (std::min(l, back) + 0.05));
     }
@@ -1002,13 +958,12 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
             ASSERT_TRUE(from.isEmpty() || wire::Send(from, u"."_s, u"Lunch at twelve?"_s) == 0);
             ASSERT_TRUE(parlane.Activate(title));
             x::Key(then);
-            // Where it is once it shows, and drawn: no longer the black of an unpainted area.
-            x::Window window;
+            // Drawn: no longer the black of an unpainted window.
+            const x::Window window = parlane.Find(title);
             QImage screen;
             EXPECT_TRUE(QTest::qWaitFor(
                 [&] {
-                    window = parlane.Find(title);
-                    screen = x::Screenshot(x::Root()).copy(window.client);
+                    screen = x::Screenshot(window.id);
                     return !screen.isNull() && screen.pixel(screen.width() / 2, 4) != qRgb(0, 0, 0);
                 },
                 5000));
@@ -1037,8 +992,6 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
                     const double contrast = TextContrast(
                         screen,
                         QRect((a.at.topLeft() - frame->at.topLeft()) * scale, a.at.size() * scale));
-                    std::cout << name << " | " << title.toStdString() << " | " << what << " | "
-                              << contrast << '\n';
                     EXPECT_GE(contrast, 4.5) << what;
                 }
             }
@@ -1049,13 +1002,7 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
 
 // Whether the copy's focus comes to the object of that role and name within 5 s.
 bool FocusComesTo(const ParlaneCopy& parlane, const QString& object) {
-    QString focus;
-    const bool came =
-        QTest::qWaitFor([&] { return (focus = Focus(parlane.Pid())) == object; }, 5000);
-    if (!came) {
-        std::cout << "the focus is on " << focus.toStdString() << '\n';
-    }
-    return came;
+    return QTest::qWaitFor([&] { return Focus(parlane.Pid()) == object; }, 5000);
 }
 
 // A day's work without the pointer: add a contact, open its chat and send, open Settings and
@@ -1069,31 +1016,14 @@ TEST(Everyone, ADaysWorkWithTheKeysAlone) {
     ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
     x::Key(u"alt+c a"_s);
     ASSERT_TRUE(parlane.WaitForWindow(kAddContact));
-    x::Type(u"Alice"_s);
-    x::Key(u"Tab"_s);
-    x::Type(u"pc01"_s);
+    x::Type(u"Alice\tpc01"_s);
     x::Key(u"Return"_s);
     ASSERT_TRUE(parlane.WaitUntilHidden(kAddContact));
     EXPECT_TRUE(parlane.Settings().contains("NAME=Alice|ADDRESS=pc01|TYPE=0"));
 
-    // The menu keys open the node's menu beside the node, wherever the pointer is.
     const x::Window main = parlane.Activate(u"Parlane"_s);
-    ::Run(u"xdotool"_s, {u"mousemove"_s, u"1000"_s, u"700"_s});
     x::Type(u"Alice"_s);
     ASSERT_TRUE(FocusComesTo(parlane, u"table cell Alice"_s));
-    const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid());
-    const auto alice = std::ranges::find(objects, u"Alice"_s, &Accessible::name);
-    ASSERT_NE(alice, objects.end());
-    const QPoint below = alice->at.bottomLeft();
-    for (const QString& keys : {u"Menu"_s, u"shift+F10"_s}) {
-        x::Key(keys);
-        QRect menu;
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return !(menu = x::Popup(parlane.Pid())).isNull(); }, 5000));
-        EXPECT_LT((menu.topLeft() - below).manhattanLength(), 80) << keys.toStdString();
-        x::Key(u"Escape"_s);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return x::Popup(parlane.Pid()).isNull(); }, 5000));
-    }
 
     // Return opens the chat; what is typed goes out, and Tab leaves the box for Send.
     wire::Capture wire;
