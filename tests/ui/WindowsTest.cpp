@@ -250,6 +250,19 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
+    // The menu keys open a node's menu beside the node, wherever the pointer is.
+    w.tvwContacts->setCurrentItem(Node(u"_users_pc01"_s));
+    const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
+    const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
+    for (const auto& [key, modifiers] :
+         {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
+        QCursor::setPos(below + QPoint(500, 500));
+        QTest::keyClick(w.tvwContacts, key, modifiers);
+        EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible()) << key;
+        EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height()) << key;
+        w.mCONTEXTMENU->hide();
+    }
+
     EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
     EXPECT_EQ(ReadBytes(settings()), saved);
     EXPECT_EQ(Children(u"_users"_s).size(), 3);
@@ -260,23 +273,6 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     // The last domain goes with its section.
     Remove(u"_domains_sales"_s);
     EXPECT_FALSE(ReadBytes(settings()).contains("[Domains]"));
-}
-
-// The menu keys open a node's menu beside the node, wherever the pointer is.
-TEST_F(MainWindow, TheMenuKeysOpenTheMenuAtTheSelectedNode) {
-    wMain& w = Start(kContacts);
-    QTreeWidgetItem* node = Node(u"_users_pc01"_s);
-    w.tvwContacts->setCurrentItem(node);
-    const QRect row = w.tvwContacts->visualItemRect(node);
-    const QPoint at = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
-    for (const auto& [key, modifiers] :
-         {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
-        QCursor::setPos(at + QPoint(500, 500));
-        QTest::keyClick(w.tvwContacts, key, modifiers);
-        EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible()) << key;
-        EXPECT_LT((w.mCONTEXTMENU->pos() - at).manhattanLength(), 3 * row.height()) << key;
-        w.mCONTEXTMENU->hide();
-    }
 }
 
 TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {

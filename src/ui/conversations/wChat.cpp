@@ -26,6 +26,8 @@
 #include <QTextEdit>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -174,8 +176,12 @@ void wChat::resizeEvent(QResizeEvent*) {
 void wChat::Form_Resize() {
     const int sw = width();
     const int sh = height();
-    const auto place = [](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    // At a fractional scale only even lengths end on a whole pixel of the screen: a box that
+    // ends between two loses its right and bottom border.
+    const qreal ratio = devicePixelRatioF();
+    const auto whole = [ratio](int v) { return ratio == std::round(ratio) ? v : v & ~1; };
+    const auto place = [&whole](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(whole(x), whole(y), whole(std::max(0, width)), whole(std::max(0, height)));
     };
     if (sh - 109 >= 0 && sw - 84 >= 0) {
         place(rtbChat, rtbChat->x(), sh - 109, sw - 84, rtbChat->height());
