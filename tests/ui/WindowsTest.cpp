@@ -733,39 +733,6 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     EXPECT_EQ(Popup(), nullptr);
 }
 
-// Escape on every part of a window that takes keys closes it; other keys leave it open.
-TEST_F(Ui, EscapeClosesAWindowFromEveryPartThatTakesKeys) {
-    StartQuietly(kContacts);
-    const struct {
-        QString window;
-        std::function<void()> open;
-        QStringList parts;
-    } cases[] = {
-        {u"wCatchAll"_s, [&] { Route(u"stranger"_s, u"hi"_s); }, {u"cmdClose"_s, u"rtbHistory"_s}},
-        {u"wSettings"_s,
-         [&] { main().mTOOLS_SETTINGS->trigger(); },
-         {u"cmdCancel"_s, u"tvwSections"_s}},
-        {u"wAddContact"_s,
-         [&] { main().mCONTACTS_ADDCONTACT->trigger(); },
-         {u"txtName"_s, u"txtAddress"_s}},
-    };
-    for (const auto& c : cases) {
-        for (const QString& name : c.parts) {
-            SCOPED_TRACE(testing::Message() << c.window << ", " << name);
-            c.open();
-            const QPointer<QWidget> w = context().windows.Find(c.window);
-            ASSERT_TRUE(w && w->isVisible());
-            QWidget* part = w->findChild<QWidget*>(name);
-            ASSERT_NE(part, nullptr);
-            QTest::keyClick(part, Qt::Key_A);
-            EXPECT_TRUE(w && w->isVisible());
-            QTest::keyClick(part, Qt::Key_Escape);
-            EXPECT_TRUE(!w || Hidden(*w));
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
-}
-
 TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt) {
     struct Observed : ParlaneApp {
         using ParlaneApp::ParlaneApp;

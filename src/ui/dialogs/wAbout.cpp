@@ -2,6 +2,7 @@
 
 #include "controls/FormMetrics.h"
 #include "controls/LinkLabel.h"
+#include "controls/Readable.h"
 #include "controls/modShellExecute.h"
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
@@ -88,6 +89,13 @@ wAbout::wAbout(WindowContext& context, QWidget* parent)
     imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
     imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
     imgOstrell->setToolTip(u"Ostrell Software"_s);
+    // A picture of the maker's name: a screen reader reads the name, and on a dark theme the
+    // dark lettering gets a light backing.
+    imgOstrell->setAccessibleName(imgOstrell->toolTip());
+    if (Readable::Contrast(palette().color(QPalette::Window), Qt::white) > 4.5) {
+        imgOstrell->setAutoFillBackground(true);
+        imgOstrell->setPalette(QPalette(Qt::white));
+    }
     labClickToVisit = label(u"labClickToVisit"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
     labWebsite = new LinkLabel(kWebsiteHost, QColor(0, 0, 255), this);
     labWebsite->setObjectName(u"labWebsite"_s);
