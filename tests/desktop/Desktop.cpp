@@ -952,8 +952,8 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
             // Places from the window's corner in its own pixels, which at a scale are not the
             // screen's.
             const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid());
-            const auto frame = std::ranges::find_if(objects, [&](const Accessible& a) {
-                return a.name == title && (a.role == u"frame"_s || a.role == u"dialog"_s);
+            const auto frame = std::ranges::find_if(objects, [t = title](const Accessible& a) {
+                return a.name == t && (a.role == u"frame"_s || a.role == u"dialog"_s);
             });
             ASSERT_NE(frame, objects.end()) << "no frame or dialog";
             for (const Accessible& a : objects) {
