@@ -262,6 +262,9 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
         EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height()) << key;
         w.mCONTEXTMENU->hide();
     }
+    w.tvwContacts->setCurrentItem(Node(u"_unknown_catchall"_s));  // keypad Enter opens it
+    QTest::keyClick(w.tvwContacts, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(app->Chats().CatchAll() && app->Chats().CatchAll()->isVisible());
 
     EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
     EXPECT_EQ(ReadBytes(settings()), saved);
