@@ -21,6 +21,8 @@ if [[ "${1:-}" == "--test" ]]; then
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
+    # A dark theme (qt6ct), and the desktop as a screen reader reads it (AT-SPI and pyatspi).
+    packages+=(qt6ct at-spi2-core python3-pyatspi)
     # The checkers of the package and of what it installs.
     packages+=(lintian desktop-file-utils appstream)
     # Line coverage (scripts/coverage.sh).

@@ -1,5 +1,9 @@
 #include "controls/PictureBox.h"
 
+#include "controls/Readable.h"
+
+#include <QChildEvent>
+#include <QLabel>
 #include <QPainter>
 
 #include <algorithm>
@@ -10,7 +14,37 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 
 void PictureBox::SetPicture(const QPixmap& picture) {
     picture_ = picture;
+    average_ = Readable::AverageOf(picture.toImage());
+    Recolour();
     update();
+}
+
+QColor PictureBox::Behind() const {
+    return average_.isValid() ? average_ : palette().color(backgroundRole());
+}
+
+void PictureBox::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        Recolour();
+    }
+}
+
+void PictureBox::childEvent(QChildEvent* event) {
+    QWidget::childEvent(event);
+    if (event->type() == QEvent::ChildPolished) {
+        Recolour();
+    }
+}
+
+// A link among the labels sets its own colour again when its palette changes.
+void PictureBox::Recolour() {
+    const QColor text = Readable::On(palette().color(QPalette::WindowText), Behind());
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, text);
+        label->setPalette(p);
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {

@@ -15,13 +15,20 @@ public:
 
     void SetPicture(const QPixmap& picture);
     const QPixmap& Picture() const { return picture_; }
+    // What text on the surface stands on: the picture's average colour, or the background.
+    QColor Behind() const;
 
     std::function<void(QPainter&)> Paint;
     bool ExtendEdges = false;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void childEvent(QChildEvent* event) override;
 
 private:
+    void Recolour();
+
     QPixmap picture_;
+    QColor average_;
 };

@@ -202,33 +202,4 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
 }
 
-// The bar of the README, in both looks; PARLANE_WRITE_PICTURES=dir writes the pictures there.
-TEST(NoStatusBarPaint, BothLooksOfTheReadmeBar) {
-    QPixmap contact(16, 16);
-    contact.fill(Qt::transparent);
-    QPainter p(&contact);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(0x1e, 0x5a, 0x1e));
-    p.setBrush(QColor(0x3c, 0xb4, 0x3c));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.end();
-    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
-    for (const bool themed : {false, true}) {
-        TestHost host(QSize(480, 24));
-        host.SetForeColor(QGuiApplication::palette().color(QPalette::WindowText));
-        cNoStatusBar bar;
-        bar.SetAllowXPStyles(themed);
-        bar.Create(&host);
-        bar.SetImageList({contact});
-        bar.AddPanel(0, u"Message received at 12:04:31."_s, -1, 100, true, true);
-        bar.AddPanel(0, u"3 contacts"_s, 0, 60, false, true);
-        bar.AddPanel(SBT_POPOUT, u"Listening"_s, -1, 60, false, true);
-        bar.SetSizeGrip(true);
-        if (!dir.isEmpty()) {
-            const QString name = themed ? u"statusbar-themed.png"_s : u"statusbar-classic.png"_s;
-            EXPECT_TRUE(host.Image().save(QDir(dir).filePath(name)));
-        }
-    }
-}
-
 }  // namespace

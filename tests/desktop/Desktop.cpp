@@ -1,3 +1,4 @@
+#include "controls/Readable.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,9 @@ QString Run(const QString& program, const QStringList& args, int* exitCode = nul
 // session bus, a StatusNotifierItem host.
 enum class TrayKind { XEmbed, StatusNotifier };
 
+// Qt's light default, a dark desktop's qt6ct scheme with Fusion, or the light one at scale 1.5.
+enum class Look { Light, Dark, Large };
+
 const QString kBusName = u"desktop-tests"_s;
 const QString kBuilt = QStringLiteral(PARLANE_RUNTIME_DIR);
 
@@ -106,6 +110,18 @@ public Q_SLOTS:
 };
 
 StatusNotifierWatcher* watcher = nullptr;
+
+// The session's accessibility bus, as a desktop offers it to its programs.
+class AccessibilityBus : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.a11y.Bus")
+public:
+    QString address;  // empty without at-spi2-core
+public Q_SLOTS:
+    QString GetAddress() const { return address; }
+};
+
+AccessibilityBus* accessibility = nullptr;
 
 // The item of the process, as "service/path"; empty when it has none.
 QString ItemOf(qint64 pid) {
@@ -200,6 +216,20 @@ public:
         ASSERT_TRUE(connection.registerObject(u"/StatusNotifierWatcher"_s, watcher,
                                               QDBusConnection::ExportAllContents));
         ASSERT_TRUE(connection.registerService(u"org.kde.StatusNotifierWatcher"_s));
+        accessibility = new AccessibilityBus;
+        // The accessibility bus, and the registry on it that screen readers ask.
+        if (const QString registry = u"/usr/libexec/at-spi2-registryd"_s; QFile::exists(registry)) {
+            QProcess& a11y =
+                Start(u"dbus-daemon"_s,
+                      {u"--config-file=/usr/share/defaults/at-spi2/accessibility.conf"_s,
+                       u"--nofork"_s, u"--print-address=1"_s});
+            accessibility->address = FirstLine(a11y);
+            qputenv("AT_SPI_BUS_ADDRESS", accessibility->address.toUtf8());
+            Start(registry, {});
+        }
+        ASSERT_TRUE(connection.registerObject(u"/org/a11y/bus"_s, accessibility,
+                                              QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(connection.registerService(u"org.a11y.Bus"_s));
 
         const QString hosts = dir_.filePath(u"hosts"_s), resolv = dir_.filePath(u"resolv.conf"_s);
         WriteBytes(hosts, ReadBytes(u"/etc/hosts"_s) + "\n127.0.0.1 " + kLongHost.toUtf8() +
@@ -215,6 +245,7 @@ public:
 
     void TearDown() override {
         delete watcher;
+        delete accessibility;
         Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace});
     }
 
@@ -429,8 +460,9 @@ public:
     };
     // Writes Settings.ini with these bytes and starts the program. The splash is off unless the
     // bytes say otherwise.
-    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed)
-        : tray_(tray) {
+    explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed,
+                         Look look = Look::Light)
+        : tray_(tray), look_(look) {
         for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
             QFile::copy(kBuilt + u'/' + file, dir_.filePath(file));
         }
@@ -448,6 +480,7 @@ public:
     }
     ~ParlaneCopy() { Stop(); }
 
+    qint64 Pid() const { return pid_; }
     QString SettingsPath() const { return settingsPath_; }
     QByteArray Settings() const { return ReadBytes(settingsPath_); }
     // The copy's window with exactly this title; none when there is no such window.
@@ -568,6 +601,17 @@ private:
         env.insert(u"XDG_RUNTIME_DIR"_s, home);
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
                    tray_ == TrayKind::StatusNotifier ? busAddress : u"unix:path=/nonexistent"_s);
+        // As with a screen reader running; the copy finds the bus as a desktop's programs do.
+        env.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        env.remove(u"AT_SPI_BUS_ADDRESS"_s);
+        if (look_ == Look::Dark) {
+            QDir().mkdir(home + u"/qt6ct"_s);
+            WriteBytes(home + u"/qt6ct/qt6ct.conf"_s,
+                       "[Appearance]\ncustom_palette=true\nstyle=Fusion\n"
+                       "color_scheme_path=/usr/share/qt6ct/colors/darker.conf\n");
+            env.insert(u"QT_QPA_PLATFORMTHEME"_s, u"qt6ct"_s);
+        }
+        env.insert(u"QT_SCALE_FACTOR"_s, look_ == Look::Large ? u"1.5"_s : u"1"_s);
         process_.setProcessEnvironment(env);
         StartChild(process_, program, {}, QProcess::ForwardedChannels);
         process_.waitForStarted(10000);
@@ -578,8 +622,51 @@ private:
     QString settingsPath_ = dir_.filePath(QStringLiteral("Settings.ini"));
     QProcess process_;
     TrayKind tray_;
+    Look look_ = Look::Light;
     qint64 pid_ = 0;
 };
+
+#define SKIP_WITHOUT_ACCESSIBILITY()      \
+    if (accessibility->address.isEmpty()) \
+    GTEST_SKIP() << "at-spi2-core is missing: run scripts/deps.sh --test"
+
+// What a screen reader finds of a copy (tests/desktop/accessible_tree.py): its objects, each in
+// its window and at its place on the screen, the runs of a text among them.
+struct Accessible {
+    QString window, role, name;
+    QStringList states;
+    QRect at;
+    bool Is(const QString& state) const { return states.contains(state); }
+    QString Says() const { return role + u' ' + name; }
+};
+
+QList<Accessible> ReadAccessibleTree(qint64 pid) {
+    const QString tool = QStringLiteral(PARLANE_TESTS_DIR) + u"/accessible_tree.py"_s;
+    QList<Accessible> objects;
+    for (const QString& line : Run(tool, {QString::number(pid)}, nullptr, 30000).split(u'\n')) {
+        if (const QStringList f = line.split(u'\t'); f.size() == 8) {
+            objects << Accessible{f[0], f[1], f[2], f[3].split(u','),
+                                  QRect(f[4].toInt(), f[5].toInt(), f[6].toInt(), f[7].toInt())};
+        }
+    }
+    return objects;
+}
+
+// The innermost named object with the focus.
+Accessible Focus(qint64 pid) {
+    Accessible focus;
+    for (const Accessible& a : ReadAccessibleTree(pid)) {
+        if (a.Is(u"focused"_s) && !a.name.isEmpty()) {
+            focus = a;
+        }
+    }
+    return focus;
+}
+
+// Whether the focus comes to the object ("role name") within 5 s.
+bool FocusComesTo(qint64 pid, const QString& object) {
+    return QTest::qWaitFor([&] { return Focus(pid).Says() == object; }, 5000);
+}
 
 // Conversations as a person meets them: messages that fill the box, a resolver that never
 // answers, and windows that open while the user types elsewhere.
@@ -588,22 +675,6 @@ private:
 const QString kSlowHost = u"nowhere.lan"_s;
 const QString kAddContact = u"Add Contact"_s;
 const QString kCatchAll = u"CatchAll Account"_s;
-
-// Where the tree's selected row is, found by its highlight in the window's picture.
-QPoint SelectedRow(const x::Window& window) {
-    const QImage shot = x::Screenshot(window.id);
-    for (int y = 0; y < shot.height(); ++y) {
-        int highlighted = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            highlighted += c.blue() > c.red() + 80;
-        }
-        if (highlighted > shot.width() / 2) {
-            return {shot.width() / 2, y + 8};
-        }
-    }
-    return {};
-}
 
 // A message from a contact with a long address: the box takes no more than the answer can
 // carry, and the answer reaches the contact by its full host name (here, this same copy).
@@ -662,9 +733,11 @@ TEST(Conversations, ASlowResolverFreezesNothingAndAFailedSendKeepsTheText) {
 // The user types into one window while messages open others: every key lands where it was aimed.
 // A double-click opens a window active, so the user can type at once.
 TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
+    SKIP_WITHOUT_ACCESSIBILITY();  // the selected node is found as a screen reader finds it
     ParlaneCopy parlane(
         "[Contact List]\r\nUnknown Expanded=1\r\nUsers Expanded=1\r\n"
-        "[Users]\r\nTotal=1\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n");
+        "[Users]\r\nTotal=1\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n",
+        TrayKind::StatusNotifier);
     const x::Window main = parlane.Activate(u"Parlane"_s);
     ASSERT_TRUE(main);
     x::Key(u"alt+c a"_s);
@@ -703,9 +776,11 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
          {std::pair(u"Home Down"_s, kCatchAll), std::pair(u"End Up"_s, u"Message: Anna"_s)}) {
         ASSERT_TRUE(x::Activate(main.id));
         x::Key(keys);
-        const QPoint node = SelectedRow(main);
-        ASSERT_FALSE(node.isNull()) << window.toStdString();
-        x::Click(main.client.topLeft() + node, 2);
+        Accessible node;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return (node = Focus(parlane.Pid())).Is(u"selected"_s);
+        })) << window.toStdString();
+        x::Click(node.at.center(), 2);
         EXPECT_TRUE(QTest::qWaitFor(
             [&, title = window] { return x::ActiveWindow() == parlane.Find(title).id; }, 5000))
             << window.toStdString();
@@ -808,6 +883,160 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
         EXPECT_TRUE(parlane.Running());
     }
+}
+
+// Parlane as people meet it who are not its designer's default: on a dark theme or a large
+// scale, with a screen reader, with the keys alone.
+
+// The contrast of the text in a place (not empty) of the screen, as the guidelines for the web
+// measure it: the commonest colour there is the background, the farthest from it the text's.
+double TextContrast(const QImage& screen, const QRect& at) {
+    const QImage part = screen.copy(at);
+    QHash<QRgb, int> counts;
+    for (int i = 0; i < part.width() * part.height(); ++i) {
+        ++counts[part.pixel(i % part.width(), i / part.width())];
+    }
+    const QColor back = std::ranges::max(counts.keys(), {}, [&](QRgb c) { return counts[c]; });
+    double most = 0;
+    for (QRgb c : counts.keys()) {
+        most = std::max(most, Readable::Contrast(QColor(c), back));
+    }
+    return most;
+}
+
+const QStringList kTextRoles = {u"label"_s,        u"link"_s,      u"push button"_s, u"check box"_s,
+                                u"radio button"_s, u"menu item"_s, u"table cell"_s,  u"text run"_s};
+
+// Every window, on a light and a dark theme and at a large scale: each text reads on what is
+// behind it, each part the keys reach tells a screen reader what it is, and each window is a
+// frame or a dialog. PARLANE_WRITE_PICTURES=dir writes the windows' pictures there.
+TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatItIs) {
+    SKIP_WITHOUT_ACCESSIBILITY();
+    for (const auto& [look, name] : {std::pair(Look::Light, "light"), std::pair(Look::Dark, "dark"),
+                                     std::pair(Look::Large, "scale-1.5")}) {
+        ParlaneCopy parlane(
+            "[Contact List]\r\nUsers Expanded=1\r\nUnknown Expanded=1\r\n[Users]"
+            "\r\nTotal=1\r\nUser[1]=NAME=Alice|ADDRESS=pc01|TYPE=0\r\n",
+            TrayKind::StatusNotifier, look);
+        // One window at a time, opened and closed with the keys (Escape from the part that has
+        // the focus first); an empty send in the chat shows the error and its link.
+        const struct {
+            QString title, keys, from, then, close;
+        } windows[] = {{u"Parlane"_s, {}, {}, {}, {}},
+                       {kAddContact, u"alt+c a"_s, {}, {}, u"Escape"_s},
+                       {u"Settings"_s, u"alt+t s"_s, {}, {}, u"Escape"_s},
+                       {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}, u"Tab Escape"_s},
+                       {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s, u"alt+F4"_s},
+                       {kCatchAll, {}, u"stranger"_s, {}, u"Escape"_s}};
+        for (const auto& [title, keys, from, then, close] : windows) {
+            SCOPED_TRACE(name + QString(u' ' + title).toStdString());
+            ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
+            x::Key(keys);
+            ASSERT_TRUE(from.isEmpty() || wire::Send(from, u"."_s, u"Lunch at twelve?"_s) == 0);
+            ASSERT_TRUE(parlane.Activate(title));
+            x::Key(then);
+            // Drawn: no longer the black of an unpainted window.
+            const x::Window window = parlane.Find(title);
+            QImage screen;
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    screen = x::Screenshot(window.id);
+                    return !screen.isNull() && screen.pixel(screen.width() / 2, 4) != qRgb(0, 0, 0);
+                },
+                5000));
+            if (const QString pictures = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
+                !pictures.isEmpty()) {
+                screen.save(pictures + u'/' + title.toLower().replace(u' ', u'-').remove(u':') +
+                            u'-' + QLatin1StringView(name) + u".png"_s);
+            }
+            // Places from the window's corner in its own pixels, which at a scale are not the
+            // screen's.
+            const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid());
+            const auto frame = std::ranges::find_if(objects, [t = title](const Accessible& a) {
+                return a.name == t && (a.role == u"frame"_s || a.role == u"dialog"_s);
+            });
+            ASSERT_NE(frame, objects.end()) << "no frame or dialog";
+            for (const Accessible& a : objects) {
+                if (a.window != title || !a.Is(u"showing"_s)) {
+                    continue;
+                }
+                if (a.Is(u"focusable"_s)) {
+                    EXPECT_FALSE(a.name.trimmed().isEmpty() || a.role == u"filler"_s)
+                        << a.Says().toStdString();
+                }
+                const double scale = double(window.client.width()) / frame->at.width();
+                const QRect at((a.at.topLeft() - frame->at.topLeft()) * scale, a.at.size() * scale);
+                if (kTextRoles.contains(a.role) && !a.name.trimmed().isEmpty() &&
+                    a.Is(u"enabled"_s) && !at.isEmpty()) {
+                    EXPECT_GE(TextContrast(screen, at), 4.5) << a.Says().toStdString();
+                }
+                // A box keeps its right and bottom border.
+                for (const QPoint& in : {QPoint(3, 0), QPoint(0, 3)}) {
+                    const QPoint edge(in.x() ? at.right() : at.center().x(),
+                                      in.y() ? at.bottom() : at.center().y());
+                    EXPECT_TRUE(a.role != u"text"_s ||
+                                screen.pixel(edge) != screen.pixel(edge - in))
+                        << a.Says().toStdString();
+                }
+            }
+            x::Key(close);
+            ASSERT_TRUE(close.isEmpty() || parlane.WaitUntilHidden(title));
+        }
+    }
+}
+
+// A day's work without the pointer: add a contact, open its chat and send, open Settings and
+// save, read About, hide to the tray and come back through the tray's keyboard path, exit.
+TEST(Everyone, ADaysWorkWithTheKeysAlone) {
+    SKIP_WITHOUT_ACCESSIBILITY();
+    ParlaneCopy parlane("[Contact List]\r\nUsers Expanded=1\r\nUnknown Expanded=1\r\n",
+                        TrayKind::StatusNotifier);
+    ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
+    x::Key(u"alt+c a"_s);
+    ASSERT_TRUE(parlane.WaitForWindow(kAddContact));
+    x::Type(u"Alice\tpc01"_s);
+    x::Key(u"Return"_s);
+    ASSERT_TRUE(parlane.WaitUntilHidden(kAddContact));
+
+    const x::Window main = parlane.Activate(u"Parlane"_s);
+    x::Type(u"Alice"_s);
+    ASSERT_TRUE(FocusComesTo(parlane.Pid(), u"table cell Alice"_s));
+
+    // Return opens the chat with the keys in its box; what is typed goes out, and Tab leaves the
+    // box for Send.
+    wire::Capture wire;
+    x::Key(u"Return"_s);
+    ASSERT_TRUE(FocusComesTo(parlane.Pid(), u"text Message to send"_s));
+    x::Type(u"hello"_s);
+    x::Key(u"Return"_s);
+    EXPECT_TRUE(wire.Heard("hello"));
+    x::Key(u"Tab"_s);
+    EXPECT_TRUE(FocusComesTo(parlane.Pid(), u"push button Send"_s));
+    x::Key(u"Return Tab"_s);  // nothing to send: the error and its link
+    EXPECT_TRUE(FocusComesTo(parlane.Pid(), u"link Explain"_s));
+    x::Key(u"alt+F4"_s);
+    ASSERT_TRUE(parlane.WaitUntilHidden(u"Message: Alice"_s));
+
+    // Settings opens on the section it shows; Return saves.
+    ASSERT_TRUE(x::Activate(main.id));
+    x::Key(u"alt+t s"_s);
+    ASSERT_TRUE(FocusComesTo(parlane.Pid(), u"table cell Contact List"_s));
+    x::Key(u"Down space Tab space Return"_s);
+    ASSERT_TRUE(parlane.WaitUntilHidden(u"Settings"_s));
+    EXPECT_TRUE(parlane.Settings().contains("Minimise On Startup=1"));
+
+    // About opens on its web link; Return on Close closes it. Escape hides into the tray; the
+    // tray's activation, which its keys reach, brings it back.
+    ASSERT_TRUE(x::Activate(main.id));
+    x::Key(u"alt+h a"_s);
+    EXPECT_TRUE(FocusComesTo(parlane.Pid(), u"link www.ostrell.example"_s));
+    x::Key(u"Tab Return Escape"_s);
+    ASSERT_TRUE(parlane.WaitUntilHidden(u"Parlane Extended"_s) &&
+                parlane.WaitUntilHidden(u"Parlane"_s));
+    parlane.ActivateTrayIcon();
+    ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
+    x::Key(u"alt+f x"_s);
+    EXPECT_EQ(parlane.WaitForExit(), 0);
 }
 
 // The Debian package as a user meets it: unpacked, its program started from where it was

@@ -349,20 +349,6 @@ TEST(Schemes, ANumberOutsideTheListGivesTheFirstScheme) {
     }
 }
 
-// The popup of the README; PARLANE_WRITE_PICTURES=dir writes the picture there.
-TEST_F(PopupControl, TheReadmePictureShowsAPopup) {
-    c.SetScheme(PelGlimmertip::tipIceberry);
-    wGlimmertip& w = Show(
-        u"Enable Skinning_Shows the pictures of the skin in Parlane's "
-        "windows.||Turn it off for a plainer look."_s,
-        PelGlimmertip::tipSettings);
-    const QPixmap picture = w.grab();
-    const QString dir = qEnvironmentVariable("PARLANE_WRITE_PICTURES");
-    if (!dir.isEmpty()) {
-        EXPECT_TRUE(picture.save(dir + u"/glimmertip-popup.png"_s));
-    }
-}
-
 // Hosts reach members by name: every property and method has an id of its own, nothing else one.
 TEST_F(PopupControl, HostsFindEveryMemberByNameAndNothingElse) {
     const QMetaObject* meta = c.metaObject();

@@ -1,5 +1,7 @@
 #include "ui/conversations/ConversationView.h"
 
+#include "controls/Readable.h"
+
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -19,7 +21,9 @@ QColor FromBgr(quint32 colour) {
 void AppendText(QTextEdit& box, const QString& text, quint32 colour, const QString& fontName,
                 int fontSize, bool bold, bool italic, bool underline) {
     QTextCharFormat format;
-    format.setForeground(FromBgr(colour));
+    // The design's red and black where they read on the box; their light counterparts on a dark
+    // one.
+    format.setForeground(Readable::On(FromBgr(colour), box.palette().color(QPalette::Base)));
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(italic);
     format.setFontUnderline(underline);

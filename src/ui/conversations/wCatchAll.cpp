@@ -49,17 +49,21 @@ wCatchAll::wCatchAll(WindowContext& context) : context_(context) {
     rtbHistory->setObjectName(u"rtbHistory"_s);
     rtbHistory->setGeometry(7, 84, 433, 175);
     rtbHistory->setReadOnly(true);
+    rtbHistory->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    rtbHistory->setTabChangesFocus(true);
+    rtbHistory->setAccessibleName(u"Catch All log"_s);
     rtbHistory->installEventFilter(this);
 
     cmdClear = Button(this, u"cmdClear"_s, u"Clear"_s, u"Clear the Catch All log.."_s,
-                      {224, 275, 107, 27});
+                      {224, 273, 107, 25});
     cmdClear->setEnabled(false);
-    cmdClose = Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s, {333, 275, 107, 27});
+    cmdClose = Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s, {333, 273, 107, 25});
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 
     imgBottom = new QLabel(this);
     imgBottom->setObjectName(u"imgBottom"_s);
+    // Below the buttons, never over them.
     imgBottom->setGeometry(0, 299, 447, 10);
 
     tmrBringToFront.setInterval(150);

@@ -2,6 +2,7 @@
 
 #include "contacts/modParse.h"
 #include "controls/PictureBox.h"
+#include "controls/Readable.h"
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "platform/RuntimeError.h"
@@ -25,6 +26,8 @@
 #include <QTextEdit>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -39,12 +42,22 @@ QPixmap Banner() {
     return banner;
 }
 
-QTextEdit* TextBox(QWidget* parent, const QString& name) {
+// Tab moves on, as in every other box, rather than typing a tab that no message carries.
+QTextEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName) {
     auto* box = new QTextEdit(parent);
     box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
     box->setFont(QFont(u"Arial"_s, 9));
     box->setAcceptRichText(false);
+    box->setTabChangesFocus(true);
     return box;
+}
+
+QLabel* StripText(QWidget* strip, const QString& name) {
+    auto* label = new QLabel(strip);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 }  // namespace
@@ -73,12 +86,20 @@ wChat::wChat(WindowContext& context) : context_(context) {
     labWorkInProgress->setObjectName(u"labWorkInProgress"_s);
     labWorkInProgress->setFont(bold);
     labWorkInProgress->move(227, 4);
+    // The band is a picture: its text takes the colour that reads on it, whatever the theme.
+    const QColor band = Readable::AverageOf(imgBanner->pixmap().toImage());
+    for (QLabel* label : {labH_To, labTo}) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, Readable::On(p.color(QPalette::WindowText), band));
+        label->setPalette(p);
+    }
 
-    rtbHistory = TextBox(this, u"rtbHistory"_s);
+    rtbHistory = TextBox(this, u"rtbHistory"_s, u"Conversation"_s);
     rtbHistory->setGeometry(1, 21, 319, 80);
-    // Written only by incoming messages.
+    // Written only by incoming messages, and read with the keys as well as the mouse.
     rtbHistory->setReadOnly(true);
-    rtbChat = TextBox(this, u"rtbChat"_s);
+    rtbHistory->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    rtbChat = TextBox(this, u"rtbChat"_s, u"Message to send"_s);
     rtbChat->setGeometry(1, 105, 319, 80);
     rtbChat->installEventFilter(this);
     connect(rtbChat->document(), &QTextDocument::contentsChange, this,
@@ -90,11 +111,14 @@ wChat::wChat(WindowContext& context) : context_(context) {
     cmdSend = new QPushButton(u"Send"_s, this);
     cmdSend->setObjectName(u"cmdSend"_s);
     cmdSend->setGeometry(328, 114, 68, 61);
+    cmdSend->setAutoDefault(true);
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
 
     picStatus = new PictureBox(this);
     picStatus->setObjectName(u"picStatus"_s);
-    picStatus->Paint = [this](QPainter& painter) { picStatus_Paint(painter); };
+    // Labels rather than painted text, so that a screen reader reads them and hears them change.
+    labStatus = StripText(picStatus, u"labStatus"_s);
+    labCounter = StripText(picStatus, u"labCounter"_s);
     imgStatus = new QLabel(picStatus);
     imgStatus->setObjectName(u"imgStatus"_s);
     imgStatus->setGeometry(4, 5, 16, 16);
@@ -103,6 +127,8 @@ wChat::wChat(WindowContext& context) : context_(context) {
                                     labErrorHelp->property("Tag").toString().toInt());
     });
     labErrorHelp->move(364, 6);
+    setTabOrder(rtbChat, cmdSend);
+    setTabOrder(cmdSend, labErrorHelp);
     imlImages = ImageLists::ChatStatusImages();
 
     connect(&sending_, &QFutureWatcher<SendAttempt>::finished, this, [this] { SendFinished(); });
@@ -150,8 +176,12 @@ void wChat::resizeEvent(QResizeEvent*) {
 void wChat::Form_Resize() {
     const int sw = width();
     const int sh = height();
-    const auto place = [](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    // At a fractional scale only even lengths end on a whole pixel of the screen: a box that
+    // ends between two loses its right and bottom border.
+    const qreal ratio = devicePixelRatioF();
+    const auto whole = [ratio](int v) { return ratio == std::round(ratio) ? v : v & ~1; };
+    const auto place = [&whole](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(whole(x), whole(y), whole(std::max(0, width)), whole(std::max(0, height)));
     };
     if (sh - 109 >= 0 && sw - 84 >= 0) {
         place(rtbChat, rtbChat->x(), sh - 109, sw - 84, rtbChat->height());
@@ -163,18 +193,21 @@ void wChat::Form_Resize() {
         cmdSend->move(sw - 75, sh - 100);
     }
     picStatus->setGeometry(0, sh - 25, sw, 25);
-    if (sw - 40 >= 0) {
-        labErrorHelp->move(sw - 40, labErrorHelp->y());
-    }
-    picStatus->update();
+    FitStatus();
 }
 
-void wChat::picStatus_Paint(QPainter& painter) {
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QFontMetrics metrics(font());
-    painter.drawText(25, 6 + metrics.ascent(), statusText_);
-    painter.drawText(picStatus->width() - 117, 6 + metrics.ascent(), counterText_);
+// The design's places where the texts fit them: the link ends inside the window, the counter
+// ends before the link, and the status text, elided if it must be, before the counter.
+void wChat::FitStatus() {
+    const int sw = width();
+    labErrorHelp->move(std::min(sw - 40, sw - labErrorHelp->width() - 2), 6);
+    const int right = !labErrorHelp->isHidden() ? labErrorHelp->x() - 6 : sw - 4;
+    labCounter->setText(counterText_);
+    labCounter->adjustSize();
+    labCounter->move(std::min(sw - 117, right - labCounter->width()), 6);
+    const int room = std::max(0, labCounter->x() - 6 - 25);
+    labStatus->setText(labStatus->fontMetrics().elidedText(statusText_, Qt::ElideRight, room));
+    labStatus->setGeometry(25, 6, room, labStatus->sizeHint().height());
 }
 
 void wChat::SetStatus(int state, const QString& text) {
@@ -182,6 +215,7 @@ void wChat::SetStatus(int state, const QString& text) {
     imgStatus->setPixmap(state >= 0 && state < imlImages.size() ? imlImages[state] : QPixmap());
     statusText_ = text;
     picStatus->setToolTip(text);
+    FitStatus();
     picStatus->repaint();
 }
 
@@ -190,7 +224,7 @@ void wChat::SetStatus(int state, const QString& text) {
 void wChat::UpdateCharsLeft() {
     const int typed = rtbChat->document()->characterCount() - 1;
     counterText_ = QString::number(maxChars_ - typed) + u" chars left"_s;
-    picStatus->update();
+    FitStatus();
 }
 
 // Typed, pasted or dropped, what does not fit is cut from what just came in, never from the text

@@ -50,6 +50,8 @@ public:
     QTextEdit* rtbChat = nullptr;
     QPushButton* cmdSend = nullptr;
     PictureBox* picStatus = nullptr;
+    QLabel* labStatus = nullptr;
+    QLabel* labCounter = nullptr;
     QLabel* imgStatus = nullptr;
     QLabel* labErrorHelp = nullptr;
     QList<QPixmap> imlImages;
@@ -65,7 +67,7 @@ private:
     void Form_Unload();
     void rtbChat_Change();
     bool rtbChat_KeyPress(int key);
-    void picStatus_Paint(QPainter& painter);
+    void FitStatus();
     void SendFinished();
 
     struct SendAttempt {

@@ -1,6 +1,8 @@
 #include "ui/dialogs/wAbout.h"
 
 #include "controls/FormMetrics.h"
+#include "controls/LinkLabel.h"
+#include "controls/Readable.h"
 #include "controls/modShellExecute.h"
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
@@ -87,22 +89,29 @@ wAbout::wAbout(WindowContext& context, QWidget* parent)
     imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
     imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
     imgOstrell->setToolTip(u"Ostrell Software"_s);
+    // A picture of the maker's name: a screen reader reads the name, and on a dark theme the
+    // dark lettering gets a light backing.
+    imgOstrell->setAccessibleName(imgOstrell->toolTip());
+    if (Readable::Contrast(palette().color(QPalette::Window), Qt::white) > 4.5) {
+        imgOstrell->setAutoFillBackground(true);
+        imgOstrell->setPalette(QPalette(Qt::white));
+    }
     labClickToVisit = label(u"labClickToVisit"_s, u"Click to visit"_s, QRect(150, 126, 80, 16));
-    labWebsite = label(u"labWebsite"_s, kWebsiteHost, QRect(232, 126, 140, 16));
-    QPalette blue = labWebsite->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    labWebsite->setPalette(blue);
-    labWebsite->setCursor(Qt::PointingHandCursor);
-    labWebsite->installEventFilter(this);
+    labWebsite = new LinkLabel(kWebsiteHost, QColor(0, 0, 255), this);
+    labWebsite->setObjectName(u"labWebsite"_s);
+    labWebsite->setGeometry(232, 126, 140, 16);
+    connect(labWebsite, &LinkLabel::clicked, this, &wAbout::labWebsite_Click);
 
     cmdCheckForUpdate = DialogParts::Button(this, u"cmdCheckForUpdate"_s, u"Check For Update"_s,
                                             u"Close the window"_s, {8, 200, 130, 26});
     // It was never given anything to do.
     cmdCheckForUpdate->setEnabled(false);
+    // Its tool tip, as designed, tells what it does not do; a screen reader should not.
+    cmdCheckForUpdate->setAccessibleDescription(u"Not available."_s);
 
     cmdClose = DialogParts::Button(this, u"cmdClose"_s, u"Close"_s, u"Close the window"_s,
                                    {kClientSize.width() - 88, 200, 80, 26});
-    cmdClose->setDefault(true);
+    DialogParts::DefaultButton(*this, cmdClose);
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, &wAbout::cmdClose_Click);
 
@@ -152,10 +161,6 @@ void wAbout::closeEvent(QCloseEvent* event) {
 bool wAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == labWebsite) {
-            labWebsite_Click();
-            return true;
-        }
         if (watched == imgOstrellLogo) {
             imgOstrellLogo_Click();
             return true;

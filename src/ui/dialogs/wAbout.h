@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/LinkLabel.h"
+
 #include <QWidget>
 
 class MultiRule;
@@ -34,7 +36,7 @@ public:
     QLabel* labH_Released = nullptr;
     QLabel* labReleased = nullptr;
     QLabel* labClickToVisit = nullptr;
-    QLabel* labWebsite = nullptr;
+    LinkLabel* labWebsite = nullptr;
     QLabel* imgOstrellLogo = nullptr;
     QLabel* imgOstrell = nullptr;
     QLabel* imgGlobe = nullptr;

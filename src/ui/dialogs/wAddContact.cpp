@@ -51,6 +51,7 @@ wAddContact* wAddContact::Open(WindowContext& context, ContactTree& contacts) {
 wAddContact::wAddContact(WindowContext& context, ContactTree& contacts)
     : context_(context), contacts_(contacts) {
     SetUp(*this, u"wAddContact"_s, u"Add Contact"_s, {401, 376});
+    setWindowFlag(Qt::Dialog);
     labHeaderBkg = HeaderBand(this, u"labHeaderBkg"_s, {0, 0, 401, 72});
     labTitle =
         Label(this, u"labTitle"_s, u"Enter New Address Book Entry"_s, {10, 8, 300, 16}, true);
@@ -117,6 +118,9 @@ wAddContact::wAddContact(WindowContext& context, ContactTree& contacts)
     txtAddress = new QLineEdit(fraDetails);
     txtAddress->setObjectName(u"txtAddress"_s);
     txtAddress->setGeometry(70, 114, 305, 21);
+    // Each box is named by its heading, not both by the frame around them.
+    labH_Name->setBuddy(txtName);
+    labH_Address->setBuddy(txtAddress);
     for (QLineEdit* box : {txtName, txtAddress}) {
         KeepSeparatorOut(box);
         box->installEventFilter(this);
@@ -127,6 +131,7 @@ wAddContact::wAddContact(WindowContext& context, ContactTree& contacts)
     connect(cmdAddEntry, &QPushButton::clicked, this, [this] { cmdAddEntry_Click(); });
     cmdCancel = Button(this, u"cmdCancel"_s, u"Cancel"_s, {}, {302, 340, 90, 24});
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    DefaultButton(*this, cmdAddEntry);
     imgBottom = Label(this, u"imgBottom"_s, {}, {0, 366, 401, 10});
 
     setTabOrder(txtName, txtAddress);

@@ -87,6 +87,7 @@ wSettings* wSettings::Open(WindowContext& context) {
 
 wSettings::wSettings(WindowContext& context) : context_(context) {
     DialogParts::SetUp(*this, u"wSettings"_s, u"Settings"_s, kClientSize);
+    setWindowFlag(Qt::Dialog);
     labBkg = HeaderBand(this, u"labBkg"_s, {0, 0, kClientSize.width(), kHeaderHeight});
     labTitle = Label(this, u"labTitle"_s, u"Application Settings"_s, {10, 8, 300, 16}, true);
     labDescription =
@@ -102,6 +103,7 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
     tvwSections = new QTreeWidget(this);
     tvwSections->setObjectName(u"tvwSections"_s);
     tvwSections->setHeaderHidden(true);
+    tvwSections->setAccessibleName(u"Sections"_s);
     tvwSections->setGeometry(8, kPaneRect.top(), kPaneRect.left() - 14, kPaneRect.height());
     sections_ = std::make_unique<ContactTreeWidget>(*tvwSections);
     // The focus alone makes a node current without selecting it; only a selection shows a pane.
@@ -143,6 +145,7 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
     cmdCancel = Button(this, u"cmdCancel"_s, u"Cancel"_s, u"Discard any changes made"_s,
                        {kClientSize.width() - 98, kButtonRowTop + 12, 90, 24});
     connect(cmdCancel, &QPushButton::clicked, this, &wSettings::cmdCancel_Click);
+    DefaultButton(*this, cmdSave);
     imgBottom = Label(this, u"imgBottom"_s, {}, {0, kClientSize.height() - 10, 640, 10});
 
     for (QObject* element :
@@ -192,6 +195,8 @@ void wSettings::Form_Load() {
     tree.AddNode(u"_contactlist"_s, u"_contactlist_interface"_s, u"Interface"_s, -1);
     tree.AddNode(u"_contactlist"_s, u"_contactlist_skinning"_s, u"Skinning"_s, -1);
     tree.SetNodeExpanded(u"_contactlist"_s, true);
+    // The keys start on the section whose pane shows, which stays unselected as designed.
+    tvwSections->setCurrentItem(tree.Node(u"_contactlist"_s), 0, QItemSelectionModel::NoUpdate);
     context_.skins.ApplySkin(Skins::kSkinSettings);
     context_.windows.RestorePosition(*this);
     SharedState& s = context_.state;

@@ -4,6 +4,7 @@
 #include "contacts/modLoadContacts.h"
 #include "contacts/modSaveContacts.h"
 #include "controls/FormMetrics.h"
+#include "controls/LinkLabel.h"
 #include "controls/modMiscFunctions.h"
 #include "core/AppVersion.h"
 #include "core/HandlerError.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -65,6 +67,7 @@ wMain::wMain(WindowContext& context, Conversations& conversations, MailslotListe
       listener_(listener),
       tray_(tray) {
     setObjectName(u"wMain"_s);
+    InstallAccessibleRoles();
     setWindowIcon(ImageLists::ProgramIcon());
     setFont(QFont(u"Tahoma"_s, 8));
     // The inner area of the design, before window metrics give other values.
@@ -104,8 +107,13 @@ wMain::wMain(WindowContext& context, Conversations& conversations, MailslotListe
 
     picStatus = new PictureBox(host);
     picStatus->setObjectName(u"picStatus"_s);
-    picStatus->Paint = [this](QPainter& painter) { picStatus_Paint(painter); };
     picStatus->ExtendEdges = true;
+    // A label rather than painted text, so that a screen reader reads it and hears it change.
+    labStatus = new QLabel(picStatus);
+    labStatus->setObjectName(u"labStatus"_s);
+    labStatus->setTextFormat(Qt::PlainText);
+    labStatus->move(22, 6);
+    tvwContacts->setAccessibleName(u"Contacts"_s);
 
     labErrorHelp = modErrorHelp::CreateErrorHelpLink(picStatus, [this] { labErrorHelp_Click(); });
 
@@ -284,26 +292,66 @@ void wMain::Form_Resize() {
     const int top = std::max(0, std::min(outerHeightTwips / 15 - 70, height - kStatusHeight));
     picStatus->setGeometry(0, top, width, std::max(kStatusHeight, height - top));
     tvwContacts->setGeometry(0, 0, width, top);
-    labErrorHelp->move(width - 40, 6);
+    // The link wider than the design's 40 pixels still ends inside the window.
+    labErrorHelp->move(std::min(width - 40, width - labErrorHelp->width() - 2), 6);
+    FitStatus();
 }
 
-void wMain::picStatus_Paint(QPainter& painter) {
-    painter.setFont(picStatus->font());
-    painter.setPen(picStatus->palette().color(QPalette::WindowText));
-    painter.drawText(QRect(22, 6, picStatus->width() - 22, picStatus->height() - 6),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, context_.state.StatusText);
+// Beside the link when it shows; what does not fit is elided and whole in the tool tip.
+void wMain::FitStatus() {
+    const int right = !labErrorHelp->isHidden() ? labErrorHelp->x() - 4 : picStatus->width() - 2;
+    const int room = std::max(0, right - labStatus->x());
+    const QString& text = context_.state.StatusText;
+    const QString shown = labStatus->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    labStatus->setText(shown);
+    labStatus->setToolTip(shown == text ? QString() : text);
+    labStatus->resize(room, labStatus->sizeHint().height());
 }
 
 bool wMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvwContacts && event->type() == QEvent::KeyPress) {
-        tvwContacts_KeyDown(static_cast<QKeyEvent*>(event)->key());
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKeys = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+        return tvwContacts_KeyDown(menuKeys ? Qt::Key_Menu : key->key());
+    }
+    // The Menu key arrives as a request for the menu, made where the pointer happens to be.
+    if (watched == tvwContacts && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        return tvwContacts_KeyDown(Qt::Key_Menu);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void wMain::tvwContacts_KeyDown(int keyCode) {
-    if (keyCode == Qt::Key_Escape) {
-        showMinimized();
+// True when the key did its work here. Return does what a double-click does, and the menu
+// opens at the selected node.
+bool wMain::tvwContacts_KeyDown(int keyCode) {
+    QTreeWidgetItem* node = tvwContacts->currentItem();
+    switch (keyCode) {
+        case Qt::Key_Escape:
+            // Straight into the tray: minimised on its way there, the window now and then came
+            // back minimised from the tray, and so went again at once.
+            if (tray_.TrayAvailable() && mSYSTRAY_SHOWHIDE->text() == HideCaption()) {
+                mSYSTRAY_SHOWHIDE_Click();
+            } else {
+                showMinimized();
+            }
+            return false;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (node && node->childCount() > 0) {
+                node->setExpanded(!node->isExpanded());
+            }
+            tvwContacts_NodeDoubleClick(node);
+            return true;
+        case Qt::Key_Menu:
+            if (node) {
+                const QRect row = tvwContacts->visualItemRect(node);
+                tvwContacts_NodeRightClick(
+                    node, tvwContacts->viewport()->mapToGlobal(row.bottomLeft() + QPoint(16, 0)));
+            }
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -323,12 +371,12 @@ void wMain::tvwContacts_NodeDoubleClick(QTreeWidgetItem* node) {
     conversations_.OpenChat(*contacts_, key);
 }
 
-void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node) {
+void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node, std::optional<QPoint> at) {
     SelectedNode = ContactTreeWidget::KeyOf(*node);
     const bool contact = !ContactKeys::IsGroupKey(SelectedNode);
     mCONTEXTMENU_SEPARATOR->setVisible(contact);
     mCONTEXTMENU_REMOVECONTACT->setVisible(contact);
-    mCONTEXTMENU->popup(QCursor::pos());
+    mCONTEXTMENU->popup(at.value_or(QCursor::pos()));
 }
 
 void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
@@ -401,11 +449,13 @@ void wMain::labErrorHelp_Click() {
 
 void wMain::SetStatusText(const QString& text) {
     context_.state.StatusText = text;
-    picStatus->repaint();
+    FitStatus();
+    labStatus->repaint();
 }
 
 void wMain::ShowErrorHelp(int errorHelpCode) {
     modErrorHelp::ShowErrorHelp(this, errorHelpCode);
+    FitStatus();
 }
 
 void wMain::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -42,9 +43,10 @@ public:
 
     // Handlers, public so that the tray and tests reach them as the platform would.
     void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
-    void tvwContacts_KeyDown(int keyCode);
+    bool tvwContacts_KeyDown(int keyCode);
     void tvwContacts_NodeDoubleClick(QTreeWidgetItem* node);
-    void tvwContacts_NodeRightClick(QTreeWidgetItem* node);
+    // At the pointer unless a place is given.
+    void tvwContacts_NodeRightClick(QTreeWidgetItem* node, std::optional<QPoint> at = {});
     void mCONTEXTMENU_REMOVECONTACT_Click();
     void mSYSTRAY_SHOWHIDE_Click();
     void labErrorHelp_Click();
@@ -57,6 +59,7 @@ public:
     QList<QIcon> imlImages16;
     std::array<QWidget*, 2> picContainer{};
     PictureBox* picStatus = nullptr;
+    QLabel* labStatus = nullptr;
     QLabel* labErrorHelp = nullptr;
     SystemTray::TrayImage imgSysTray;
 
@@ -89,7 +92,7 @@ protected:
 private:
     void BuildMenus();
     void Form_Resize();
-    void picStatus_Paint(QPainter& painter);
+    void FitStatus();
     void ShowWindowNormal();
     void HideToTray();
     void Form_QueryUnload();

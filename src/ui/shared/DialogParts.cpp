@@ -3,12 +3,41 @@
 #include "controls/MultiRule.h"
 #include "ui/shared/ImageLists.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
 namespace DialogParts {
+
+namespace {
+
+// Return that no part of the window took for itself (a box, a check box, a list) reaches the
+// window, which presses its default button.
+class ReturnPresses : public QObject {
+public:
+    ReturnPresses(QWidget& window, QPushButton* button) : QObject(&window), button_(button) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button_->isEnabled()) {
+                button_->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QPushButton* button_;
+};
+
+}  // namespace
 
 void SetUp(QWidget& window, const QString& name, const QString& title, QSize size) {
     window.setObjectName(name);
@@ -55,7 +84,14 @@ QPushButton* Button(QWidget* parent, const QString& name, const QString& text,
     button->setObjectName(name);
     button->setToolTip(toolTip);
     button->setGeometry(at);
+    // Return presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     return button;
+}
+
+void DefaultButton(QWidget& window, QPushButton* button) {
+    button->setDefault(true);
+    new ReturnPresses(window, button);
 }
 
 }  // namespace DialogParts

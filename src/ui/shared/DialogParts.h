@@ -22,5 +22,7 @@ QLabel* HeaderBand(QWidget* parent, const QString& name, const QRect& at);
 MultiRule* Rule(QWidget* parent, const QString& name, const QRect& at);
 QPushButton* Button(QWidget* parent, const QString& name, const QString& text,
                     const QString& toolTip, const QRect& at);
+// The button that Return presses wherever the focus is, unless the focused part takes Return.
+void DefaultButton(QWidget& window, QPushButton* button);
 
 }  // namespace DialogParts
