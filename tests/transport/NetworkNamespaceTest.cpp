@@ -107,7 +107,8 @@ struct Machine {
 
 }  // namespace
 
-TEST_F(NetworkNamespaces, MachinesExchangeMessagesByNameWorkgroupStarAndAddressOnly) {
+// Each kind of message from beta to alpha is the test beside Samba's.
+TEST_F(NetworkNamespaces, MachinesExchangeMessagesAndEachTakesOnlyItsOwn) {
     Machine alpha(nsA_, u"alpha"_s), beta(nsB_, u"beta"_s);
     ASSERT_EQ(alpha.Listen(), QString());
     ASSERT_EQ(beta.Listen(), QString());
@@ -116,18 +117,12 @@ TEST_F(NetworkNamespaces, MachinesExchangeMessagesByNameWorkgroupStarAndAddressO
     EXPECT_TRUE(alpha.Received(u"to alpha by name"_s).contains(u"From: beta  To: ALPHA"_s));
     EXPECT_EQ(alpha.Send(u"Beta"_s, u"back to beta"_s), 0);
     EXPECT_FALSE(beta.Received(u"back to beta"_s).isEmpty());
-    const QString workgroup = QString::fromLatin1(platform::netbios::OwnWorkgroup());
-    EXPECT_EQ(beta.Send(workgroup, u"to the workgroup"_s), 0);
-    EXPECT_FALSE(alpha.Received(u"to the workgroup"_s).isEmpty());
     EXPECT_EQ(alpha.Send(u"*"_s, u"to everyone \u00e9t\u00e9"_s), 0);
     EXPECT_FALSE(beta.Received(u"to everyone \u00e9t\u00e9"_s).isEmpty());
-    EXPECT_EQ(beta.Send(u"10.99.0.1"_s, u"by address"_s), 0);
-    EXPECT_FALSE(alpha.Received(u"by address"_s).isEmpty());
 
     // Each machine took only what was addressed to it.
     EXPECT_FALSE(alpha.Printed().contains(u"back to beta"_s));
     EXPECT_FALSE(beta.Printed().contains(u"to alpha by name"_s));
-    EXPECT_FALSE(beta.Printed().contains(u"by address"_s));
 
     // A second listener on the same machine is refused and the first one goes on.
     Machine alphaAgain(nsA_, u"alpha"_s);
@@ -227,12 +222,9 @@ QByteArrayList NameAnswers(const QString& ns, const char* to) {
 // starts first; names are answered once, by nmbd where it runs; nmbd goes on answering and smbd
 // serving shares.
 TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWorking) {
-    for (const QString& tool : {u"smbd"_s, u"nmbd"_s, u"smbclient"_s, u"nmblookup"_s, u"setcap"_s,
-                                u"setpriv"_s, u"ss"_s}) {
-        if (QStandardPaths::findExecutable(tool, {u"/usr/sbin"_s, u"/sbin"_s, u"/usr/bin"_s})
-                .isEmpty()) {
-            GTEST_SKIP() << "needs " << tool.toStdString() << " (scripts/deps.sh --test)";
-        }
+    if (QStandardPaths::findExecutable(u"nmbd"_s, {u"/usr/sbin"_s}).isEmpty() ||
+        QStandardPaths::findExecutable(u"smbclient"_s).isEmpty()) {
+        GTEST_SKIP() << "needs Samba (scripts/deps.sh --test)";
     }
     QTemporaryDir dir;
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
