@@ -305,6 +305,7 @@ void wMain::FitStatus() {
     const QString shown = labStatus->fontMetrics().elidedText(text, Qt::ElideRight, room);
     labStatus->setText(shown);
     labStatus->setToolTip(shown == text ? QString() : text);
+    labStatus->setAccessibleName(text);  // a screen reader reads it whole
     labStatus->resize(room, labStatus->sizeHint().height());
 }
 
