@@ -17,7 +17,7 @@ namespace {
 // Why session messages cannot come while another program holds the port, or nothing when smbd
 // holds it and hands them on.
 QString SessionPortProblem(std::uint16_t port, const QString& bindError) {
-    const QString config = RunningSmbdConfig();
+    const QString config = RunningSmbdConfig(port);
     if (config.isEmpty()) {
         return bindError;
     }

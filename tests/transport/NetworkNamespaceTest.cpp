@@ -2,6 +2,7 @@
 // talking through parlane-send and parlane-listen on the real port 138. Needs root.
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/netbios/NameQuery.h"
+#include "platform/netbios/PortOwners.h"
 #include "support/Files.h"
 #include "support/NetworkNamespaces.h"
 #include "support/QtPrinters.h"
@@ -27,6 +28,7 @@
 #include <optional>
 
 using namespace Qt::StringLiterals;
+using namespace platform::netbios;
 
 namespace {
 
@@ -319,6 +321,8 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         if (row.setup & ParlaneFirst) {
             startSamba();
         }
+        // The listener holds TCP 139 of its namespace, none of this one's.
+        EXPECT_EQ(ProcessesHolding(u"parlane-listen"_s, Transport::Tcp, 139), QStringList());
         if ((row.setup & Nmbd) && !(row.setup & NoRaw)) {
             // Started once nmbd shares the port, holding no privilege at all.
             const QString none = u"0000000000000000"_s;

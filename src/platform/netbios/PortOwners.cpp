@@ -14,25 +14,19 @@ namespace {
 
 constexpr char kListening[] = "0A";
 
-QStringList Tables(Transport transport) {
-    return transport == Transport::Udp ? QStringList{u"/proc/net/udp"_s, u"/proc/net/udp6"_s}
-                                       : QStringList{u"/proc/net/tcp"_s, u"/proc/net/tcp6"_s};
-}
-
-bool Runs(const QString& program) {
-    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    return std::any_of(pids.begin(), pids.end(), [&](const QString& pid) {
-        QFile comm(u"/proc/"_s + pid + u"/comm"_s);
-        return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == program.toLatin1();
-    });
+QStringList Tables(Transport transport, const QString& pid) {
+    const QString net = pid.isEmpty() ? u"/proc/net/"_s : u"/proc/"_s + pid + u"/net/"_s;
+    return transport == Transport::Udp ? QStringList{net + u"udp"_s, net + u"udp6"_s}
+                                       : QStringList{net + u"tcp"_s, net + u"tcp6"_s};
 }
 
 }  // namespace
 
-std::vector<unsigned long> SocketsOnPort(Transport transport, std::uint16_t port) {
+std::vector<unsigned long> SocketsOnPort(Transport transport, std::uint16_t port,
+                                         const QString& pid) {
     const QByteArray portHex = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
     std::vector<unsigned long> sockets;
-    for (const QString& path : Tables(transport)) {
+    for (const QString& path : Tables(transport, pid)) {
         QFile table(path);
         if (!table.open(QIODevice::ReadOnly)) {
             continue;
@@ -66,9 +60,28 @@ bool OthersHoldPort(Transport transport, std::uint16_t port, const std::vector<i
     });
 }
 
-QString PortHolder(const std::vector<unsigned long>& sockets, const QString& usual) {
-    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& pid : pids) {
+QStringList ProcessesHolding(const QString& program, Transport transport, std::uint16_t port) {
+    const auto ours = SocketsOnPort(transport, port);
+    QStringList holding;
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(u"/proc/"_s + pid + u"/comm"_s);
+        if (ours.empty() || !comm.open(QIODevice::ReadOnly) ||
+            comm.readAll().trimmed() != program.toLocal8Bit()) {
+            continue;
+        }
+        // Another network namespace's table holds other sockets.
+        const auto theirs = SocketsOnPort(transport, port, pid);
+        if (std::find_first_of(theirs.begin(), theirs.end(), ours.begin(), ours.end()) !=
+            theirs.end()) {
+            holding << pid;
+        }
+    }
+    return holding;
+}
+
+QString PortHolder(Transport transport, std::uint16_t port, const QString& usual) {
+    const auto sockets = SocketsOnPort(transport, port);
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QDir fds(u"/proc/"_s + pid + u"/fd"_s);
         for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
             const QString target = fd.symLinkTarget().section(u'/', -1);
@@ -82,11 +95,12 @@ QString PortHolder(const std::vector<unsigned long>& sockets, const QString& usu
             }
         }
     }
-    return !usual.isEmpty() && Runs(usual) ? usual : QString();
+    return !usual.isEmpty() && !ProcessesHolding(usual, transport, port).isEmpty() ? usual
+                                                                                   : QString();
 }
 
 QString HeldBy(Transport transport, std::uint16_t port, const QString& usual) {
-    const QString holder = PortHolder(SocketsOnPort(transport, port), usual);
+    const QString holder = PortHolder(transport, port, usual);
     return u"%1 port %2 is held by %3"_s.arg(
         transport == Transport::Udp ? u"UDP"_s : u"TCP"_s, QString::number(port),
         holder.isEmpty() ? u"another program (usually Samba's %1)"_s.arg(usual) : holder);

@@ -1,6 +1,7 @@
 #include "platform/netbios/SambaConfig.h"
 
-#include <QDir>
+#include "platform/netbios/PortOwners.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -38,13 +39,8 @@ QString SmbConfGlobal(const QString& path, const QString& name) {
     return value;
 }
 
-QString RunningSmbdConfig() {
-    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& pid : pids) {
-        QFile comm(u"/proc/"_s + pid + u"/comm"_s);
-        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "smbd") {
-            continue;
-        }
+QString RunningSmbdConfig(std::uint16_t port) {
+    for (const QString& pid : ProcessesHolding(u"smbd"_s, Transport::Tcp, port)) {
         QFile cmdline(u"/proc/"_s + pid + u"/cmdline"_s);
         if (!cmdline.open(QIODevice::ReadOnly)) {
             continue;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // What Samba's configuration says about the roads messages take to Parlane.
 namespace platform::netbios {
 
@@ -9,9 +11,9 @@ namespace platform::netbios {
 // them: in any case, spaces aside.
 QString SmbConfGlobal(const QString& path, const QString& name);
 
-// The smb.conf the running smbd reads (its -s or --configfile, else Samba's default); empty
-// when no smbd runs.
-QString RunningSmbdConfig();
+// The smb.conf that the smbd beside this process, while the port is held, reads (its -s or
+// --configfile, else Samba's default); empty when no smbd runs in this network namespace.
+QString RunningSmbdConfig(std::uint16_t port);
 
 // Whether that smb.conf hands messages to Parlane: its message command is Parlane's, and it
 // allows the SMB1 dialect that carries messages.
