@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,7 +142,7 @@ namespace {
 // by its process id whatever happens. It ends by signalling its whole process group, so it gets
 // a session of its own.
 struct SambaDaemon {
-    SambaDaemon(const QString& ns, const QString& program, const QString& conf) {
+    SambaDaemon(const QString& ns, const QString& program, const QString& conf) : conf(conf) {
         process.setStandardOutputFile(conf + u'.' + program);
         process.setStandardErrorFile(conf + u'.' + program);
         process.start(u"ip"_s, {u"netns"_s, u"exec"_s, ns, u"setsid"_s, program, u"--foreground"_s,
@@ -154,7 +155,14 @@ struct SambaDaemon {
             process.kill();
             process.waitForFinished(1000);
         }
+        // smbd starts samba-dcerpcd on demand, in a session of its own: it goes by its smb.conf.
+        for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (ReadBytes(u"/proc/"_s + pid + u"/cmdline"_s).contains(conf.toUtf8())) {
+                ::kill(pid.toInt(), SIGKILL);
+            }
+        }
     }
+    QString conf;
     QProcess process;
 };
 
