@@ -232,8 +232,7 @@ QByteArrayList NameAnswers(const QString& ns, const char* to) {
 // starts first; names are answered once, by nmbd where it runs; nmbd goes on answering and smbd
 // serving shares.
 TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWorking) {
-    if (QStandardPaths::findExecutable(u"nmbd"_s, {u"/usr/sbin"_s}).isEmpty() ||
-        QStandardPaths::findExecutable(u"smbclient"_s).isEmpty()) {
+    if (QStandardPaths::findExecutable(u"nmbd"_s, {u"/usr/sbin"_s}).isEmpty()) {
         GTEST_SKIP() << "needs Samba (scripts/deps.sh --test)";
     }
     QTemporaryDir dir;
@@ -244,9 +243,7 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         ASSERT_TRUE(QFile::copy(kTools + u'/' + program, dir.filePath(program)));
     }
     const auto setcap = [&](const QString& what, const QString& program) {
-        QProcess p;
-        p.start(u"setcap"_s, {what, dir.filePath(program)});
-        return p.waitForFinished(5000) && p.exitCode() == 0;
+        return QProcess::execute(u"setcap"_s, {what, dir.filePath(program)}) == 0;
     };
     if (!setcap(u"cap_net_bind_service=+ep"_s, u"parlane-listen"_s)) {
         GTEST_SKIP() << "this file system keeps no capabilities";
@@ -313,7 +310,6 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
             }
             if (row.setup & Nmbd) {
                 nmbd.emplace(nsA_, u"nmbd"_s, state + u"/smb.conf"_s);
-                EXPECT_TRUE(Bound(nsA_, u"udp"_s, 138));
                 for (int i = 0; i < 2; ++i) {  // nmbd answers once it has registered
                     EXPECT_TRUE(QTest::qWaitFor(
                         [&] { return !(nmbdAlone[i] = NameAnswers(nsB_, names[i])).isEmpty(); },
