@@ -58,6 +58,7 @@ std::unique_ptr<CaptureHelper> CaptureHelper::Start(const QString& program, std:
     // Its first frame says it captures; an end of the pipe, that it could not.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartMs);
     bool ready = false;
+    std::size_t got = 0;
     while (!ready) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -66,8 +67,10 @@ std::unique_ptr<CaptureHelper> CaptureHelper::Start(const QString& program, std:
             *why = u"the capture helper %1 did not start in time"_s.arg(program);
             return nullptr;
         }
-        char bytes[64];
-        const ssize_t size = ::read(helper->pipe_, bytes, sizeof bytes);
+        // No more than the first frame, an empty one: a datagram behind it waits in the pipe,
+        // where the listener's poll sees it.
+        char bytes[kHeaderBytes];
+        const ssize_t size = ::read(helper->pipe_, bytes, kHeaderBytes - got);
         if (size == 0 || (size < 0 && errno != EINTR && errno != EAGAIN)) {
             *why =
                 u"the capture helper %1 could not capture; it needs the capability "
@@ -75,6 +78,7 @@ std::unique_ptr<CaptureHelper> CaptureHelper::Start(const QString& program, std:
             return nullptr;
         }
         if (size > 0) {
+            got += std::size_t(size);
             helper->frames_.Append(std::string_view(bytes, std::size_t(size)));
             ready = helper->frames_.Next().has_value();
         }
