@@ -110,32 +110,6 @@ struct Machine {
 
 }  // namespace
 
-// Each kind of message from beta to alpha is the test beside Samba's.
-TEST_F(NetworkNamespaces, MachinesExchangeMessagesAndEachTakesOnlyItsOwn) {
-    Machine alpha(nsA_, u"alpha"_s), beta(nsB_, u"beta"_s);
-    ASSERT_EQ(alpha.Listen(), QString());
-    ASSERT_EQ(beta.Listen(), QString());
-
-    EXPECT_EQ(beta.Send(u"ALPHA"_s, u"to alpha by name"_s), 0);
-    EXPECT_TRUE(alpha.Received(u"to alpha by name"_s).contains(u"From: beta  To: ALPHA"_s));
-    EXPECT_EQ(alpha.Send(u"Beta"_s, u"back to beta"_s), 0);
-    EXPECT_FALSE(beta.Received(u"back to beta"_s).isEmpty());
-    EXPECT_EQ(alpha.Send(u"*"_s, u"to everyone \u00e9t\u00e9"_s), 0);
-    EXPECT_FALSE(beta.Received(u"to everyone \u00e9t\u00e9"_s).isEmpty());
-
-    // Each machine took only what was addressed to it.
-    EXPECT_FALSE(alpha.Printed().contains(u"back to beta"_s));
-    EXPECT_FALSE(beta.Printed().contains(u"to alpha by name"_s));
-
-    // A second listener on the same machine is refused and the first one goes on.
-    Machine alphaAgain(nsA_, u"alpha"_s);
-    const QString why = alphaAgain.Listen();
-    EXPECT_TRUE(why.contains(u"cannot open the mailslot"_s) && why.contains(u"in use"_s)) << why;
-    EXPECT_EQ(beta.Send(u"no such machine!"_s, u"x"_s), 3);
-    EXPECT_EQ(beta.Send(u"alpha"_s, u"still listening"_s), 0);
-    EXPECT_FALSE(alpha.Received(u"still listening"_s).isEmpty());
-}
-
 namespace {
 
 // A Samba daemon of Debian's in namespace A, in the foreground with the test's smb.conf, stopped
