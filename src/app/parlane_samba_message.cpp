@@ -25,12 +25,14 @@ void Complain(const QString& text) {
 // Characters the code page lacks become "?", as Windows does when it converts.
 QByteArray Encode(const QString& text) {
     QString encodable = text;
-    for (qsizetype at; (at = Windows1252::FirstUnencodable(encodable)) >= 0;) {
-        encodable.replace(at, QChar::isSurrogate(encodable[at].unicode()) ? 2 : 1, u'?');
+    for (qsizetype from = 0, at;
+         (at = Windows1252::FirstUnencodable(QStringView(encodable).sliced(from))) >= 0;) {
+        from += at;
+        encodable.replace(from, QChar::isSurrogate(encodable[from].unicode()) ? 2 : 1, u'?');
+        ++from;
     }
     return Windows1252::Encode(encodable).value_or(QByteArray());
 }
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
