@@ -268,7 +268,11 @@ bool ProfileDocument::SetValue(const QString& section, const QString& key, const
     for (const QString* text : {&section, &key, &value}) {
         WidenFor(*text);
     }
-    const QByteArray encodedValue = EncodeText(value);
+    QByteArray encodedValue = EncodeText(value);
+    // A value within a pair of quotes would lose them on reading: one more pair keeps it whole.
+    if (Unquoted(encodedValue).size() != encodedValue.size()) {
+        encodedValue = '"' + encodedValue + '"';
+    }
     const QByteArray encodedKey = EncodeText(TrimBlanks(key));
 
     Section* s = Find(Fold(section));

@@ -132,6 +132,11 @@ TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
         EXPECT_THROW(Write(section, key, value), RuntimeError) << key.toStdString();
     }
     EXPECT_EQ(ReadBytes(path), "[S]\r\nK=1\r\n");
+    // Quotes around a value go on reading, as on Windows: a value in quotes still comes back.
+    for (const QString& value : {u"'quoted'"_s, u"\"both\""_s, u"'"_s, u"'a\""_s}) {
+        Write(u"S"_s, u"Q"_s, value);
+        EXPECT_EQ(Read(u"S"_s, u"Q"_s), value);
+    }
 }
 
 TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept) {
