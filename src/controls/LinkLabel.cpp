@@ -100,6 +100,9 @@ QAccessibleInterface* Roles(const QString& className, QObject* object) {
     if (className == u"LinkLabel"_s) {
         return new LinkAccessible(static_cast<LinkLabel*>(object));
     }
+    if (className == u"Announcement"_s) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
+    }
     if (className == u"PictureBox"_s) {
         return new StripAccessible(static_cast<QWidget*>(object));
     }

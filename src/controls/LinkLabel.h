@@ -27,6 +27,7 @@ private:
     QColor colour_;
 };
 
-// Teaches Qt's accessibility the roles of Parlane's own widgets: links, status strips, and
-// windows that are frames or dialogs rather than anonymous panels. Installing twice is harmless.
+// Teaches Qt's accessibility the roles of Parlane's own widgets: links, status strips,
+// announcements, and windows that are frames or dialogs rather than anonymous panels. Installing
+// twice is harmless.
 void InstallAccessibleRoles();

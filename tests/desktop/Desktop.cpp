@@ -1010,6 +1010,18 @@ TEST(Everyone, ADaysWorkWithTheKeysAlone) {
     x::Type(u"hello"_s);
     x::Key(u"Return"_s);
     EXPECT_TRUE(wire.Heard("hello"));
+    // A reply added to the open chat is told to a screen reader.
+    QProcess reader;
+    reader.start(QStringLiteral(PARLANE_TESTS_DIR) + u"/accessible_tree.py"_s,
+                 {QString::number(parlane.Pid()), u"--notifications"_s});
+    ASSERT_TRUE(reader.waitForReadyRead(10000));
+    ASSERT_EQ(wire::Send(u"pc01"_s, u"."_s, u"hi back"_s), 0);
+    QByteArray heard;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return (heard += reader.readAll()).contains("notification\tAlice: hi back");
+    })) << heard.data();
+    reader.kill();
+    reader.waitForFinished();
     x::Key(u"Tab"_s);
     EXPECT_TRUE(FocusComesTo(parlane.Pid(), u"push button Send"_s));
     x::Key(u"Return Tab"_s);  // nothing to send: the error and its link

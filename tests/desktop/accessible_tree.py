@@ -3,7 +3,9 @@
 for each object, and for each run of equal look in a text, with tab-separated fields
   WINDOW  ROLE  NAME  STATES(comma-separated)  X  Y  W  H
 where WINDOW is the name of the frame or dialog it is in, a run's ROLE is "text run", and the
-place is in screen pixels."""
+place is in screen pixels.
+With --notifications it prints instead, until it is ended, a line for each notification that
+appears (ROLE NAME), after a first line "listening"."""
 import sys
 
 import pyatspi
@@ -37,6 +39,18 @@ def walk(obj, window, out):
         if child is not None:
             walk(child, window, out)
 
+
+def notified(event):
+    source = event.source
+    if event.detail1 and source.get_process_id() == int(sys.argv[1]):
+        print(source.getRoleName() + "\t" + (source.name or ""), flush=True)
+
+
+if sys.argv[2:] == ["--notifications"]:
+    pyatspi.Registry.registerEventListener(notified, "object:state-changed:showing")
+    print("listening", flush=True)
+    pyatspi.Registry.start()
+    sys.exit(0)
 
 out = []
 for app in pyatspi.Registry.getDesktop(0):

@@ -3,6 +3,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactTree.h"
 #include "contacts/modFindContact.h"
+#include "controls/Announcement.h"
 #include "controls/modMiscFunctions.h"
 #include "core/SharedState.h"
 #include "platform/gui/WindowPos.h"
@@ -116,12 +117,19 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
         modFindContact::FindContactByAddress(context_.state, message.From);
     const QString key = KeyOf(context_.state, contact);
     wChat* window = Chat(key);
+    // A window that appears is news to a screen reader by itself; a line added to one that was
+    // there already is not.
+    const bool shown = window && window->isVisible();
     if (!window) {
         // A message opens a window for a user or machine only.
         const QString userKey = ContactKeys::kUserPrefix + contact->Address.toLower();
         if (key != userKey || !tree.NodeExists(userKey)) {
-            ConversationView::AppendIncomingLine(*OpenCatchAll(Opening::ByMessage)->rtbHistory,
-                                                 message.From, message.Text);
+            const bool catchAllShown = CatchAll() && CatchAll()->isVisible();
+            wCatchAll* catchAll = OpenCatchAll(Opening::ByMessage);
+            ConversationView::AppendIncomingLine(*catchAll->rtbHistory, message.From, message.Text);
+            if (catchAllShown) {
+                Announcement::Announce(*catchAll, message.From + u": "_s + message.Text);
+            }
             return;
         }
         window = OpenChat(tree, userKey, Opening::ByMessage);
@@ -130,6 +138,9 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
         BringBack(*window, key);
     }
     ConversationView::AppendIncomingLine(*window->rtbHistory, contact->Name, message.Text);
+    if (shown) {
+        Announcement::Announce(*window, contact->Name + u": "_s + message.Text);
+    }
 }
 
 wChat* Conversations::Chat(const QString& contactKey) const {
