@@ -4,7 +4,7 @@
 # nothing when all are there.
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake make qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
 # The package: dpkg-shlibdeps finds its dependencies, and CPack asks `file` which files are
 # programs.

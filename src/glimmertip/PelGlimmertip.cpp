@@ -39,7 +39,7 @@ PelGlimmertip::PelGlimmertip(QWidget* parent) : QWidget(parent) {
     SetPositionAtCursor(true);
     SetCloseOnMouseMove(true);
     SetCloseOnMouseClick(true);
-    SetCanFade(modAPI::GetWindowsMajorVersion() >= 5);
+    SetCanFade(modAPI::DrawsTranslucent());
 }
 
 PelGlimmertip::~PelGlimmertip() {

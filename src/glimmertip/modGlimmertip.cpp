@@ -65,7 +65,7 @@ void CheckInterval(long milliseconds) {
 }
 
 void FadeIn(wGlimmertip& window, long fadeDelay, std::uint8_t& opacity, long x, long y) {
-    if (modAPI::GetWindowsMajorVersion() < 5) {
+    if (!modAPI::DrawsTranslucent()) {
         window.Move(x, y);
         window.Tag = QString::number(opacity);
         PutTopMost(window, true);

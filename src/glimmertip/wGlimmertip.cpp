@@ -256,7 +256,7 @@ void wGlimmertip::Unload() {
     tmrClose.stop();
     tmrAutoClose.stop();
     QPointer<wGlimmertip> self(this);
-    if (modAPI::GetWindowsMajorVersion() >= 5 && !Tag.isEmpty()) {
+    if (modAPI::DrawsTranslucent() && !Tag.isEmpty()) {
         for (int alpha = Tag.toInt(); alpha >= 0 && self; --alpha) {
             modGlimmertip::SetWindowOpacity(*this, alpha);
             modGlimmertip::DoEvents();

@@ -344,8 +344,8 @@ void Type(const QString& text) {
     Run(u"xdotool"_s, {u"type"_s, u"--clearmodifiers"_s, u"--delay"_s, u"30"_s, text});
 }
 
-// Moves the pointer to a point of the screen and clicks count times.
-void Click(QPoint at, int count = 1) {
+// Moves the pointer to a point of the screen and clicks count times (button 3: the right one).
+void Click(QPoint at, int count = 1, int button = 1) {
     // Clicks of separate calls must not join into a double-click: a person's next click comes
     // after the double-click interval (400 ms by default).
     static QElapsedTimer last;
@@ -354,8 +354,9 @@ void Click(QPoint at, int count = 1) {
     }
     // No --sync: it waits for ever when the pointer is there already. The server takes XTest
     // events in order, so the click lands where the pointer went.
-    Run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
-                       u"--repeat"_s, QString::number(count), u"--delay"_s, u"100"_s, u"1"_s});
+    Run(u"xdotool"_s,
+        {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+         u"--repeat"_s, QString::number(count), u"--delay"_s, u"100"_s, QString::number(button)});
     last.start();
 }
 
@@ -1049,6 +1050,34 @@ TEST(Everyone, ADaysWorkWithTheKeysAlone) {
     ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
     x::Key(u"alt+f x"_s);
     EXPECT_EQ(parlane.WaitForExit(), 0);
+}
+
+// Openbox alone composites nothing, so no opacity can show: the help popup, asked for with a
+// right click on Save, is drawn opaque.
+TEST(Everyone, AHelpPopupIsDrawnOpaqueWhereNothingComposites) {
+    SKIP_WITHOUT_ACCESSIBILITY();  // Save is found as a screen reader finds it
+    ParlaneCopy parlane("[Contact List]\r\nUsers Expanded=1\r\n", TrayKind::StatusNotifier);
+    const x::Window main = parlane.Activate(u"Parlane"_s);
+    x::Key(u"alt+t s"_s);
+    const x::Window settings = parlane.Activate(u"Settings"_s);
+    ASSERT_TRUE(settings);
+    const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid());
+    const auto save = std::ranges::find(objects, u"push button Save"_s, &Accessible::Says);
+    ASSERT_NE(save, objects.end());
+    x::Click(save->at.center(), 1, 3);
+    x::Window popup;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (const x::Window& w : x::Windows(parlane.Pid())) {
+            popup = w.viewable && w.id != main.id && w.id != settings.id ? w : popup;
+        }
+        return bool(popup);
+    }));
+    EXPECT_FALSE(
+        ::Run(u"xprop"_s, {u"-id"_s, Hex(popup.id), u"_NET_WM_WINDOW_OPACITY"_s}).contains(u'='));
+    // What the screen shows there: the popup's own colours, never black.
+    const QImage shown = x::Screenshot(popup.id);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_NE(shown.pixel(shown.rect().center()), qRgb(0, 0, 0));
 }
 
 // The Debian package as a user meets it: unpacked, its program started from where it was
