@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -115,6 +116,16 @@ void MessageBoxGathering::Show(int style, const QString& title) {
     }
     if (!prompts_.isEmpty()) {
         MsgBox(std::exchange(prompts_, {}).join(u"\r\n\r\n"_s), style, title);
+    }
+}
+
+void MessageBoxGathering::Print(const QString& title) {
+    if (Gathering() == this) {
+        Gathering() = outer_;
+    }
+    for (QString prompt : std::exchange(prompts_, {})) {
+        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title),
+                     qUtf8Printable(prompt.replace(u"\r\n"_s, u" "_s)));
     }
 }
 

@@ -56,6 +56,8 @@ public:
 
     // The kept texts in one box, each once, when there are any; stops gathering.
     void Show(int style, const QString& title);
+    // The same on standard error, for when nobody may be there to answer a box.
+    void Print(const QString& title);
 
 private:
     MessageBoxGathering* outer_;

@@ -124,7 +124,10 @@ wMain::wMain(WindowContext& context, Conversations& conversations, MailslotListe
     // the last other window closing must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     // The session ending, a Ctrl+C or a closed terminal: the same closing as the Exit item.
-    platform::OnSessionEnd(this, [this] { close(); });
+    platform::OnSessionEnd(this, [this] {
+        sessionEnding_ = true;
+        close();
+    });
     // Anything else that quits the program runs the closing sequence without a close event.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!closed_) {
@@ -495,7 +498,12 @@ void wMain::Form_QueryUnload() {
     });
     step([&] { UnloadAllWindows(); });
     step([&] { tray_.RemoveTrayIcon(imgSysTray); });
-    failures.Show(platform::vbExclamation, appName);
+    // The session's end waits for nobody: the system would kill the program before an answer.
+    if (sessionEnding_) {
+        failures.Print(appName);
+    } else {
+        failures.Show(platform::vbExclamation, appName);
+    }
 }
 
 // The four dialog-like windows that are open, then the rest from the most recently loaded back.

@@ -106,4 +106,5 @@ private:
     QString SelectedNode;  // the key of the node last right-clicked
     platform::ModuleHandle shell32_ = 0;
     bool closed_ = false;
+    bool sessionEnding_ = false;  // closing because the session ends, not at the user's word
 };
