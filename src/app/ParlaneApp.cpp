@@ -26,6 +26,10 @@ void ParlaneApp::LoadMainWindow() {
     main_->Form_Load([this] { splash_.reset(); });
 }
 
+void ParlaneApp::Warn(const QString& text) {
+    prompts_.Warn(text);
+}
+
 void ParlaneApp::SetStatusText(const QString& text) {
     if (main_) {
         main_->SetStatusText(text);

@@ -39,6 +39,7 @@ public:
 protected:
     void ShowSplash() override;
     void LoadMainWindow() override;
+    void Warn(const QString& text) override;
 
 private:
     void SetStatusText(const QString& text) override;

@@ -4,6 +4,7 @@
 #include "core/SharedState.h"
 #include "core/modCreateMutex.h"
 #include "core/modINI.h"
+#include "platform/ProfileFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,6 +61,10 @@ void Main(SharedState& state, StartupHost& host, const QString& executableDir) {
 
     SetupPaths(state, executableDir);
     host.LoadMainWindow();
+    if (const QString problem = platform::ProfileFileProblem(state.SettingsFile);
+        !problem.isEmpty()) {
+        host.Warn(problem);
+    }
 }
 
 void SetupPaths(SharedState& s, const QString& executableDir) {

@@ -15,6 +15,8 @@ public:
     virtual void ShowSplash() = 0;
     // Loads the main window, which completes start-up and removes the splash.
     virtual void LoadMainWindow() = 0;
+    // Tells the user of a problem found at start-up; start-up goes on.
+    virtual void Warn(const QString& text) = 0;
 };
 
 inline constexpr const char* kMutexName = "OSTRELL_Parlane";

@@ -26,6 +26,7 @@ namespace {
 // or time.
 struct FileStamp {
     bool exists = false;
+    bool regular = false;
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
@@ -44,7 +45,7 @@ FileStamp StampOf(const QString& file) {
     if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
         return {};
     }
-    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
 using Change = std::function<bool(ProfileDocument&)>;
@@ -94,8 +95,9 @@ void Refresh(CachedFile& c, const QString& file) {
         c.doc = ProfileDocument();
         return;
     }
+    // A pipe would block the open until a writer came, and a device is nobody's settings.
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
+    if (!now.regular || !f.open(QIODevice::ReadOnly)) {
         c.doc = ProfileDocument();
         c.readable = false;
         return;
@@ -108,7 +110,9 @@ void RefreshForWrite(CachedFile& c, const QString& file) {
     Refresh(c, file);
     if (!c.readable) {
         c.loaded = false;
-        FailWrite(file, u"the file exists but cannot be read, so it is left as it is."_s);
+        FailWrite(file, c.stamp.regular
+                            ? u"the file exists but cannot be read, so it is left as it is."_s
+                            : u"it is not a regular file, so nothing is written there."_s);
     }
 }
 
@@ -258,6 +262,16 @@ ProfileSnapshot::ProfileSnapshot(QString file) : file_(std::move(file)) {
 
 ProfileSnapshot::~ProfileSnapshot() {
     --Cached(file_).snapshotDepth;
+}
+
+QString ProfileFileProblem(const QString& file) {
+    const FileStamp stamp = StampOf(file);
+    if (!stamp.exists || stamp.regular) {
+        return {};
+    }
+    return u"The settings file "_s + file +
+           u" is not a regular file. Parlane starts with its default settings and saves "
+           u"nothing there."_s;
 }
 
 void ForgetCachedProfiles() {

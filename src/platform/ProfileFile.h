@@ -59,6 +59,11 @@ private:
     QString file_;
 };
 
+// What keeps a settings file from being used, for the user; empty when it is a regular file or
+// absent. Anything else (a directory, a pipe, a device) is never opened, read as empty, and every
+// write to it fails.
+QString ProfileFileProblem(const QString& file);
+
 // Drops what is cached of every file, as a newly started process would have it.
 void ForgetCachedProfiles();
 

@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -41,8 +42,11 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -759,6 +763,43 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
         EXPECT_EQ(windows.Splash(), nullptr);
         ASSERT_NE(windows.MainWindow(), nullptr);
         EXPECT_TRUE(windows.MainWindow()->isVisible());
+    }
+}
+
+// A settings file that is no file is never opened (a pipe would block start-up), told of once,
+// and left as it is: the program runs on its defaults.
+TEST_F(Launch, ASettingsFileThatIsNoRegularFileIsToldAndLeftAlone) {
+    QLocalServer socket;
+    const struct {
+        const char* kind;
+        std::function<bool()> make;
+    } cases[] = {
+        {"pipe", [&] { return mkfifo(QFile::encodeName(settings()).constData(), 0600) == 0; }},
+        {"directory", [&] { return QDir().mkpath(settings()); }},
+        {"socket", [&] { return socket.listen(settings()); }},
+        {"device", [&] { return QFile::link(u"/dev/null"_s, settings()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        QFile::remove(settings());
+        ASSERT_TRUE(c.make());
+        const QFileInfo before(settings());
+        platform::ForgetCachedProfiles();
+        MessageBoxes boxes({platform::vbOK, platform::vbOK});
+        {
+            ParlaneApp windows(dir.path());
+            windows.Start();
+            ASSERT_EQ(boxes.shown().size(), 1u);
+            EXPECT_TRUE(boxes.shown()[0].request.prompt.contains(u"is not a regular file"_s));
+            EXPECT_TRUE(windows.MainWindow()->isVisible());
+            EXPECT_TRUE(windows.MainWindow()->close());
+        }
+        EXPECT_EQ(boxes.shown().size(), 2u);  // what could not be saved
+        const QFileInfo after(settings());
+        EXPECT_EQ(after.isDir() || after.isSymLink(), before.isDir() || before.isSymLink());
+        EXPECT_EQ(after.lastModified(), before.lastModified());
+        socket.close();
+        QDir(settings()).removeRecursively();
     }
 }
 
