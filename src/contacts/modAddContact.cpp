@@ -3,6 +3,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactTree.h"
 #include "contacts/clsContact.h"
+#include "contacts/modLoadContacts.h"
 #include "contacts/modSaveContacts.h"
 #include "core/SharedState.h"
 #include "platform/mailslot/MailslotNames.h"
@@ -39,6 +40,9 @@ AddResult AddContact(SharedState& s, ContactTree& tree, long kind, const QString
     if (!AddressProblem(a).isEmpty()) {
         return AddResult::Unreachable;
     }
+    // Saving writes the whole list: it starts from the file as it is now, with what another copy
+    // may have saved since this one read it.
+    modLoadContacts::ReloadContacts(s, tree);
     const bool domain = kind != 0;
     auto& collection = domain ? s.DomainContacts : s.UserContacts;
     const QString key = (domain ? ContactKeys::kDomainPrefix : ContactKeys::kUserPrefix) + a;

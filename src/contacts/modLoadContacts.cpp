@@ -125,7 +125,55 @@ void ReportProblems(const QList<platform::RuntimeError>& problems, UserPrompts& 
     prompts.Warn(text);
 }
 
+// What the file holds for a section, in no particular order; one marker when it cannot be read.
+QStringList EntriesOnDisk(const QString& file, const ContactSection& section) {
+    QStringList entries;
+    try {
+        for (const long i : EntryNumbers(file, section, ReadTotal(file, section))) {
+            entries << modINI::ReadINI(section.Section, section.EntryKey(i), QString(), file);
+        }
+    } catch (const platform::RuntimeError&) {
+        return {u"\n"_s};
+    }
+    entries.removeAll(QString());
+    entries.sort();
+    return entries;
+}
+
+QStringList EntriesHeld(const ContactSection& section) {
+    if (section.State.Unreadable) {
+        return {u"\n"_s};
+    }
+    QStringList entries = section.State.KeptEntries;
+    for (const std::shared_ptr<clsContact>& contact : section.Contacts) {
+        entries << contact->Entry;
+    }
+    entries.sort();
+    return entries;
+}
+
 }  // namespace
+
+bool ReloadContacts(SharedState& state, ContactTree& tree) {
+    const platform::ProfileSnapshot snapshot(state.SettingsFile);
+    const auto sections = ContactSections(state);
+    if (std::ranges::all_of(sections, [&](const ContactSection& section) {
+            return EntriesOnDisk(state.SettingsFile, section) == EntriesHeld(section);
+        })) {
+        return false;
+    }
+    QList<platform::RuntimeError> problems;  // told once, at start-up
+    tree.BeginAdding();
+    for (const ContactSection& section : sections) {
+        for (const std::shared_ptr<clsContact>& contact : section.Contacts) {
+            tree.RemoveNode(section.KeyPrefix + contact->Address);
+        }
+        section.Contacts = {};
+        LoadSection(state, tree, section, problems);
+    }
+    tree.EndAdding();
+    return true;
+}
 
 void LoadContacts(SharedState& state, ContactTree& tree, UserPrompts& prompts) {
     const platform::ProfileSnapshot snapshot(state.SettingsFile);

@@ -12,4 +12,8 @@ namespace modLoadContacts {
 // goes on after either; problems are told together in one warning at the end.
 void LoadContacts(SharedState& state, ContactTree& tree, UserPrompts& prompts);
 
+// Brings the collections and the tree to the contacts the file holds now, which another copy of
+// the program may have changed; nothing when they agree. True when anything changed.
+bool ReloadContacts(SharedState& state, ContactTree& tree);
+
 }  // namespace modLoadContacts

@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -226,6 +227,7 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
         modLoadContacts::LoadContacts(s, *contacts_, context_.prompts);
         modLoadSettings::LoadContactListState(s.SettingsFile, *contacts_);
         modLoadSettings::LoadSettings(s);
+        WatchSettingsFile();
 
         s.WindowMetricsINIFile = s.SettingsFile;
         FormMetrics metrics(*this);
@@ -383,6 +385,26 @@ void wMain::tvwContacts_NodeRightClick(QTreeWidgetItem* node, std::optional<QPoi
     mCONTEXTMENU->popup(at.value_or(QCursor::pos()));
 }
 
+// Another copy may share the settings file: its changes to the contacts show here within a
+// moment. A replaced file is a change of its directory; an edit in place, of the file.
+void wMain::WatchSettingsFile() {
+    const QString& file = context_.state.SettingsFile;
+    const auto reload = [this, file] {
+        if (!settingsWatcher_.files().contains(file)) {
+            settingsWatcher_.addPath(file);
+        }
+        try {
+            modLoadContacts::ReloadContacts(context_.state, *contacts_);
+        } catch (const platform::RuntimeError&) {
+            // Read again at the next change or save; what is shown stays meanwhile.
+        }
+    };
+    settingsWatcher_.addPath(QFileInfo(file).absolutePath());
+    settingsWatcher_.addPath(file);
+    connect(&settingsWatcher_, &QFileSystemWatcher::directoryChanged, this, reload);
+    connect(&settingsWatcher_, &QFileSystemWatcher::fileChanged, this, reload);
+}
+
 void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
     if (SelectedNode.isEmpty() || !contacts_->NodeExists(SelectedNode)) {
         return;
@@ -395,6 +417,11 @@ void wMain::mCONTEXTMENU_REMOVECONTACT_Click() {
         return;
     }
     try {
+        // The list as the file has it now: another copy may have changed it, even removed this.
+        modLoadContacts::ReloadContacts(s, *contacts_);
+        if (!contacts_->NodeExists(SelectedNode)) {
+            return;
+        }
         auto& collection =
             SelectedNode.startsWith(ContactKeys::kUserPrefix) ? s.UserContacts : s.DomainContacts;
         collection.Remove(SelectedNode);

@@ -5,6 +5,7 @@
 #include "platform/Library.h"
 #include "ui/main/SystemTray.h"
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
 
 #include <array>
@@ -97,6 +98,7 @@ private:
     void HideToTray();
     void Form_QueryUnload();
     void UnloadAllWindows();
+    void WatchSettingsFile();
 
     WindowContext& context_;
     Conversations& conversations_;
@@ -107,4 +109,5 @@ private:
     platform::ModuleHandle shell32_ = 0;
     bool closed_ = false;
     bool sessionEnding_ = false;  // closing because the session ends, not at the user's word
+    QFileSystemWatcher settingsWatcher_;
 };
