@@ -97,10 +97,13 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     host.statusTexts.clear();
     std::vector<std::unique_ptr<SessionClient>> clients;
     for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
-        clients.push_back(std::make_unique<SessionClient>(network.SessionPort()));
+        clients.push_back(std::make_unique<SessionClient>(network.SessionPort(), INADDR_LOOPBACK,
+                                                          INADDR_LOOPBACK + 1 + i));
         ASSERT_TRUE(clients.back()->Open("testhost")) << i;
     }
-    EXPECT_EQ(SessionClient(network.SessionPort()).Answer(), "closed");  // one too many
+    // One too many, while all are new: "insufficient resources".
+    EXPECT_EQ(SessionClient(network.SessionPort()).Answer(), QByteArray("\x83\x83"));
+
 
     EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
     EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);

@@ -28,6 +28,7 @@ MessageSession::Step MessageSession::Feed(QByteArrayView bytes) {
             state_ = State::Closed;
             break;
         }
+        step.progress = step.progress || frame.type != kSessionKeepAlive;
         Packet(frame.type, frame.payload, step.reply);
         used += frame.size;
     }
