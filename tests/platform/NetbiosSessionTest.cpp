@@ -162,6 +162,12 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
          {open, {S::Start}, {S::Text, "x", kMessengerSuffix, true}},
          "positive group error closed"},
         {"a message with no text", {open, {S::Start}, {S::End}}, "positive group ok"},
+        {"a zero first in the text",
+         {open, {S::Single, QByteArray(2, '\0')}},
+         "positive error closed"},
+        {"a zero inside a block",
+         {open, {S::Start}, {S::Text, QByteArray("a\0b", 3)}},
+         "positive group error closed"},
         {"a truncated command",
          {open, {S::Raw, Hex("00 00 00 05 ff 53 4d 42 d0")}},
          "positive closed"},
@@ -259,8 +265,8 @@ TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
 }
 
 // Whatever others do with the places, from one address or from several, a client that sends its
-// message promptly gets in, or hears why not. The times are shortened; the places are the server's
-// own number.
+// message promptly gets in, or hears why not; a text with a zero, which the reader would show cut,
+// is refused. The times are shortened; the places are the server's own number.
 TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
     using namespace std::chrono_literals;
     const struct {
@@ -279,6 +285,7 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
         {"all new, from as many addresses", 16, 16, false, 1, 0ms, "negative 83"},
         {"keep-alives past the idle time", 16, 4, true, 1, 1300ms, "ok", true},
         {"trickling past a session's life", 16, 4, false, 1, 2300ms, "ok", true},
+        {"a text with a zero inside", 0, 1, false, 1, 0ms, "error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -312,7 +319,7 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
             }
         }
         SessionClient newcomer(port, INADDR_LOOPBACK, INADDR_LOOPBACK - 1 + c.newcomerFrom);
-        const QByteArray text = "hi";
+        const QByteArray text = c.holders ? "hi" : QByteArray("a\0b", 3);
         const QByteArray answer = newcomer.Ask(EncodeSessionPacket(
             kSessionRequest, EncodeSessionRequest({{"PC7", kMessengerSuffix}, {"BOB", 0}})));
         const QString outcome = answer.startsWith(char(kPositiveSessionResponse))
