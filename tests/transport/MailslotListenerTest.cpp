@@ -30,6 +30,8 @@ struct RecordingHost : MailslotListenerHost {
     void RouteMessage(const MailSlotMessage& m) override {
         routed << m.From + u'|' + m.To + u'|' + m.Text;
     }
+    QStringList known;
+    QStringList KnownSenders() const override { return known; }
 };
 
 class MailslotListenerTest : public ::testing::Test {
@@ -104,7 +106,6 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     // One too many, while all are new: "insufficient resources".
     EXPECT_EQ(SessionClient(network.SessionPort()).Answer(), QByteArray("\x83\x83"));
 
-
     EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
     EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);
     EXPECT_EQ(clients[1]->Answer(), "closed");
@@ -134,6 +135,30 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
 
 // Programs that share nothing holding the ports: the mailslot listens as ever, and the strip and
 // standard error say that some messages cannot arrive and who holds each port.
+// A datagram's address proves nothing: the host's contacts, known by address or by sender name,
+// are read before the messages of 60 forged addresses, and a flood of them leaves the contacts
+// room. A change of contacts reaches the slot by the next tick.
+TEST_F(MailslotListenerTest, TheHostsContactsAreReadFirstAndNeverCrowdedOut) {
+    host.known = {u"10.0.0.9"_s};
+    listener.OpenMailSlot();
+    const auto deliver = [&](const char* from, std::uint32_t address) {
+        const QByteArray body = QByteArray(from) + QByteArray("\0.\0hi\0\0", 7);
+        return platform::DeliverToMailslot(state.MailSlotHandle, body, address);
+    };
+    for (std::uint32_t forged = 1; forged <= 60; ++forged) {
+        ASSERT_TRUE(deliver("eve", forged));
+    }
+    ASSERT_TRUE(deliver("carol", 0x0A000009));
+    host.known = {u"Dave"_s};
+    listener.tmrMailSlot_Timer();
+    for (std::uint32_t forged = 61; deliver("eve", forged);) {
+        ++forged;
+    }
+    EXPECT_TRUE(deliver("dave", 0x0A00000A));
+    listener.tmrMailSlot_Timer();
+    EXPECT_EQ(host.routed, (QStringList{u"carol|.|hi"_s, u"dave|.|hi"_s}));
+}
+
 TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) {
     QTcpServer smbd;
     ASSERT_TRUE(smbd.listen(QHostAddress::AnyIPv4, network.SessionPort()));
