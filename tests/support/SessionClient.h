@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -30,6 +31,11 @@ public:
     SessionClient& operator=(const SessionClient&) = delete;
 
     bool Connected() const { return connected_; }
+    // Whether the service says nothing for the time, as it must until it is asked.
+    bool Silent(int milliseconds) {
+        pollfd ready{fd_, POLLIN, 0};
+        return ::poll(&ready, 1, milliseconds) == 0;
+    }
 
     void Write(const QByteArray& bytes) {
         ::send(fd_, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);

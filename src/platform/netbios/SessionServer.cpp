@@ -31,11 +31,13 @@ struct Session {
     Clock::time_point heard;  // the last packet that was not a keep-alive
 };
 
-// A refused client's socket, kept open a moment so that its request is read and the answer is
-// not lost to a reset.
+// A refused client's socket, kept a moment: the answer goes after its request, since a client
+// may take a socket that is readable before it has asked as one that was closed; and the rest is
+// read, so that closing does not reset the answer away.
 struct Refused {
     int fd;
     Clock::time_point until;
+    bool answered = false;
 };
 
 // Replies are a few dozen bytes: a client that cannot take them at once is not reading.
@@ -173,9 +175,18 @@ void SessionServer::Run() {
             session = expired(*session, now) ? close(session) : std::next(session);
         }
         for (auto r = refused.begin(); r != refused.end(); ++index) {
-            const bool done =
-                now >= r->until ||
-                (fds[index].revents && ::recv(r->fd, buffer, sizeof buffer, MSG_DONTWAIT) == 0);
+            bool done = now >= r->until;
+            if (fds[index].revents) {
+                const ssize_t size = ::recv(r->fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (size > 0 && !r->answered) {
+                    WriteAll(r->fd,
+                             EncodeSessionPacket(kNegativeSessionResponse,
+                                                 QByteArray(1, char(kInsufficientResources))));
+                    ::shutdown(r->fd, SHUT_WR);
+                    r->answered = true;
+                }
+                done = done || size == 0 || (size < 0 && errno != EAGAIN && errno != EINTR);
+            }
             if (done) {
                 ::close(r->fd);
                 r = refused.erase(r);
@@ -197,9 +208,6 @@ void SessionServer::Run() {
             }
             const std::uint32_t sender = ntohl(peer.sin_addr.s_addr);
             if (!makeRoom(sender, now)) {
-                WriteAll(fd, EncodeSessionPacket(kNegativeSessionResponse,
-                                                 QByteArray(1, char(kInsufficientResources))));
-                ::shutdown(fd, SHUT_WR);
                 if (int(refused.size()) < kMaxSessions) {
                     refused.push_back({fd, now + timing_.grace});
                 } else {
