@@ -5,12 +5,12 @@
 #include "platform/netbios/NameQuery.h"
 #include "platform/netbios/SessionPacket.h"
 #include "platform/netbios/SessionServer.h"
+#include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/SessionClient.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
-#include <QTcpServer>
 
 #include <functional>
 #include <mutex>
@@ -287,10 +287,7 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const std::uint16_t port = probe.serverPort();
-        probe.close();
+        const std::uint16_t port = ScopedMailslotNetwork().SessionPort();  // a free one
         QString error;
         QByteArrayList delivered;
         std::mutex lock;

@@ -137,8 +137,7 @@ TEST_F(MailslotListenerTest, TheHostsContactsAreReadFirstAndNeverCrowdedOut) {
         const QByteArray body = QByteArray(from) + QByteArray("\0.\0hi\0\0", 7);
         return platform::DeliverToMailslot(state.MailSlotHandle, body, address);
     };
-    for (std::uint32_t forged = 1; deliver("eve", forged);) {
-        ++forged;
+    for (std::uint32_t forged = 1; deliver("eve", forged); ++forged) {
     }
     ASSERT_TRUE(deliver("carol", 0x0A000009));
     host.known = {u"Dave"_s};
