@@ -184,10 +184,11 @@ struct LoopbackListener {
 };
 
 // A client's session: connected and past the session request, or -1.
-int OpenSession(std::uint16_t port) {
+// From a loopback address of its own, since one address holds only a few sessions.
+int OpenSession(std::uint16_t port, std::uint32_t from = INADDR_LOOPBACK) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
+    sockaddr_in to{AF_INET, 0, {htonl(from)}, {}};
+    ::bind(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     to.sin_port = htons(port);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const QByteArray request = EncodeSessionPacket(
@@ -259,7 +260,7 @@ void BM_IdleSessions(benchmark::State& state) {
         const double before = ResidentMiB();
         std::vector<int> sessions;
         for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
-            sessions.push_back(OpenSession(listener.sessionPort));
+            sessions.push_back(OpenSession(listener.sessionPort, INADDR_LOOPBACK + 1 + i));
         }
         if (listener.services->OpenSessions() != SessionServer::kMaxSessions) {
             state.SkipWithError("not every session opened");

@@ -1,5 +1,7 @@
 #include "app/ParlaneApp.h"
 
+#include "contacts/clsContact.h"
+
 #include "ui/dialogs/wSplash.h"
 #include "ui/main/wMain.h"
 
@@ -46,4 +48,14 @@ void ParlaneApp::RouteMessage(const MailSlotMessage& message) {
     if (main_) {
         conversations_.RouteMessage(main_->Contacts(), message);
     }
+}
+
+QStringList ParlaneApp::KnownSenders() const {
+    QStringList addresses;
+    for (const auto* contacts : {&state_.UserContacts, &state_.DomainContacts}) {
+        for (const auto& contact : *contacts) {
+            addresses << contact->Address;
+        }
+    }
+    return addresses;
 }

@@ -45,6 +45,7 @@ private:
     void SetStatusText(const QString& text) override;
     void ShowErrorHelp(int errorHelpCode) override;
     void RouteMessage(const MailSlotMessage& message) override;
+    QStringList KnownSenders() const override;
 
     QString executableDir_;
     SharedState state_;

@@ -31,6 +31,7 @@ void MailslotListener::OpenMailSlot() {
     drops_ = {};  // a new slot counts from nothing
     if (state_.MailSlotHandle > 0) {
         netbios_.emplace(state_.MailSlotHandle);
+        UpdateKnownSenders(true);
         tmrMailSlot.start();
         ShowGaps(true);
     } else {
@@ -76,7 +77,17 @@ void MailslotListener::ShowGaps(bool always) {
     host_.SetStatusText(GapsText(gaps_));
 }
 
+void MailslotListener::UpdateKnownSenders(bool always) {
+    QStringList known = host_.KnownSenders();
+    if (always || known != known_) {
+        known_ = std::move(known);
+        platform::SetKnownSenders(state_.MailSlotHandle, known_);
+    }
+}
+
 void MailslotListener::tmrMailSlot_Timer() {
+    // The contact list changes seldom and is short: looking each tick catches every change.
+    UpdateKnownSenders(false);
     ShowGaps(false);
     if (const auto dropped =
             drops_.Check(platform::DroppedMailslotMessages(state_.MailSlotHandle))) {

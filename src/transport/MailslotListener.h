@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -24,6 +25,8 @@ public:
     virtual void SetStatusText(const QString& text) = 0;
     virtual void ShowErrorHelp(int errorHelpCode) = 0;
     virtual void RouteMessage(const MailSlotMessage& message) = 0;
+    // The contacts' addresses, whose messages the slot reads before others'.
+    virtual QStringList KnownSenders() const { return {}; }
 };
 
 // The program's own mailslot, polled once a second: opening it (asking first when it already
@@ -62,7 +65,11 @@ private:
     std::optional<NetbiosServices> netbios_;
     std::vector<platform::netbios::ListeningGap> gaps_;
 
+    QStringList known_;  // as the slot was last told
+
     void CloseSlot();
+    // Tells the slot the host's known senders when they changed, or always.
+    void UpdateKnownSenders(bool always);
     // Says on the status strip and standard error what cannot arrive, when that changed.
     void ShowGaps(bool always);
 };

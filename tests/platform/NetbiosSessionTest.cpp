@@ -5,14 +5,15 @@
 #include "platform/netbios/NameQuery.h"
 #include "platform/netbios/SessionPacket.h"
 #include "platform/netbios/SessionServer.h"
+#include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/SessionClient.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
-#include <QTcpServer>
 
 #include <functional>
+#include <mutex>
 #include <thread>
 
 using namespace platform::netbios;
@@ -161,6 +162,12 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
          {open, {S::Start}, {S::Text, "x", kMessengerSuffix, true}},
          "positive group error closed"},
         {"a message with no text", {open, {S::Start}, {S::End}}, "positive group ok"},
+        {"a zero first in the text",
+         {open, {S::Single, QByteArray(2, '\0')}},
+         "positive error closed"},
+        {"a zero inside a block",
+         {open, {S::Start}, {S::Text, QByteArray("a\0b", 3)}},
+         "positive group error closed"},
         {"a truncated command",
          {open, {S::Raw, Hex("00 00 00 05 ff 53 4d 42 d0")}},
          "positive closed"},
@@ -257,33 +264,69 @@ TEST(NetbiosNameQuery, AnswersOnlyThisMachinesMessengerAndWorkstationNames) {
     }
 }
 
-// The idle time is shortened here; what is tested is that silence or a hang-up, and nothing
-// else, ends a session.
-TEST(NetbiosSessionServer, ClosesASilentSessionAndKeepsOneThatTalks) {
+// Whatever others do with the places, from one address or from several, a client that sends its
+// message promptly gets in, or hears why not; a text with a zero, which the reader would show cut,
+// is refused. The times are shortened; the places are the server's own number.
+TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
     using namespace std::chrono_literals;
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const std::uint16_t port = probe.serverPort();
-    probe.close();
-    QString error;
-    const auto server = SessionServer::Open(
-        port, "PC7", [](const SessionMessage&, std::uint32_t) { return true; }, &error, 1s);
-    ASSERT_TRUE(server) << error;
-
-    SessionClient silent(port), talking(port);
-    {
-        SessionClient leaving(port);
-        ASSERT_TRUE(leaving.Open("PC7"));
-    }  // and hangs up: its place is freed at once, not held as a session that talks
-    // A byte at a time, as a slow link may deliver them: each piece counts as talk.
-    const QByteArray keepAlive = EncodeSessionPacket(kSessionKeepAlive, {});
-    for (qsizetype i = 0; i < 6 * keepAlive.size(); ++i) {
-        talking.Write(keepAlive.sliced(i % keepAlive.size(), 1));
-        std::this_thread::sleep_for(100ms);
+    const struct {
+        const char* what;
+        int holders, addresses, newcomerFrom;  // 127.0.0.2 and on; 127.0.0.x
+        bool keepAlive;                        // else the holders trickle text
+        std::chrono::milliseconds before;      // the holders' time before the newcomer comes
+        const char* outcome;
+        bool holdersClosed = false;
+    } cases[] = {
+        {"trickling from four addresses", 16, 4, 1, false, 700ms, "ok"},
+        {"from one address, at once", 16, 1, 1, false, 0ms, "ok"},
+        {"from one address, for a moment, to it", 16, 1, 2, false, 700ms, "ok"},
+        {"all new, from as many addresses", 16, 16, 1, false, 0ms, "negative 83"},
+        {"keep-alives past the idle time", 16, 4, 1, true, 1300ms, "ok", true},
+        {"trickling past a session's life", 16, 4, 1, false, 2300ms, "ok", true},
+        {"a text with a zero inside", 0, 1, 1, false, 0ms, "error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::uint16_t port = ScopedMailslotNetwork().SessionPort();  // a free one
+        QString error;
+        QByteArrayList delivered;
+        std::mutex lock;
+        const auto deliver = [&](const SessionMessage& m, std::uint32_t) {
+            std::lock_guard guard(lock);
+            return (delivered << m.text, true);
+        };
+        const auto server = SessionServer::Open(port, "PC7", deliver, &error,
+                                                {.idle = 1000ms, .life = 2000ms, .grace = 500ms});
+        ASSERT_TRUE(server) << error;
+        std::vector<std::unique_ptr<SessionClient>> holders;
+        for (int i = 0; i < c.holders; ++i) {
+            const std::uint32_t from = INADDR_LOOPBACK + 1 + i % c.addresses;
+            holders.push_back(std::make_unique<SessionClient>(port, INADDR_LOOPBACK, from));
+            if (holders.back()->Open("PC7")) {
+                holders.back()->Send({}, "PC7", "eve", kSmbSendStartMbMessage);
+            }
+        }
+        for (auto waited = 0ms; waited < c.before; waited += 100ms) {
+            std::this_thread::sleep_for(100ms);
+            for (const auto& holder : holders) {
+                c.keepAlive ? holder->Write(EncodeSessionPacket(kSessionKeepAlive, {}))
+                            : void(holder->Send("x", "PC7", "eve", kSmbSendTextMbMessage));
+            }
+        }
+        SessionClient newcomer(port, INADDR_LOOPBACK, INADDR_LOOPBACK - 1 + c.newcomerFrom);
+        const QByteArray text = c.holders ? "hi" : QByteArray("a\0b", 3);
+        const bool unasked = !newcomer.Silent(100);  // a client may take that as a hang-up
+        const QByteArray answer = newcomer.Ask(EncodeSessionPacket(
+            kSessionRequest, EncodeSessionRequest({{"PC7", kMessengerSuffix}, {"BOB", 0}})));
+        const QString outcome = unasked ? u"answered unasked"_s
+                                : answer.startsWith(char(kPositiveSessionResponse))
+                                    ? (newcomer.Send(text, "PC7") == 0 ? u"ok"_s : u"error"_s)
+                                    : Replies(EncodeSessionPacket(answer[0], answer.sliced(1)));
+        EXPECT_EQ(outcome, QString::fromUtf8(c.outcome));
+        std::lock_guard guard(lock);
+        EXPECT_EQ(delivered, outcome == u"ok"_s ? QByteArrayList{text} : QByteArrayList{});
+        EXPECT_TRUE(!c.holdersClosed || server->OpenSessions() == 1);
     }
-    EXPECT_EQ(silent.Answer(), "closed");
-    EXPECT_EQ(server->OpenSessions(), 1);
-    EXPECT_TRUE(talking.Open("PC7"));
 }
 
 TEST(MailslotDatagram, EncodesTheExamplePacketByteForByteAndParsesItBack) {

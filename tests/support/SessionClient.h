@@ -5,21 +5,23 @@
 #include <QByteArray>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
 
 // A messenger client speaking to a session port packet by packet, as Windows' messenger or
-// smbclient would.
+// smbclient would; from a loopback address of its own when given one.
 class SessionClient {
 public:
-    explicit SessionClient(std::uint16_t port, std::uint32_t address = INADDR_LOOPBACK) {
+    explicit SessionClient(std::uint16_t port, std::uint32_t address = INADDR_LOOPBACK,
+                           std::uint32_t from = INADDR_ANY) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const timeval wait{5, 0};
         ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
+        sockaddr_in to{AF_INET, 0, {htonl(from)}, {}};
+        ::bind(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
         to.sin_port = htons(port);
         to.sin_addr.s_addr = htonl(address);
         connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
@@ -29,6 +31,11 @@ public:
     SessionClient& operator=(const SessionClient&) = delete;
 
     bool Connected() const { return connected_; }
+    // Whether the service says nothing for the time, as it must until it is asked.
+    bool Silent(int milliseconds) {
+        pollfd ready{fd_, POLLIN, 0};
+        return ::poll(&ready, 1, milliseconds) == 0;
+    }
 
     void Write(const QByteArray& bytes) {
         ::send(fd_, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);
@@ -64,23 +71,21 @@ public:
             .startsWith(char(kPositiveSessionResponse));
     }
     // The DOS error class of the reply to a single-block message: 0 when it was taken, -1 when
-    // no reply came.
+    // no reply came. A start takes no text; a block, the group the start was given.
     int Send(const QByteArray& text, const QByteArray& to = "TESTHOST",
-             const QByteArray& from = "bob") {
+             const QByteArray& from = "bob",
+             std::uint8_t kind = platform::netbios::kSmbSendMessage) {
         using namespace platform::netbios;
-        SmbMessageCommand command;
-        command.command = kSmbSendMessage;
-        command.originator = from;
-        command.destination = to;
-        command.text = text;
-        const QByteArray answer =
-            Ask(EncodeSessionPacket(kSessionMessage, EncodeSmbMessageCommand(command)));
+        const QByteArray answer = Ask(EncodeSessionPacket(
+            kSessionMessage, EncodeSmbMessageCommand({{}, kind, from, to, group_, text})));
         const auto reply = ParseSmbReply(QByteArrayView(answer).sliced(1));
-        return reply && reply->command == kSmbSendMessage ? reply->error.errorClass : -1;
+        group_ = reply && reply->groupId ? *reply->groupId : group_;
+        return reply && reply->command == kind ? reply->error.errorClass : -1;
     }
 
 private:
     int fd_ = -1;
     bool connected_ = false;
     QByteArray pending_;
+    std::uint16_t group_ = 0;
 };

@@ -1,8 +1,8 @@
 #include "core/SharedState.h"
 #include "platform/RuntimeError.h"
 #include "platform/mailslot/Mailslot.h"
+#include "platform/netbios/MessageSession.h"
 #include "platform/netbios/SessionPacket.h"
-#include "platform/netbios/SessionServer.h"
 #include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
@@ -30,6 +30,8 @@ struct RecordingHost : MailslotListenerHost {
     void RouteMessage(const MailSlotMessage& m) override {
         routed << m.From + u'|' + m.To + u'|' + m.Text;
     }
+    QStringList known;
+    QStringList KnownSenders() const override { return known; }
 };
 
 class MailslotListenerTest : public ::testing::Test {
@@ -44,7 +46,6 @@ protected:
 };
 
 using platform::netbios::MessageSession;
-using platform::netbios::SessionServer;
 using namespace modMailSlots;
 
 // What a send gave: the error it raised, else its result and why a failed one failed.
@@ -86,9 +87,8 @@ TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
     modMailSlots::CloseMailSlot(again);
 }
 
-// The tick routes one message at a time, oldest first, datagrams and session messages alike; the
-// sessions are bounded, and one that misbehaves is closed without touching the others or the
-// queue.
+// The tick routes one message at a time, oldest first, datagrams and session messages alike; a
+// session that misbehaves is closed without touching the others or the queue.
 TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAlone) {
     listener.OpenMailSlot();
     ASSERT_EQ(Outcome({u"bob"_s, u"."_s, u"datagram"_s}), u"result 0 "_s);
@@ -96,18 +96,16 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     ASSERT_TRUE(platform::DeliverToMailslot(state.MailSlotHandle, "no text"));
     host.statusTexts.clear();
     std::vector<std::unique_ptr<SessionClient>> clients;
-    for (int i = 0; i < SessionServer::kMaxSessions; ++i) {
+    for (int i = 0; i < 3; ++i) {
         clients.push_back(std::make_unique<SessionClient>(network.SessionPort()));
         ASSERT_TRUE(clients.back()->Open("testhost")) << i;
     }
-    EXPECT_EQ(SessionClient(network.SessionPort()).Answer(), "closed");  // one too many
-
     EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
     EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);
     EXPECT_EQ(clients[1]->Answer(), "closed");
     EXPECT_EQ(clients[2]->Send("hello\r\nthere"), 0);
     EXPECT_EQ(clients[2]->Send("again"), 0);
-    SessionClient next(network.SessionPort());  // a freed place is taken again
+    SessionClient next(network.SessionPort());
     EXPECT_TRUE(next.Open("TESTHOST"));
     EXPECT_EQ(next.Send(QByteArray(MessageSession::kMaxTextBytes, 'y')), 0);
 
@@ -127,6 +125,26 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     listener.DisableCommunications();
     EXPECT_FALSE(listener.Netbios());
     EXPECT_FALSE(SessionClient(network.SessionPort()).Connected());
+}
+
+// A datagram's address proves nothing: the host's contacts, known by address or by sender name,
+// are read first, and a flood from forged addresses leaves them room. A change of contacts
+// reaches the slot by the next tick.
+TEST_F(MailslotListenerTest, TheHostsContactsAreReadFirstAndNeverCrowdedOut) {
+    host.known = {u"10.0.0.9"_s};
+    listener.OpenMailSlot();
+    const auto deliver = [&](const char* from, std::uint32_t address) {
+        const QByteArray body = QByteArray(from) + QByteArray("\0.\0hi\0\0", 7);
+        return platform::DeliverToMailslot(state.MailSlotHandle, body, address);
+    };
+    for (std::uint32_t forged = 1; deliver("eve", forged); ++forged) {
+    }
+    ASSERT_TRUE(deliver("carol", 0x0A000009));
+    host.known = {u"Dave"_s};
+    listener.tmrMailSlot_Timer();
+    EXPECT_TRUE(deliver("dave", 0x0A00000A));
+    listener.tmrMailSlot_Timer();
+    EXPECT_EQ(host.routed, (QStringList{u"carol|.|hi"_s, u"dave|.|hi"_s}));
 }
 
 // Programs that share nothing holding the ports: the mailslot listens as ever, and the strip and

@@ -285,6 +285,12 @@ bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender) {
     return listening && listening->receiver->Deliver(std::move(body), sender);
 }
 
+void SetKnownSenders(HANDLE slot, const QStringList& addresses) {
+    if (const auto listening = Find<Listening>(slot)) {
+        listening->receiver->SetKnownSenders(addresses);
+    }
+}
+
 std::vector<netbios::ListeningGap> MailslotGaps(HANDLE slot) {
     const auto listening = Find<Listening>(slot);
     return listening ? listening->receiver->Gaps() : std::vector<netbios::ListeningGap>{};

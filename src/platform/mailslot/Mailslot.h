@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -56,6 +57,10 @@ QString LastErrorText();
 // machine, else the sender at that IPv4 address (host order). False when the slot, or the
 // sender's share of it, is full or the handle is not a listening slot.
 bool DeliverToMailslot(HANDLE slot, QByteArray body, std::uint32_t sender = 0x7F000001);
+
+// Tells a listening slot its known senders, whose messages are read first and never dropped for
+// others' (see MailslotReceiver); the addresses are IPv4 addresses or sender names.
+void SetKnownSenders(HANDLE slot, const QStringList& addresses);
 
 // What cannot reach a listening slot now, as its receiver last looked; empty for any other
 // handle.

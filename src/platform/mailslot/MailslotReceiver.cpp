@@ -1,5 +1,6 @@
 #include "platform/mailslot/MailslotReceiver.h"
 
+#include "platform/Windows1252.h"
 #include "platform/mailslot/LocalDelivery.h"
 #include "platform/netbios/PortError.h"
 #include "platform/netbios/PortOwners.h"
@@ -159,26 +160,35 @@ void MailslotReceiver::Run() {
     }
 }
 
+const MailslotReceiver::Lane* MailslotReceiver::NextLane() const {
+    if (!known_.turns.empty() && (knownRun_ < kKnownRun || unknown_.turns.empty())) {
+        return &known_;
+    }
+    return unknown_.turns.empty() ? nullptr : &unknown_;
+}
+
 MailslotReceiver::Info MailslotReceiver::Peek() const {
     std::lock_guard guard(lock_);
     Info info;
-    info.count = queuedMessages_;
-    if (!turns_.empty()) {
-        info.nextSize = senders_.at(turns_.front()).messages.front().size();
+    info.count = known_.messages + unknown_.messages;
+    if (const Lane* lane = NextLane()) {
+        info.nextSize = lane->senders.at(lane->turns.front()).messages.front().size();
     }
     return info;
 }
+
 std::optional<QByteArray> MailslotReceiver::WaitAndTake(
     std::optional<std::chrono::milliseconds> timeout, qsizetype maxSize, bool* tooSmall) {
     std::unique_lock guard(lock_);
-    const auto waiting = [this] { return !turns_.empty(); };
+    const auto waiting = [this] { return NextLane() != nullptr; };
     if (!timeout) {
         arrived_.wait(guard, waiting);
     } else if (!arrived_.wait_for(guard, *timeout, waiting)) {
         return std::nullopt;
     }
-    const std::uint32_t address = turns_.front();
-    const auto sender = senders_.find(address);
+    Lane& lane = NextLane() == &known_ ? known_ : unknown_;
+    const std::uint32_t address = lane.turns.front();
+    const auto sender = lane.senders.find(address);
     if (sender->second.messages.front().size() > maxSize) {
         *tooSmall = true;
         return std::nullopt;
@@ -186,13 +196,14 @@ std::optional<QByteArray> MailslotReceiver::WaitAndTake(
     QByteArray body = std::move(sender->second.messages.front());
     sender->second.messages.pop_front();
     sender->second.bytes -= body.size();
-    --queuedMessages_;
-    queuedBytes_ -= body.size();
-    turns_.pop_front();
+    --lane.messages;
+    lane.bytes -= body.size();
+    knownRun_ = &lane == &known_ ? knownRun_ + 1 : 0;
+    lane.turns.pop_front();
     if (sender->second.messages.empty()) {
-        senders_.erase(sender);
+        lane.senders.erase(sender);
     } else {
-        turns_.push_back(address);
+        lane.turns.push_back(address);
     }
     return body;
 }
@@ -200,27 +211,53 @@ std::optional<QByteArray> MailslotReceiver::WaitAndTake(
 bool MailslotReceiver::Deliver(QByteArray body, std::uint32_t sender) {
     {
         std::lock_guard guard(lock_);
-        const auto found = senders_.find(sender);
-        const bool known = found != senders_.end();
-        const qsizetype senderMessages = known ? qsizetype(found->second.messages.size()) : 0;
-        const qsizetype senderBytes = known ? found->second.bytes : 0;
-        if (queuedMessages_ >= kMaxMessages || queuedBytes_ + body.size() > kMaxBytes ||
+        const qsizetype fromEnd = body.indexOf('\0');
+        const bool known = knownAddresses_.contains(sender) ||
+                           knownNames_.contains(UpperName(
+                               QByteArrayView(body).first(fromEnd < 0 ? body.size() : fromEnd)));
+        Lane& lane = known ? known_ : unknown_;
+        // The unknown may fill only their share; the known, what the unknown leave.
+        const qsizetype share = known ? 1 : kUnknownShare;
+        const auto found = lane.senders.find(sender);
+        const bool waiting = found != lane.senders.end();
+        const qsizetype senderMessages = waiting ? qsizetype(found->second.messages.size()) : 0;
+        const qsizetype senderBytes = waiting ? found->second.bytes : 0;
+        if (known_.messages + unknown_.messages >= kMaxMessages ||
+            known_.bytes + unknown_.bytes + body.size() > kMaxBytes ||
+            lane.messages >= kMaxMessages / share || lane.bytes + body.size() > kMaxBytes / share ||
             senderMessages >= kMaxMessages / kSenderShare ||
             senderBytes + body.size() > kMaxBytes / kSenderShare) {
             ++dropped_;
             return false;
         }
-        Sender& queue = known ? found->second : senders_[sender];
-        if (!known) {
-            turns_.push_back(sender);
+        Sender& queue = waiting ? found->second : lane.senders[sender];
+        if (!waiting) {
+            lane.turns.push_back(sender);
         }
-        ++queuedMessages_;
-        queuedBytes_ += body.size();
+        ++lane.messages;
+        lane.bytes += body.size();
         queue.bytes += body.size();
         queue.messages.push_back(std::move(body));
     }
     arrived_.notify_all();
     return true;
+}
+
+void MailslotReceiver::SetKnownSenders(const QStringList& addresses) {
+    QSet<std::uint32_t> numbers;
+    QSet<QByteArray> names;
+    for (const QString& address : addresses) {
+        QHostAddress ip;
+        if (ip.setAddress(address) && ip.protocol() == QAbstractSocket::IPv4Protocol) {
+            numbers.insert(ip.toIPv4Address());
+        }
+        if (const auto bytes = Windows1252::Encode(address)) {
+            names.insert(UpperName(*bytes));
+        }
+    }
+    std::lock_guard guard(lock_);
+    knownAddresses_ = std::move(numbers);
+    knownNames_ = std::move(names);
 }
 
 std::uint64_t MailslotReceiver::Dropped() const {

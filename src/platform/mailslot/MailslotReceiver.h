@@ -6,7 +6,9 @@
 #include "platform/netbios/ServedSocket.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -30,11 +32,19 @@ namespace platform::netbios {
 // Senders (source addresses) take turns: a read takes the oldest message of the next sender in
 // turn, and a sender may hold only a share of the queue, so a flood from one machine costs
 // another's messages a few turns at most and never crowds them out.
+// A datagram's source address proves nothing, so turns alone do not protect a contact from a
+// flood of forged addresses: messages from known senders (the contacts, by address or by the
+// sender name the conversations match) queue apart, are read first, and have half the queue that
+// the others cannot fill.
 class MailslotReceiver {
 public:
     static constexpr qsizetype kMaxMessages = 16384;
     static constexpr qsizetype kMaxBytes = 8 * 1024 * 1024;
     static constexpr qsizetype kSenderShare = 16;  // of messages and of bytes
+    // Unknown senders together may hold this share of the queue.
+    static constexpr qsizetype kUnknownShare = 2;
+    // Known senders' messages read in a row before an unknown one waiting gets a turn.
+    static constexpr int kKnownRun = 4;
     // Bursts wait in the kernel while the thread is busy, instead of being lost there.
     static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
     static constexpr std::uint32_t kThisMachine = 0x7F000001;  // 127.0.0.1
@@ -63,6 +73,9 @@ public:
     // dropped, when the queue or the sender's share of it is full.
     bool Deliver(QByteArray body, std::uint32_t sender = kThisMachine);
 
+    // The contacts' addresses: IPv4 addresses, or names that a message's sender field may carry.
+    void SetKnownSenders(const QStringList& addresses);
+
     std::uint64_t Dropped() const;
     // What cannot reach the slot now; empty while every datagram can.
     std::vector<ListeningGap> Gaps() const;
@@ -72,12 +85,21 @@ private:
         std::deque<QByteArray> messages;
         qsizetype bytes = 0;
     };
+    // The senders of one kind, known or not, taking turns.
+    struct Lane {
+        std::unordered_map<std::uint32_t, Sender> senders;  // only those with messages waiting
+        std::deque<std::uint32_t> turns;                    // each of them once, the next first
+        qsizetype messages = 0;
+        qsizetype bytes = 0;
+    };
 
     MailslotReceiver(std::uint16_t port, OwnNames own, QString captureProgram);
     void Run();
     // Starts the capture helper when another program holds the port, and says what is lost.
     void Review();
     void Take(QByteArrayView packet, std::uint32_t source, std::uint32_t destination);
+    // The lane the next read takes from; nothing while none waits. Under the lock.
+    const Lane* NextLane() const;
 
     const std::uint16_t port_;
     const OwnNames own_;
@@ -91,10 +113,11 @@ private:
 
     mutable std::mutex lock_;
     std::condition_variable arrived_;
-    std::unordered_map<std::uint32_t, Sender> senders_;  // only those with messages waiting
-    std::deque<std::uint32_t> turns_;                    // each of them once, the next first
-    qsizetype queuedMessages_ = 0;
-    qsizetype queuedBytes_ = 0;
+    Lane known_;
+    Lane unknown_;
+    int knownRun_ = 0;  // known senders' messages read since an unknown one
+    QSet<std::uint32_t> knownAddresses_;
+    QSet<QByteArray> knownNames_;  // upper case, as UpperName makes them
     std::uint64_t dropped_ = 0;
     std::vector<ListeningGap> gaps_;
     ServedSocket served_;  // the local delivery socket

@@ -28,6 +28,7 @@ MessageSession::Step MessageSession::Feed(QByteArrayView bytes) {
             state_ = State::Closed;
             break;
         }
+        step.progress = step.progress || frame.type != kSessionKeepAlive;
         Packet(frame.type, frame.payload, step.reply);
         used += frame.size;
     }
@@ -88,9 +89,12 @@ void MessageSession::Command(QByteArrayView smb, QByteArray& reply) {
         }
     };
 
+    // The reader gets the text as one field ended by a zero, as a datagram carries it: a zero
+    // inside would cut it short or hide it, so the sender hears it was not taken.
+    const bool cut = command->text.contains('\0');
     switch (command->command) {
         case kSmbSendMessage:
-            if (state_ != State::Open || command->text.size() > kMaxTextBytes) {
+            if (state_ != State::Open || cut || command->text.size() > kMaxTextBytes) {
                 return refuse();
             }
             return finish({command->originator, command->destination, command->text});
@@ -103,7 +107,7 @@ void MessageSession::Command(QByteArrayView smb, QByteArray& reply) {
             state_ = State::InMessage;
             return answer(kSmbSuccess, groupId_);
         case kSmbSendTextMbMessage:
-            if (state_ != State::InMessage || command->groupId != groupId_ ||
+            if (state_ != State::InMessage || command->groupId != groupId_ || cut ||
                 message_.text.size() + command->text.size() > kMaxTextBytes) {
                 message_ = {};
                 return refuse();

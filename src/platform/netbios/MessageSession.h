@@ -30,7 +30,8 @@ public:
 
     struct Step {
         QByteArray reply;
-        bool close = false;  // after the reply is written
+        bool close = false;     // after the reply is written
+        bool progress = false;  // a packet other than a keep-alive was handled
     };
     Step Feed(QByteArrayView bytes);
 
