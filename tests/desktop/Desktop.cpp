@@ -464,15 +464,19 @@ public:
     explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed,
                          Look look = Look::Light)
         : tray_(tray), look_(look) {
-        for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
-            QFile::copy(kBuilt + u'/' + file, dir_.filePath(file));
-        }
-        for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
-            QFile::link(kBuilt + u'/' + folder, dir_.filePath(folder));
-        }
+        CopyProgram();
         const QByteArray noSplash = "[Contact List - Interface]\r\nDisplay Splash=0\r\n";
         WriteBytes(settingsPath_,
                    settings.contains("Display Splash") ? settings : noSplash + settings);
+        Launch(dir_.filePath(u"parlane"_s));
+    }
+    // A second copy on the settings file of a first, as a user may start two.
+    struct SharingSettingsOf {
+        const ParlaneCopy& first;
+    };
+    explicit ParlaneCopy(const SharingSettingsOf& sharing) : tray_(sharing.first.tray_) {
+        CopyProgram();
+        QFile::link(sharing.first.SettingsPath(), settingsPath_);
         Launch(dir_.filePath(u"parlane"_s));
     }
     explicit ParlaneCopy(const Installed& installed) : tray_(TrayKind::XEmbed) {
@@ -590,6 +594,14 @@ public:
     }
 
 private:
+    void CopyProgram() {
+        for (const QString& file : {u"parlane"_s, u"Glimmertip.so"_s}) {
+            QFile::copy(kBuilt + u'/' + file, dir_.filePath(file));
+        }
+        for (const QString& folder : {u"Skins"_s, u"Data"_s}) {
+            QFile::link(kBuilt + u'/' + folder, dir_.filePath(folder));
+        }
+    }
     void Launch(const QString& program) {
         // A home of its own: the component registry, the settings of an installed copy and Qt's
         // runtime files stay out of the user's.
@@ -851,6 +863,46 @@ TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSave
             << parlane.Settings().toStdString();
         EXPECT_TRUE(wire::PortFree());
     }
+}
+
+// Two copies on one settings file: each adds a contact, one removes the other's, and the file
+// and both lists keep every change.
+TEST(StartAndExit, TwoCopiesOnOneSettingsFileKeepEachOthersContacts) {
+    SKIP_WITHOUT_ACCESSIBILITY();  // the lists are read as a screen reader reads them
+    ParlaneCopy first("[Contact List]\r\nUsers Expanded=1\r\n", TrayKind::StatusNotifier);
+    ASSERT_TRUE(first.WaitForWindow(u"Parlane"_s));
+    ParlaneCopy second(ParlaneCopy::SharingSettingsOf{first});
+    const auto listed = [](const ParlaneCopy& copy) {
+        QStringList names;
+        for (const Accessible& a : ReadAccessibleTree(copy.Pid())) {
+            if (a.role == u"table cell"_s && (a.name == u"Anna"_s || a.name == u"Bert"_s)) {
+                names << a.name;
+            }
+        }
+        return names;
+    };
+    const auto bothList = [&](const QStringList& names) {
+        return QTest::qWaitFor([&] { return listed(first) == names && listed(second) == names; });
+    };
+    for (const auto& [copy, typed] :
+         {std::pair(&first, u"Anna\tpc01"_s), std::pair(&second, u"Bert\tpc02"_s)}) {
+        ASSERT_TRUE(copy->Activate(u"Parlane"_s));
+        x::Key(u"alt+c a"_s);
+        ASSERT_TRUE(copy->Activate(kAddContact));
+        x::Type(typed);
+        x::Key(u"Return"_s);
+        ASSERT_TRUE(copy->WaitUntilHidden(kAddContact));
+    }
+    EXPECT_TRUE(bothList({u"Anna"_s, u"Bert"_s}));
+    ASSERT_TRUE(second.Activate(u"Parlane"_s));
+    x::Type(u"Anna"_s);
+    ASSERT_TRUE(FocusComesTo(second.Pid(), u"table cell Anna"_s));
+    x::Key(u"Menu r"_s);
+    ASSERT_TRUE(FocusComesTo(second.Pid(), u"push button Yes"_s));
+    x::Key(u"Return"_s);
+    EXPECT_TRUE(bothList({u"Bert"_s}));
+    EXPECT_FALSE(first.Settings().contains("Anna"));
+    EXPECT_TRUE(first.Settings().contains("NAME=Bert|ADDRESS=pc02"));
 }
 
 // Living in the tray: the icon brings the window back and hides it on every kind of tray, and

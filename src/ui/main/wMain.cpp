@@ -399,7 +399,9 @@ void wMain::WatchSettingsFile() {
             // Read again at the next change or save; what is shown stays meanwhile.
         }
     };
-    settingsWatcher_.addPath(QFileInfo(file).absolutePath());
+    // A link is followed: the file it names is the one that is replaced.
+    const QString target = QFileInfo(file).canonicalFilePath();
+    settingsWatcher_.addPath(QFileInfo(target.isEmpty() ? file : target).absolutePath());
     settingsWatcher_.addPath(file);
     connect(&settingsWatcher_, &QFileSystemWatcher::directoryChanged, this, reload);
     connect(&settingsWatcher_, &QFileSystemWatcher::fileChanged, this, reload);
