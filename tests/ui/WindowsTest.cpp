@@ -1,5 +1,4 @@
 #include "app/ParlaneApp.h"
-#include "contacts/modAddContact.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/AppVersion.h"
 #include "platform/ComponentRegistry.h"
@@ -417,29 +416,6 @@ TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
     Remove(u"_users_pc01"_s);
     EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
-}
-
-// Two copies on one settings file: each save starts from the file as it is on disk, and each
-// list follows what the other saved.
-TEST_F(AddContact, TwoCopiesOnOneFileLoseNothingAndFollowEachOther) {
-    Start(QByteArray());
-    ParlaneApp other(dir.path());
-    other.Start();
-    ContactTree& theirs = other.MainWindow()->Contacts();
-    EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
-    EXPECT_EQ(modAddContact::AddContact(other.State(), theirs, 0, u"Bert"_s, u"pc02"_s),
-              modAddContact::AddResult::Added);
-    EXPECT_TRUE(ReadBytes(settings()).contains("NAME=Anna") &&
-                ReadBytes(settings()).contains("NAME=Bert"));
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return Children(u"_users"_s) == QStringList({u"Anna"_s, u"Bert"_s});
-    }));
-    Remove(u"_users_pc01"_s);
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return !theirs.NodeExists(u"_users_pc01"_s) && theirs.NodeExists(u"_users_pc02"_s);
-    }));
-    EXPECT_FALSE(ReadBytes(settings()).contains("NAME=Anna"));
-    other.MainWindow()->close();
 }
 
 TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
