@@ -46,6 +46,16 @@ struct OwnNames {
     QByteArray localAddress;
 };
 
+// The longest From of a message body: a Windows user name (20 characters), which some senders
+// sign with, holds the computer's NetBIOS name (15) that others use.
+inline constexpr qsizetype kMaxSenderBytes = 20;
+// The longest To: a full host name (253 characters), as senders that address a machine by it
+// write it there; a NetBIOS name, an IPv4 address or "*" is shorter.
+inline constexpr qsizetype kMaxRecipientBytes = 253;
+// Whether the From and To of a message body (From, To and text, each ended by a zero byte) are
+// names at all: anything longer is refused before it can be shown.
+bool NamesFit(QByteArrayView body);
+
 // The body of a packet addressed to this machine's mailslot, or nothing.
 std::optional<QByteArray> TakeBody(QByteArrayView packet, const OwnNames& own);
 

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -64,6 +65,9 @@ public:
     bool Deliver(QByteArray body, std::uint32_t sender = kThisMachine);
 
     std::uint64_t Dropped() const;
+    // How many messages from the network were refused because a name in them is longer than
+    // any name can be.
+    std::uint64_t Refused() const;
     // What cannot reach the slot now; empty while every datagram can.
     std::vector<ListeningGap> Gaps() const;
 
@@ -78,6 +82,8 @@ private:
     // Starts the capture helper when another program holds the port, and says what is lost.
     void Review();
     void Take(QByteArrayView packet, std::uint32_t source, std::uint32_t destination);
+    // Delivers a body from the network, or refuses it when its names are out of bounds.
+    void Admit(QByteArray body, std::uint32_t sender);
 
     const std::uint16_t port_;
     const OwnNames own_;
@@ -97,6 +103,7 @@ private:
     qsizetype queuedBytes_ = 0;
     std::uint64_t dropped_ = 0;
     std::vector<ListeningGap> gaps_;
+    std::atomic<std::uint64_t> refused_ = 0;
     ServedSocket served_;  // the local delivery socket
 };
 

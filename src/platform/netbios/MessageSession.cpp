@@ -88,14 +88,17 @@ void MessageSession::Command(QByteArrayView smb, QByteArray& reply) {
         }
     };
 
+    // Both are NetBIOS names; a longer one is no name, and would only flood the window it shows in.
+    const bool named =
+        command->originator.size() <= kNameBytes && command->destination.size() <= kNameBytes;
     switch (command->command) {
         case kSmbSendMessage:
-            if (state_ != State::Open || command->text.size() > kMaxTextBytes) {
+            if (state_ != State::Open || !named || command->text.size() > kMaxTextBytes) {
                 return refuse();
             }
             return finish({command->originator, command->destination, command->text});
         case kSmbSendStartMbMessage:
-            if (state_ != State::Open) {
+            if (state_ != State::Open || !named) {
                 return refuse();
             }
             message_ = {command->originator, command->destination, {}};
