@@ -94,11 +94,11 @@ int SendMailSlotMessage(const QString& slotName, MailSlotMessage& message) {
     CheckField(message.From, u"sender"_s);
     CheckField(message.To, u"recipient"_s);
     CheckField(message.Text, u"text"_s);
-    if (message.From.size() > platform::netbios::kMaxSenderBytes) {
+    if (message.From.size() > platform::netbios::kMaxHostNameBytes) {
         throw platform::RuntimeError(
             platform::err::InvalidArgument, u"SendMailSlotMessage"_s,
             u"The sender name is longer than the %1 characters a recipient accepts."_s.arg(
-                platform::netbios::kMaxSenderBytes));
+                platform::netbios::kMaxHostNameBytes));
     }
     const QByteArray datagram = JoinMailSlotFields(message);
     if (datagram.size() > kBufferBytes) {

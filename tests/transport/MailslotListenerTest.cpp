@@ -135,12 +135,12 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
 // other arrives as sent, for the windows to show safely.
 TEST_F(MailslotListenerTest, NamesLongerThanNamesAreRefused) {
     listener.OpenMailSlot();
-    const QByteArray huge(2000, 'x'), user("Administrator-Backup");  // Windows: 20 at most
+    const QByteArray huge(2000, 'x'), fullName("pc07.a-rather-long-domain-name.example");
     // From, To, taken by datagram, by session.
     const std::tuple<QByteArray, QByteArray, bool, bool> rows[] = {
         {"Eve|Boss", "TESTHOST", true, true},
         {"Eve\r\nBoss:\x1b[2J", "TESTHOST", true, true},
-        {user, "TESTHOST", true, false},
+        {fullName, "TESTHOST", true, false},  // a full host name, but no NetBIOS name
         {huge, "TESTHOST", false, false},
         {"bob", huge, false, false}};
     QStringList expected;

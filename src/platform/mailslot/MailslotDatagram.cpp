@@ -174,7 +174,7 @@ bool NamesFit(QByteArrayView body) {
     const qsizetype to = from < 0 ? -1 : body.indexOf('\0', from + 1);
     const qsizetype fromBytes = from < 0 ? body.size() : from;
     const qsizetype toBytes = from < 0 ? 0 : (to < 0 ? body.size() : to) - from - 1;
-    return fromBytes <= kMaxSenderBytes && toBytes <= kMaxRecipientBytes;
+    return fromBytes <= kMaxHostNameBytes && toBytes <= kMaxHostNameBytes;
 }
 
 }  // namespace platform::netbios

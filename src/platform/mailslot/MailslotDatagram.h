@@ -46,12 +46,10 @@ struct OwnNames {
     QByteArray localAddress;
 };
 
-// The longest From of a message body: a Windows user name (20 characters), which some senders
-// sign with, holds the computer's NetBIOS name (15) that others use.
-inline constexpr qsizetype kMaxSenderBytes = 20;
-// The longest To: a full host name (253 characters), as senders that address a machine by it
-// write it there; a NetBIOS name, an IPv4 address or "*" is shorter.
-inline constexpr qsizetype kMaxRecipientBytes = 253;
+// The longest From or To of a message body: a full host name (253 characters), the longest
+// address a contact can have, by which a machine may sign and be addressed. A NetBIOS name (15),
+// a Windows user name (20), an IPv4 address and "*" are shorter.
+inline constexpr qsizetype kMaxHostNameBytes = 253;
 // Whether the From and To of a message body (From, To and text, each ended by a zero byte) are
 // names at all: anything longer is refused before it can be shown.
 bool NamesFit(QByteArrayView body);
