@@ -25,9 +25,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <thread>
-
 #include <optional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace platform::netbios;
