@@ -1,7 +1,6 @@
 #include "core/SharedState.h"
 #include "platform/RuntimeError.h"
 #include "platform/mailslot/Mailslot.h"
-#include "platform/mailslot/MailslotDatagram.h"
 #include "platform/netbios/SessionPacket.h"
 #include "platform/netbios/SessionServer.h"
 #include "support/MailslotNetwork.h"
@@ -13,7 +12,6 @@
 
 #include <gtest/gtest.h>
 #include <QTcpServer>
-#include <QTest>
 #include <QUdpSocket>
 
 #include <memory>
@@ -129,44 +127,6 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     listener.DisableCommunications();
     EXPECT_FALSE(listener.Netbios());
     EXPECT_FALSE(SessionClient(network.SessionPort()).Connected());
-}
-
-// A name longer than names are is refused whole, by datagram or session, and counted; any
-// other arrives as sent, for the windows to show safely.
-TEST_F(MailslotListenerTest, NamesLongerThanNamesAreRefused) {
-    listener.OpenMailSlot();
-    const QByteArray huge(2000, 'x'), fullName("pc07.a-rather-long-domain-name.example");
-    // From, To, taken by datagram, by session.
-    const std::tuple<QByteArray, QByteArray, bool, bool> rows[] = {
-        {"Eve|Boss", "TESTHOST", true, true},
-        {"Eve\r\nBoss:\x1b[2J", "TESTHOST", true, true},
-        {fullName, "TESTHOST", true, false},  // a full host name, but no NetBIOS name
-        {huge, "TESTHOST", false, false},
-        {"bob", huge, false, false}};
-    QStringList expected;
-    for (const auto& [from, to, datagram, session] : rows) {
-        QUdpSocket().writeDatagram(platform::netbios::EncodeMailslotWrite(
-                                       {.source = {"BOB", 0},
-                                        .destination = {"TESTHOST", 3},
-                                        .mailslot = "\\MAILSLOT\\MESSNGR",
-                                        .body = from + '\0' + to + '\0' + "dgram" + '\0'}),
-                                   QHostAddress::LocalHost, network.Port());
-        SessionClient client(network.SessionPort());
-        EXPECT_EQ(client.Open("testhost") && client.Send("session", to, from) == 0, session);
-        for (const auto& [text, taken] :
-             {std::pair("dgram", datagram), std::pair("session", session)}) {
-            if (taken) {
-                expected << QString::fromLatin1(from + '|' + to + '|' + text);
-            }
-        }
-    }
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return platform::RefusedMailslotMessages(state.MailSlotHandle) == 2; }));
-    for (int tick = 0; tick < expected.size(); ++tick) {
-        listener.tmrMailSlot_Timer();
-    }
-    expected.sort(), host.routed.sort();
-    EXPECT_EQ(host.routed, expected);
 }
 
 // Programs that share nothing holding the ports: the mailslot listens as ever, and the strip and

@@ -4,11 +4,13 @@
 #include "platform/ComponentRegistry.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
+#include "platform/mailslot/MailslotDatagram.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
+#include "support/SessionClient.h"
 #include "transport/modMailSlots.h"
 #include "ui/conversations/Conversations.h"
 #include "ui/conversations/wCatchAll.h"
@@ -39,6 +41,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QUdpSocket>
 
 #include <algorithm>
 #include <memory>
@@ -492,16 +495,13 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     EXPECT_EQ(anna->rtbHistory->toPlainText(), u"Anna: <b>hi</b>\nAnna: a\nb\nc\n"_s);
     EXPECT_FALSE(anna->rtbHistory->textCursor().hasSelection());
 
-    // Strangers and domains without a window: the catch-all, sender as it came, on one line
-    // whatever the name holds.
+    // Strangers and domains without a window: the catch-all, sender exactly as it came.
     EXPECT_EQ(app->Chats().CatchAll(), nullptr);
     Route(u"ZeD"_s, u"hello"_s);
     Route(u"SALES"_s, u"all hands"_s);
-    Route(u"Eve|Boss\r\nBoss\u001b"_s, u"hi"_s);
     wCatchAll* log = app->Chats().CatchAll();
     ASSERT_NE(log, nullptr);
-    EXPECT_EQ(log->rtbHistory->toPlainText(),
-              u"ZeD: hello\nSALES: all hands\nEve|Boss\\x0d\\x0aBoss\\x1b: hi\n"_s);
+    EXPECT_EQ(log->rtbHistory->toPlainText(), u"ZeD: hello\nSALES: all hands\n"_s);
 
     // A domain's window, once open, takes its messages.
     wChat* sales = DoubleClick(u"_domains_sales"_s);
@@ -527,6 +527,43 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     ASSERT_NE(again, nullptr);
     Route(u"PC01"_s, u"third"_s);
     EXPECT_EQ(again->rtbHistory->toPlainText(), u"Anna: third\n"_s);
+}
+
+// Names from the wire, by datagram and by session: one longer than names are is refused whole and
+// counted; any other shows on one line, "|" as itself and control characters as escapes.
+TEST_F(Conversations, ANameFromTheWireIsOneLineOrRefused) {
+    StartQuietly({});
+    const QByteArray huge(2000, 'x'), fullName("pc07.a-rather-long-domain-name.example");
+    // From, To, taken by session; every datagram within the bounds is taken.
+    const std::tuple<QByteArray, QByteArray, bool> rows[] = {
+        {"Eve|Boss", "TESTHOST", true},
+        {"Eve\r\nBoss:\x1b[2J", "TESTHOST", true},
+        {fullName, "TESTHOST", false},  // a full host name, but no NetBIOS name
+        {huge, "TESTHOST", false},
+        {"bob", huge, false}};
+    for (const auto& [from, to, session] : rows) {
+        QUdpSocket().writeDatagram(platform::netbios::EncodeMailslotWrite(
+                                       {.source = {"BOB", 0},
+                                        .destination = {"TESTHOST", 3},
+                                        .mailslot = "\\MAILSLOT\\MESSNGR",
+                                        .body = from + '\0' + to + '\0' + "dgram" + '\0'}),
+                                   QHostAddress::LocalHost, network.Port());
+        SessionClient client(network.SessionPort());
+        EXPECT_EQ(client.Open("testhost") && client.Send("session", to, from) == 0, session);
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return platform::RefusedMailslotMessages(state().MailSlotHandle) == 2; }));
+    for (int tick = 0; tick < 8; ++tick) {
+        app->Listener().tmrMailSlot_Timer();
+    }
+    QStringList lines = app->Chats().CatchAll()->rtbHistory->toPlainText().split(u'\n');
+    lines.sort();
+    EXPECT_EQ(lines, (QStringList{{},
+                                  u"Eve\\x0d\\x0aBoss:\\x1b[2J: dgram"_s,
+                                  u"Eve\\x0d\\x0aBoss:\\x1b[2J: session"_s,
+                                  u"Eve|Boss: dgram"_s,
+                                  u"Eve|Boss: session"_s,
+                                  QString::fromLatin1(fullName + ": dgram")}));
 }
 
 TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
