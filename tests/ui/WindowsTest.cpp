@@ -553,7 +553,7 @@ TEST_F(Conversations, ANameFromTheWireIsOneLineOrRefused) {
     }
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return platform::RefusedMailslotMessages(state().MailSlotHandle) == 2; }));
-    for (int tick = 0; tick < 8; ++tick) {
+    for (std::size_t tick = 0; tick < 2 * std::size(rows); ++tick) {  // one message a tick
         app->Listener().tmrMailSlot_Timer();
     }
     QStringList lines = app->Chats().CatchAll()->rtbHistory->toPlainText().split(u'\n');
