@@ -33,8 +33,12 @@ void Print(const QString& text) {
     std::fflush(stdout);
 }
 
+// Nothing from the network reaches the terminal as a control character: an escape sequence in a
+// datagram would otherwise clear the screen, retitle the window or fake a line of its own.
 void Print(const MailSlotMessage& message) {
-    Print(u"From: %1  To: %2  Text: %3"_s.arg(message.From, message.To, message.Text));
+    using modMailSlots::EscapeControls;
+    Print(u"From: %1  To: %2  Text: %3"_s.arg(
+        EscapeControls(message.From), EscapeControls(message.To), EscapeControls(message.Text)));
 }
 
 }  // namespace
@@ -79,10 +83,14 @@ int main(int argc, char* argv[]) {
 
     std::vector<char> buffer(65536);
     MailslotDrops drops;
+    MailslotDrops refusals(MailslotDrops::Why::NamesTooLong);
     while (!stopping) {
         tellGaps(false);
-        if (const auto dropped = drops.Check(platform::DroppedMailslotMessages(slot))) {
-            Print(*dropped);
+        for (const auto& lost : {drops.Check(platform::DroppedMailslotMessages(slot)),
+                                 refusals.Check(platform::RefusedMailslotMessages(slot))}) {
+            if (lost) {
+                Print(*lost);
+            }
         }
         platform::DWORD read = 0;
         if (platform::ReadFile(slot, buffer.data(), platform::DWORD(buffer.size()), &read,

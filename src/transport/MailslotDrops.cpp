@@ -8,6 +8,9 @@ std::optional<QString> MailslotDrops::Check(std::uint64_t dropped, Clock::time_p
     }
     shown_ = dropped;
     last_ = now;
-    return u"%1 incoming messages dropped so far: they arrived faster than they can be shown."_s
+    return (why_ == Why::TooFast
+                ? u"%1 incoming messages dropped so far: they arrived faster than they can be shown."_s
+                : u"%1 incoming messages refused so far: they named a sender or recipient longer "
+                  "than any name can be."_s)
         .arg(dropped);
 }

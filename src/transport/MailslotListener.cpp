@@ -28,7 +28,9 @@ void MailslotListener::OpenMailSlot() {
         CloseSlot();
     }
     state_.MailSlotHandle = modMailSlots::CreateMailSlot(u"messngr"_s);
-    drops_ = {};  // a new slot counts from nothing
+    // A new slot counts from nothing.
+    drops_ = MailslotDrops();
+    refusals_ = MailslotDrops(MailslotDrops::Why::NamesTooLong);
     if (state_.MailSlotHandle > 0) {
         netbios_.emplace(state_.MailSlotHandle);
         UpdateKnownSenders(true);
@@ -89,9 +91,12 @@ void MailslotListener::tmrMailSlot_Timer() {
     // The contact list changes seldom and is short: looking each tick catches every change.
     UpdateKnownSenders(false);
     ShowGaps(false);
-    if (const auto dropped =
-            drops_.Check(platform::DroppedMailslotMessages(state_.MailSlotHandle))) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(*dropped));
+    for (const auto& lost :
+         {drops_.Check(platform::DroppedMailslotMessages(state_.MailSlotHandle)),
+          refusals_.Check(platform::RefusedMailslotMessages(state_.MailSlotHandle))}) {
+        if (lost) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(state_.AppName), qPrintable(*lost));
+        }
     }
     const MailSlotMessage message = modMailSlots::ReadMailSlot(state_.MailSlotHandle);
     if (message.Text.isEmpty()) {

@@ -62,6 +62,7 @@ private:
     UserPrompts& prompts_;
     MailslotListenerHost& host_;
     MailslotDrops drops_;
+    MailslotDrops refusals_{MailslotDrops::Why::NamesTooLong};
     std::optional<NetbiosServices> netbios_;
     std::vector<platform::netbios::ListeningGap> gaps_;
 

@@ -58,6 +58,20 @@ MailSlotMessage SplitMailSlotFields(QByteArrayView datagram) {
     return message;
 }
 
+QString EscapeControls(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u <= 0x9f)) {
+            shown += u"\\x%1"_s.arg(int(u), 2, 16, QChar(u'0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 int TextRoom(const QString& from, const QString& to) {
     const MailSlotMessage empty{from, to, {}};
     return int(platform::netbios::kMaxRemoteBody - JoinMailSlotFields(empty).size());
@@ -80,6 +94,12 @@ int SendMailSlotMessage(const QString& slotName, MailSlotMessage& message) {
     CheckField(message.From, u"sender"_s);
     CheckField(message.To, u"recipient"_s);
     CheckField(message.Text, u"text"_s);
+    if (message.From.size() > platform::netbios::kMaxHostNameBytes) {
+        throw platform::RuntimeError(
+            platform::err::InvalidArgument, u"SendMailSlotMessage"_s,
+            u"The sender name is longer than the %1 characters a recipient accepts."_s.arg(
+                platform::netbios::kMaxHostNameBytes));
+    }
     const QByteArray datagram = JoinMailSlotFields(message);
     if (datagram.size() > kBufferBytes) {
         throw platform::RuntimeError(

@@ -45,4 +45,9 @@ MailSlotMessage ReadMailSlot(std::intptr_t handle);
 QByteArray JoinMailSlotFields(const MailSlotMessage& message);
 MailSlotMessage SplitMailSlotFields(QByteArrayView datagram);
 
+// The text with each control character (C0, DEL and C1) written as a visible escape such as
+// "\x1b": what came from the network can then neither steer a terminal nor break the line it is
+// shown on.
+QString EscapeControls(const QString& text);
+
 }  // namespace modMailSlots

@@ -7,12 +7,20 @@
 
 #include <unistd.h>
 
+// Runs ip with the arguments and the input; its exit code (-1 when it did not end of itself) and
+// what it printed.
+inline std::pair<int, QString> RunTool(const QStringList& ip, const QByteArray& input = {}) {
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(QStringLiteral("ip"), ip);
+    tool.write(input);
+    tool.closeWriteChannel();
+    const bool ended = tool.waitForFinished(20000) && tool.exitStatus() == QProcess::NormalExit;
+    return {ended ? tool.exitCode() : -1, QString::fromLocal8Bit(tool.readAll())};
+}
 // Runs ip with the arguments, separated by spaces; true when it succeeded.
 inline bool RunIp(const QString& args) {
-    QProcess ip;
-    ip.start(QStringLiteral("ip"), args.split(u' '));
-    return ip.waitForFinished(10000) && ip.exitStatus() == QProcess::NormalExit &&
-           ip.exitCode() == 0;
+    return RunTool(args.split(u' ')).first == 0;
 }
 
 // A command run inside a namespace under its own host name.

@@ -18,15 +18,15 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <thread>
-
 #include <optional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace platform::netbios;
@@ -34,17 +34,6 @@ using namespace platform::netbios;
 namespace {
 
 const QString kTools = QStringLiteral(PARLANE_TOOLS_DIR);
-
-// Runs ip with the arguments and the input; its exit code and what it printed.
-std::pair<int, QString> RunTool(const QStringList& ip, const QByteArray& input = {}) {
-    QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
-    tool.start(u"ip"_s, ip);
-    tool.write(input);
-    tool.closeWriteChannel();
-    tool.waitForFinished(20000);
-    return {tool.exitCode(), QString::fromLocal8Bit(tool.readAll())};
-}
 
 struct Machine {
     Machine(QString ns, QString host) : ns_(std::move(ns)), host_(std::move(host)) {}
@@ -108,10 +97,6 @@ struct Machine {
     QString told_;
 };
 
-}  // namespace
-
-namespace {
-
 // A Samba daemon of Debian's in namespace A, in the foreground with the test's smb.conf, stopped
 // by its process id whatever happens. It ends by signalling its whole process group, so it gets
 // a session of its own.
@@ -170,24 +155,42 @@ QString CaptureHelperOf(qint64 listener) {
     return held.join(u' ');
 }
 
-// The answers to one query for ALPHA<03> sent from the namespace to UDP port 137 of the address.
-QByteArrayList NameAnswers(const QString& ns, const char* to) {
-    int fd = -1;  // made on a thread that enters the namespace, so that it belongs there
+// A socket of the namespace, made on a thread that enters it, so that it belongs there.
+int SocketIn(const QString& ns, int type = SOCK_DGRAM, int protocol = 0) {
+    int fd = -1;
     std::thread([&] {
         const int netns = ::open(qPrintable(u"/run/netns/"_s + ns), O_RDONLY | O_CLOEXEC);
         if (netns >= 0 && ::setns(netns, CLONE_NEWNET) == 0) {
-            fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            fd = ::socket(AF_INET, type | SOCK_CLOEXEC, protocol);
         }
         ::close(netns);
     }).join();
+    return fd;
+}
+
+// The answers to one query for ALPHA<03> sent from the namespace to UDP port 137 of the address,
+// from the source address given, whatever it is (a raw socket's, as root may), else the route's.
+QByteArrayList NameAnswers(const QString& ns, const char* to, const char* from = nullptr) {
+    const int fd = SocketIn(ns);
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    sockaddr_in at{AF_INET, 0, {INADDR_ANY}, {}};
+    socklen_t size = sizeof at;
+    ::bind(fd, reinterpret_cast<const sockaddr*>(&at), size);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);  // where the answers come
     const bool broadcast = QByteArray(to).endsWith(".255");
-    platform::netbios::NameQuery question{7, broadcast, false, {"ALPHA", 3}, {}};
-    const QByteArray query = platform::netbios::EncodeNameQuery(question);
-    sockaddr_in at{AF_INET, htons(137), {::inet_addr(to)}, {}};
-    ::sendto(fd, query.constData(), std::size_t(query.size()), 0,
-             reinterpret_cast<const sockaddr*>(&at), sizeof at);
+    QByteArray packet = EncodeNameQuery({7, broadcast, false, {"ALPHA", 3}, {}});
+    const int sender = from ? SocketIn(ns, SOCK_RAW, IPPROTO_RAW) : fd;
+    if (from) {  // IPv4, its length and checksum left to the kernel, and UDP without a checksum
+        const std::uint32_t addresses[] = {::inet_addr(from), ::inet_addr(to)};
+        const std::uint16_t udp[] = {at.sin_port, htons(137), htons(8 + packet.size()), 0};
+        packet.prepend(reinterpret_cast<const char*>(udp), 8)
+            .prepend(reinterpret_cast<const char*>(addresses), 8)
+            .prepend(QByteArray::fromHex("450000000000400040110000"));
+    }
+    const sockaddr_in target{AF_INET, htons(137), {::inet_addr(to)}, {}};
+    ::sendto(sender, packet.constData(), std::size_t(packet.size()), 0,
+             reinterpret_cast<const sockaddr*>(&target), sizeof target);
     QByteArrayList answers;
     pollfd ready{fd, POLLIN, 0};
     for (char buffer[600]; ::poll(&ready, 1, 1000) > 0;) {
@@ -196,6 +199,9 @@ QByteArrayList NameAnswers(const QString& ns, const char* to) {
                        .left(4);
     }
     ::close(fd);
+    if (sender != fd) {
+        ::close(sender);
+    }
     return answers;
 }
 
@@ -346,4 +352,35 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         }
     }
     EXPECT_EQ(tmp.entryList({u"msg.*"_s}), messageFiles);  // smbd's files are taken away
+}
+
+// What a machine sends cannot turn the listener against its user or the LAN. parlane-listen
+// writes none of its control characters: each shows as an escape, in names and text alike, so a
+// message cannot clear or retitle the terminal or fake a line of its own. A name answer goes to
+// the one machine that asked, never to a broadcast address (the link's or another of the
+// interface's) or loopback, whatever source the query claims.
+TEST_F(NetworkNamespaces, TheListenerShowsNoControlCharacterAndAnswersNoBroadcast) {
+    Machine alpha(nsA_, u"alpha"_s);
+    ASSERT_EQ(alpha.Listen(), QString());
+    // ESC, BEL, CR, LF, DEL, and 0x81 and 0x9D, which Windows-1252 leaves to C1 controls.
+    const QStringList send{kTools + u"/parlane-send"_s, u"--from"_s, u"B\x1b[8m"_s, u"10.99.0.1"_s,
+                           u"\x1b[2J\x1b]0;title\x07\r\nFrom: Boss\x7f\u0081\u009d"_s};
+    ASSERT_EQ(RunTool(Inside(nsB_, u"beta"_s, send)).first, 0);
+    EXPECT_TRUE(alpha.Received(u"\\x1b[2J\\x1b]0;title\\x07\\x0d\\x0aFrom: Boss\\x7f\\x81\\x9d"_s)
+                    .contains(u"From: B\\x1b[8m  To: 10.99.0.1  "_s))
+        << alpha.Printed().toStdString();
+    EXPECT_FALSE(
+        alpha.Printed().contains(QRegularExpression(u"[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f]"_s)));
+
+    const QString pid = QString::number(getpid());
+    ASSERT_TRUE(RunIp(u"-n %1 addr add 10.98.0.1/16 brd + dev pla%2"_s.arg(nsA_, pid)) &&
+                RunIp(u"-n %1 addr add 10.98.0.2/16 brd + dev plb%2"_s.arg(nsB_, pid)));
+    const std::tuple<QString, const char*, const char*, bool> queries[] = {
+        {nsB_, "10.99.0.2", "10.99.0.1", true},
+        {nsB_, "10.99.0.255", "10.99.0.1", false},
+        {nsB_, "10.98.255.255", "10.99.0.1", false},
+        {nsA_, "127.0.0.1", "127.0.0.1", false}};
+    for (const auto& [ns, from, to, answered] : queries) {
+        EXPECT_EQ(NameAnswers(ns, to, from).size(), answered ? 1 : 0) << from;
+    }
 }

@@ -4,11 +4,13 @@
 #include "platform/ComponentRegistry.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
+#include "platform/mailslot/MailslotDatagram.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
+#include "support/SessionClient.h"
 #include "transport/modMailSlots.h"
 #include "ui/conversations/Conversations.h"
 #include "ui/conversations/wCatchAll.h"
@@ -40,6 +42,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QUdpSocket>
 
 #include <algorithm>
 #include <functional>
@@ -528,6 +531,43 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     ASSERT_NE(again, nullptr);
     Route(u"PC01"_s, u"third"_s);
     EXPECT_EQ(again->rtbHistory->toPlainText(), u"Anna: third\n"_s);
+}
+
+// Names from the wire, by datagram and by session: one longer than names are is refused whole and
+// counted; any other shows on one line, "|" as itself and control characters as escapes.
+TEST_F(Conversations, ANameFromTheWireIsOneLineOrRefused) {
+    StartQuietly({});
+    const QByteArray huge(2000, 'x'), fullName("pc07.a-rather-long-domain-name.example");
+    // From, To, taken by session; every datagram within the bounds is taken.
+    const std::tuple<QByteArray, QByteArray, bool> rows[] = {
+        {"Eve|Boss", "TESTHOST", true},
+        {"Eve\r\nBoss:\x1b[2J", "TESTHOST", true},
+        {fullName, "TESTHOST", false},  // a full host name, but no NetBIOS name
+        {huge, "TESTHOST", false},
+        {"bob", huge, false}};
+    for (const auto& [from, to, session] : rows) {
+        QUdpSocket().writeDatagram(platform::netbios::EncodeMailslotWrite(
+                                       {.source = {"BOB", 0},
+                                        .destination = {"TESTHOST", 3},
+                                        .mailslot = "\\MAILSLOT\\MESSNGR",
+                                        .body = from + '\0' + to + '\0' + "dgram" + '\0'}),
+                                   QHostAddress::LocalHost, network.Port());
+        SessionClient client(network.SessionPort());
+        EXPECT_EQ(client.Open("testhost") && client.Send("session", to, from) == 0, session);
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return platform::RefusedMailslotMessages(state().MailSlotHandle) == 2; }));
+    for (std::size_t tick = 0; tick < 2 * std::size(rows); ++tick) {  // one message a tick
+        app->Listener().tmrMailSlot_Timer();
+    }
+    QStringList lines = app->Chats().CatchAll()->rtbHistory->toPlainText().split(u'\n');
+    lines.sort();
+    EXPECT_EQ(lines, (QStringList{{},
+                                  u"Eve\\x0d\\x0aBoss:\\x1b[2J: dgram"_s,
+                                  u"Eve\\x0d\\x0aBoss:\\x1b[2J: session"_s,
+                                  u"Eve|Boss: dgram"_s,
+                                  u"Eve|Boss: session"_s,
+                                  QString::fromLatin1(fullName + ": dgram")}));
 }
 
 TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {

@@ -301,4 +301,9 @@ std::uint64_t DroppedMailslotMessages(HANDLE slot) {
     return listening ? listening->receiver->Dropped() : 0;
 }
 
+std::uint64_t RefusedMailslotMessages(HANDLE slot) {
+    const auto listening = Find<Listening>(slot);
+    return listening ? listening->receiver->Refused() : 0;
+}
+
 }  // namespace platform

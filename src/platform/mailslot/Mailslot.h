@@ -70,4 +70,8 @@ std::vector<netbios::ListeningGap> MailslotGaps(HANDLE slot);
 // sender's share of it, was full; 0 for any other handle.
 std::uint64_t DroppedMailslotMessages(HANDLE slot);
 
+// How many messages from the network a listening slot refused because a sender's or recipient's
+// name was longer than a name can be; 0 for any other handle.
+std::uint64_t RefusedMailslotMessages(HANDLE slot);
+
 }  // namespace platform

@@ -169,4 +169,12 @@ std::optional<QByteArray> TakeBody(QByteArrayView packet, const OwnNames& own) {
     return std::move(write->body);
 }
 
+bool NamesFit(QByteArrayView body) {
+    const qsizetype from = body.indexOf('\0');
+    const qsizetype to = from < 0 ? -1 : body.indexOf('\0', from + 1);
+    const qsizetype fromBytes = from < 0 ? body.size() : from;
+    const qsizetype toBytes = from < 0 ? 0 : (to < 0 ? body.size() : to) - from - 1;
+    return fromBytes <= kMaxHostNameBytes && toBytes <= kMaxHostNameBytes;
+}
+
 }  // namespace platform::netbios

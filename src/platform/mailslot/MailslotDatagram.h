@@ -46,6 +46,14 @@ struct OwnNames {
     QByteArray localAddress;
 };
 
+// The longest From or To of a message body: a full host name (253 characters), the longest
+// address a contact can have, by which a machine may sign and be addressed. A NetBIOS name (15),
+// a Windows user name (20), an IPv4 address and "*" are shorter.
+inline constexpr qsizetype kMaxHostNameBytes = 253;
+// Whether the From and To of a message body (From, To and text, each ended by a zero byte) are
+// names at all: anything longer is refused before it can be shown.
+bool NamesFit(QByteArrayView body);
+
 // The body of a packet addressed to this machine's mailslot, or nothing.
 std::optional<QByteArray> TakeBody(QByteArrayView packet, const OwnNames& own);
 

@@ -91,9 +91,9 @@ QString HostNameProblem(const QString& name) {
     static const QRegularExpression label(u"^[A-Za-z0-9_]([A-Za-z0-9_-]{0,61}[A-Za-z0-9_])?$"_s);
     static const QRegularExpression number(u"^[0-9]+$"_s);
     const QStringList labels = name.split(u'.');
-    if (name.size() > 253 || !std::all_of(labels.begin(), labels.end(), [](const QString& l) {
-            return label.match(l).hasMatch();
-        })) {
+    if (name.size() > kMaxHostNameBytes ||
+        !std::all_of(labels.begin(), labels.end(),
+                     [](const QString& l) { return label.match(l).hasMatch(); })) {
         return u"\"%1\" is not a host name: each part between the dots holds 1 to 63 letters, "
                "digits, \"-\" or \"_\", and does not begin or end with \"-\"."_s.arg(name);
     }

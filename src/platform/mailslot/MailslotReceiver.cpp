@@ -106,8 +106,20 @@ void MailslotReceiver::Take(QByteArrayView packet, std::uint32_t source,
         own.localAddress = QHostAddress(destination).toString().toLatin1();
     }
     if (auto body = TakeBody(packet, own)) {
-        Deliver(std::move(*body), source);
+        Admit(std::move(*body), source);
     }
+}
+
+void MailslotReceiver::Admit(QByteArray body, std::uint32_t sender) {
+    if (NamesFit(body)) {
+        Deliver(std::move(body), sender);
+    } else {
+        ++refused_;
+    }
+}
+
+std::uint64_t MailslotReceiver::Refused() const {
+    return refused_;
 }
 
 void MailslotReceiver::Run() {
@@ -129,7 +141,7 @@ void MailslotReceiver::Run() {
             const ssize_t size = ::recv(served_.Socket(), buffer.data(), buffer.size(), 0);
             if (const auto local = ParseLocalDelivery(
                     QByteArrayView(buffer.data(), size > 0 ? qsizetype(size) : 0))) {
-                Deliver(local->body, local->sender);
+                Admit(local->body, local->sender);
             }
         }
         if (fds[2].revents) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -77,6 +78,9 @@ public:
     void SetKnownSenders(const QStringList& addresses);
 
     std::uint64_t Dropped() const;
+    // How many messages from the network were refused because a name in them is longer than
+    // any name can be.
+    std::uint64_t Refused() const;
     // What cannot reach the slot now; empty while every datagram can.
     std::vector<ListeningGap> Gaps() const;
 
@@ -100,6 +104,8 @@ private:
     void Take(QByteArrayView packet, std::uint32_t source, std::uint32_t destination);
     // The lane the next read takes from; nothing while none waits. Under the lock.
     const Lane* NextLane() const;
+    // Delivers a body from the network, or refuses it when its names are out of bounds.
+    void Admit(QByteArray body, std::uint32_t sender);
 
     const std::uint16_t port_;
     const OwnNames own_;
@@ -120,6 +126,7 @@ private:
     QSet<QByteArray> knownNames_;  // upper case, as UpperName makes them
     std::uint64_t dropped_ = 0;
     std::vector<ListeningGap> gaps_;
+    std::atomic<std::uint64_t> refused_ = 0;
     ServedSocket served_;  // the local delivery socket
 };
 

@@ -92,14 +92,17 @@ void MessageSession::Command(QByteArrayView smb, QByteArray& reply) {
     // The reader gets the text as one field ended by a zero, as a datagram carries it: a zero
     // inside would cut it short or hide it, so the sender hears it was not taken.
     const bool cut = command->text.contains('\0');
+    // Both are NetBIOS names; a longer one is no name, and would only flood the window it shows in.
+    const bool named =
+        command->originator.size() <= kNameBytes && command->destination.size() <= kNameBytes;
     switch (command->command) {
         case kSmbSendMessage:
-            if (state_ != State::Open || cut || command->text.size() > kMaxTextBytes) {
+            if (state_ != State::Open || !named || cut || command->text.size() > kMaxTextBytes) {
                 return refuse();
             }
             return finish({command->originator, command->destination, command->text});
         case kSmbSendStartMbMessage:
-            if (state_ != State::Open) {
+            if (state_ != State::Open || !named) {
                 return refuse();
             }
             message_ = {command->originator, command->destination, {}};

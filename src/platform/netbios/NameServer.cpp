@@ -4,14 +4,50 @@
 #include "platform/netbios/PortError.h"
 #include "platform/netbios/PortOwners.h"
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace platform::netbios {
+
+namespace {
+
+// The broadcast addresses of this machine's IPv4 interfaces, in host order.
+std::vector<std::uint32_t> InterfaceBroadcasts() {
+    std::vector<std::uint32_t> broadcasts;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) {
+        return broadcasts;
+    }
+    for (const ifaddrs* i = list; i; i = i->ifa_next) {
+        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && (i->ifa_flags & IFF_BROADCAST) &&
+            i->ifa_broadaddr) {
+            broadcasts.push_back(
+                ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr));
+        }
+    }
+    ::freeifaddrs(list);
+    return broadcasts;
+}
+
+// An answer goes to one machine that asked. A query "from" a broadcast or multicast address
+// would have it reach many (anyone may forge the source and aim the answers of every machine at
+// the LAN); one from 0.0.0.0 or loopback came from nobody that can be answered.
+bool MayAnswer(std::uint32_t source, const std::vector<std::uint32_t>& broadcasts) {
+    const std::uint32_t first = source >> 24;
+    return source != 0 && source != 0xFFFFFFFF && first != 127 && (first & 0xF0) != 0xE0 &&
+           std::find(broadcasts.begin(), broadcasts.end(), source) == broadcasts.end();
+}
+
+}  // namespace
 
 std::unique_ptr<NameServer> NameServer::Open(std::uint16_t port, QByteArray ownName,
                                              QString* error) {
@@ -36,18 +72,21 @@ void NameServer::Run() {
     using Clock = std::chrono::steady_clock;
     auto looked = Clock::now() - std::chrono::seconds(1);
     bool shared = false;
+    std::vector<std::uint32_t> broadcasts;
     while (served_.WaitForInput()) {
         const ReceivedDatagram received = ReceiveDatagram(served_.Socket(), buffer, sizeof buffer);
         // The interface's own address, also when the query was a broadcast.
         if (received.size < 0 || received.truncated || received.interfaceLocal == 0) {
             continue;
         }
-        // Who shares the port changes rarely; a flood of queries looks at most once a second.
+        // Who shares the port and the interfaces' addresses change rarely; a flood of queries looks
+        // at most once a second.
         if (const auto now = Clock::now(); now - looked >= std::chrono::seconds(1)) {
             looked = now;
             shared = OthersHoldPort(Transport::Udp, port_, {served_.Socket()});
+            broadcasts = InterfaceBroadcasts();
         }
-        if (shared) {
+        if (shared || !MayAnswer(ntohl(received.from.sin_addr.s_addr), broadcasts)) {
             continue;
         }
         if (const auto answer = AnswerNameQuery(QByteArrayView(buffer, received.size), ownName_,

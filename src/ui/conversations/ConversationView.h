@@ -13,7 +13,8 @@ namespace ConversationView {
 void AppendText(QTextEdit& box, const QString& text, quint32 colour, const QString& fontName,
                 int fontSize, bool bold, bool italic, bool underline);
 
-// A received line: the name in red bold, then ": ", the text and a line break in black.
+// A received line: the name in red bold, then ": ", the text and a line break in black. The name
+// stays on its line: "|" shows as itself and control characters as escapes.
 void AppendIncomingLine(QTextEdit& box, const QString& name, const QString& text);
 
 }  // namespace ConversationView
