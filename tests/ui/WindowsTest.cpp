@@ -257,32 +257,24 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
-    // The menu keys open a node's menu beside the node, wherever the pointer is.
+    // Shift+F10 opens a node's menu beside the node, wherever the pointer is (the Menu key is
+    // the desktop journeys').
     w.tvwContacts->setCurrentItem(Node(u"_users_pc01"_s));
     const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
     const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
-    for (const auto& [key, modifiers] :
-         {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
-        QCursor::setPos(below + QPoint(500, 500));
-        QTest::keyClick(w.tvwContacts, key, modifiers);
-        EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible()) << key;
-        EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height()) << key;
-        w.mCONTEXTMENU->hide();
-    }
+    QCursor::setPos(below + QPoint(500, 500));
+    QTest::keyClick(w.tvwContacts, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
+    EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height());
+    w.mCONTEXTMENU->hide();
     w.tvwContacts->setCurrentItem(Node(u"_unknown_catchall"_s));  // keypad Enter opens it
     QTest::keyClick(w.tvwContacts, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(app->Chats().CatchAll() && app->Chats().CatchAll()->isVisible());
 
+    // No keeps the contact; Yes is the desktop journeys'.
     EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
     EXPECT_EQ(ReadBytes(settings()), saved);
     EXPECT_EQ(Children(u"_users"_s).size(), 3);
-    Remove(u"_users_pc02"_s);
-    EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
-    EXPECT_FALSE(ReadBytes(settings()).contains("pc02"));
-
-    // The last domain goes with its section.
-    Remove(u"_domains_sales"_s);
-    EXPECT_FALSE(ReadBytes(settings()).contains("[Domains]"));
 }
 
 TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
@@ -316,13 +308,9 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
 
 TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     {
-        // Started into the tray; its menu brings it back, Escape in the tree hides it again.
+        // Started into the tray, whose icon has its menu.
         wMain& w = Start("Minimise On Startup=1\r\n");
         EXPECT_FALSE(w.isVisible());
-        w.mSYSTRAY_SHOWHIDE->trigger();
-        EXPECT_TRUE(w.isVisible());
-        QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
-        EXPECT_TRUE(Hidden(w));
         emit app->Tray().TrayIcon()->activated(QSystemTrayIcon::Context);
         EXPECT_TRUE(w.mSYSTRAY->isVisible());
         w.mSYSTRAY->hide();
@@ -601,10 +589,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     wChat* me = DoubleClick(u"_users_testhost"_s);
     ASSERT_NE(me, nullptr);
 
-    // Nothing typed: Send asks for a text.
-    Send(me);
-    EXPECT_EQ(me->StatusState(), 3);
-    EXPECT_TRUE(me->labErrorHelp->isVisible());
+    Send(me);  // nothing typed: the error and its link (tests/desktop), gone once a send succeeds
 
     // Sent, with this machine as the sender, once only although Enter waited meanwhile.
     QTest::keyClicks(me->rtbChat, u"hello|there"_s);
@@ -621,12 +606,12 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
               (MailSlotMessage{u"TESTHOST"_s, u"testhost"_s, u"hello|there"_s}));
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
-    // A text the network cannot carry: the box says why, the text stays and takes keys.
+    // A text the network cannot carry: the box says why, the text stays (and takes keys, as the
+    // desktop journeys show).
     me->rtbChat->insertPlainText(u"snow \u2603"_s);
     EXPECT_EQ(BoxesShownBy({platform::vbOK}, [me] { Send(me); }).size(), 1);
     EXPECT_EQ(me->StatusState(), 4);
-    QTest::keyClicks(me->rtbChat, u"!"_s);
-    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603!"_s);
+    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 }
 
@@ -717,7 +702,6 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
 
     wSettings* w = OpenSettings();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->findChild<QLabel*>(u"labContactList"_s)->isVisible());  // the first section
     EXPECT_EQ(w->pos(), QPoint(80, 60));
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
