@@ -173,11 +173,6 @@ protected:
         }
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
-    int ChatWindows() {
-        const QList<QPointer<QWidget>> windows = context().windows.LoadedWindows();
-        return int(
-            std::ranges::count_if(windows, [](QWidget* w) { return qobject_cast<wChat*>(w); }));
-    }
     // Minimising hides into the tray once the state change is through.
     static bool Hidden(QWidget& w, int ms = 2000) {
         return QTest::qWaitFor([&] { return !w.isVisible(); }, ms);
@@ -501,10 +496,6 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     Route(u"Sales"_s, u"meeting"_s);
     EXPECT_EQ(sales->rtbHistory->toPlainText(), u"Sales: meeting\n"_s);
 
-    // A double-click on an open conversation opens nothing more.
-    EXPECT_EQ(DoubleClick(u"_users_pc01"_s), anna);
-    EXPECT_EQ(ChatWindows(), 2);
-
     // Closed, it comes back with only the new message and without the draft.
     anna->rtbChat->setPlainText(u"draft"_s);
     anna->close();
@@ -576,7 +567,9 @@ TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
     // second window; the closed one comes back with its own contact's next message.
     one->close();
     DoubleClick(u"_users_pc02"_s);
-    EXPECT_EQ(ChatWindows(), 2);
+    EXPECT_EQ(std::ranges::count_if(context().windows.LoadedWindows(),
+                                    [](QWidget* w) { return qobject_cast<wChat*>(w); }),
+              2);
     EXPECT_TRUE(two->Loaded());
     Route(u"pc01"_s, u"again"_s);
     EXPECT_TRUE(one->Loaded());
