@@ -103,8 +103,9 @@ TEST(MailslotNames, SaysWhyARecipientCannotBeReached) {
                                 u"Caf\u00e9"_s, u"host.example"_s}) {
         EXPECT_TRUE(netbios::RecipientProblem(name).isEmpty()) << name;
     }
-    for (const QString& name : {u"SIXTEEN-LETTERS!"_s, u"PC\u001F7"_s, u" "_s, u"bad|name"_s,
-                                u"Zo\u0142y"_s, u"a..b"_s, u"-a.b"_s, u"10.0.0.256"_s}) {
+    for (const QString& name :
+         {u"SIXTEEN-LETTERS!"_s, u"PC\u001F7"_s, u" "_s, u"bad|name"_s, u"Zo\u0142y"_s, u"a..b"_s,
+          u"-a.b"_s, u"10.0.0.256"_s, u"pc*1"_s, u"fe80::1"_s}) {
         EXPECT_FALSE(netbios::RecipientProblem(name).isEmpty()) << name;
     }
 }

@@ -414,13 +414,10 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     ASSERT_NE(AddWindow(), nullptr);
     EXPECT_EQ(AddWindow()->txtName->text(), u"Anna"_s);
 
-    // Addresses no message could ever reach are refused with the reason.
-    for (const QString& address : {u"a-name-of-sixteen"_s, u"\u0141\u00f3d\u017a"_s, u"pc*1"_s,
-                                   u"pc01..lan"_s, u"-pc.lan"_s, u"10.0.0.300"_s, u"fe80::1"_s}) {
-        const QStringList boxes = Add(false, u"Anna"_s, address);
-        ASSERT_EQ(boxes.size(), 1) << address;
-        EXPECT_TRUE(boxes[0].contains(address.toLower())) << boxes[0];
-    }
+    // An address no message could ever reach is refused with the reason (which: tests/platform).
+    const QStringList refused = Add(false, u"Anna"_s, u"\u0141\u00f3d\u017a"_s);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].contains(u"\u0142\u00f3d\u017a"_s)) << refused[0];
     EXPECT_EQ(Children(u"_users"_s), QStringList());
     EXPECT_EQ(ReadBytes(settings()), before);
 
