@@ -267,28 +267,42 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_EQ(Children(u"_users"_s).size(), 3);
 }
 
-TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
-    WriteSettings("[Window Metrics]\r\nwMain Window Left=1500\r\nwMain Window Top=1500\r\n" +
-                  kContacts);
-    for (const bool maximise : {false, true}) {
-        SCOPED_TRACE(maximise ? "maximised" : "minimised");
-        wMain& w = Start();
+// The place and size come back; closing closes every window, saves the groups, and saves the
+// place when the window is normal and keeps the one it had otherwise.
+TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
+    for (const QString& shown : {u"normal"_s, u"maximised"_s, u"minimised"_s}) {
+        SCOPED_TRACE(shown.toStdString());
+        wMain& w = Start(
+            "[Contact List]\r\nUsers Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window "
+            "Left=1500\r\n"
+            "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n" +
+            kContacts);
+        EXPECT_EQ(QRect(w.pos(), w.size()), QRect(100, 200, 300, 400));
+        EXPECT_TRUE(Node(u"_unknown"_s)->isExpanded() && !Node(u"_domains"_s)->isExpanded());
+        Node(u"_domains"_s)->setExpanded(true);
         w.mHELP_ABOUT->trigger();
         w.mCONTACTS_ADDCONTACT->trigger();
         w.mTOOLS_SETTINGS->trigger();
         w.tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
         w.tvwContacts_NodeDoubleClick(Node(u"_users_pc01"_s));
-        w.move(700, 700);
-        if (maximise) {
+        w.move(150, 250);
+        if (shown == u"maximised"_s) {
             w.showMaximized();
-        } else {
+        } else if (shown == u"minimised"_s) {
             w.showMinimized();  // hides it into the tray
             EXPECT_TRUE(Hidden(w));
         }
         w.mSYSTRAY_EXIT->trigger();
 
         EXPECT_FALSE(w.isVisible());
-        EXPECT_TRUE(ReadBytes(settings()).contains("wMain Window Left=1500\r\n"));
+        const QByteArray saved = ReadBytes(settings());
+        EXPECT_TRUE(
+            saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"));
+        EXPECT_TRUE(saved.contains(shown == u"normal"_s
+                                       ? "wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
+                                         "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"
+                                       : "wMain Window Left=1500\r\nwMain Window Top=3000\r\n"))
+            << saved.constData();
         EXPECT_FALSE(state().AboutWindowOpen || state().AddContactWindowOpen ||
                      state().CatchAllWindowOpen || state().SettingsWindowOpen);
         EXPECT_FALSE(app->Chats().Chat(u"_users_pc01"_s)->Loaded());
@@ -806,32 +820,6 @@ TEST_F(Launch, ASettingsFileThatIsNoRegularFileIsToldAndLeftAlone) {
         socket.close();
         QDir(settings()).removeRecursively();
     }
-}
-
-TEST_F(Launch, TheMainWindowRestoresAndSavesItsStateAndPlace) {
-    WriteBytes(settings(),
-               "[Contact List - Interface]\r\nDisplay Splash=0\r\n\r\n[Contact List]\r\n"
-               "Users Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window Left=1500\r\n"
-               "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n");
-    {
-        ParlaneApp windows(dir.path());
-        windows.Start();
-        wMain& main = *windows.MainWindow();
-        EXPECT_EQ(QRect(main.pos(), main.size()), QRect(100, 200, 300, 400));
-        const auto expanded = [&](int row) {
-            return main.tvwContacts->topLevelItem(row)->isExpanded();
-        };
-        EXPECT_TRUE(expanded(0) && expanded(1) && !expanded(2));  // Unknown, Users, Domains
-        main.tvwContacts->topLevelItem(2)->setExpanded(true);
-        main.move(150, 250);
-        EXPECT_TRUE(main.close());
-    }
-    const QByteArray saved = ReadBytes(settings());
-    EXPECT_TRUE(saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"))
-        << saved.constData();
-    EXPECT_TRUE(
-        saved.contains("wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
-                       "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"));
 }
 
 }  // namespace
