@@ -51,8 +51,6 @@ TEST(ContactParse, FieldsFollowTheEntryStringRules) {
         {u"NAME =Bob|ADDRESS=pc02"_s, u"|"_s, u"NAME"_s, u""_s},  // the key is "NAME "
         {u"NAME=Anna|ADDRESS=pc01"_s, u"|"_s, u"address"_s, u""_s},
         {u"NAME=A|B|ADDRESS=pc03"_s, u"|"_s, u"ADDRESS"_s, u"pc03"_s},
-        // A first field without "=" makes the whole entry unreadable.
-        {u"junk|NAME=Bob|ADDRESS=pc02"_s, u"|"_s, u"ADDRESS"_s, u"default"_s},
         {u"A=1;B=2"_s, u";"_s, u"B"_s, u"2"_s},
     };
     for (const auto& c : cases) {
