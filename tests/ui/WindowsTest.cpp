@@ -657,17 +657,14 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
 
     ClickSection(w, u"Skinning"_s);
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::LeftButton);
-    ClickSection(w, u"Interface"_s);
-    QTest::mouseClick(w->chkContactListInterface_MinimiseOnStartup, Qt::LeftButton);
     const QPoint place = w->pos() * 15;
     QTest::mouseClick(w->cmdSave, Qt::LeftButton);
     EXPECT_EQ(ReadBytes(settings()),
-              "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n"
+              "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=0\r\n"
               "[Skinning]\r\nEnable=0\r\n\r\n[Window Metrics]\r\nwSettings Window Left=" +
                   QByteArray::number(place.x()) +
                   "\r\nwSettings Window Top=" + QByteArray::number(place.y()) + "\r\n");
     EXPECT_FALSE(state().SkinningEnabled);
-    EXPECT_TRUE(state().MinimiseOnStartup);
     EXPECT_FALSE(state().SettingsWindowOpen);
     skinned(false);
 
