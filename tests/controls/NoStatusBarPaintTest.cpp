@@ -4,10 +4,7 @@
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QWidget>
 
 #include <functional>
 #include <vector>
