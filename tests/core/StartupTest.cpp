@@ -90,17 +90,16 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
             top.mkpath(dir);
         }
         const QString bin = root.filePath(u"usr/bin"_s);
-        const QByteArray binPath = QFile::encodeName(bin);
+        const QByteArray binName = QFile::encodeName(bin);
+        const char* binPath = binName.constData();
         if (c.settingsBeside) {
             WriteBytes(bin + u"/Settings.ini"_s, "[Skinning]\r\nEnable=0\r\n");
         }
         if (c.readOnly && !asRoot) {
             QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
         } else if (c.readOnly) {
-            ASSERT_EQ(mount(binPath.constData(), binPath.constData(), nullptr, MS_BIND, nullptr),
-                      0);
-            ASSERT_EQ(mount(nullptr, binPath.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                            nullptr),
+            ASSERT_EQ(mount(binPath, binPath, nullptr, MS_BIND, nullptr), 0);
+            ASSERT_EQ(mount(nullptr, binPath, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
                       0);
         }
         qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toLocal8Bit());
@@ -114,7 +113,7 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
         EXPECT_EQ(s.ErrorHelpPath, where[c.data] + u"Data/Help/Errors/"_s);
         EXPECT_EQ(s.SettingsFile, where[c.settings] + u"Settings.ini"_s);
         EXPECT_FALSE(QFileInfo::exists(where[User])) << "made before anything was saved";
-        umount2(binPath.constData(), MNT_DETACH);
+        umount2(binPath, MNT_DETACH);
         QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     qputenv("XDG_CONFIG_HOME", config);
