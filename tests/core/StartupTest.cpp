@@ -18,15 +18,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
-    const struct {
-        QString text;
-        std::optional<bool> flag;
-    } cases[] = {
+    const std::pair<QString, std::optional<bool>> cases[] = {
         {u"0"_s, false},     {u"2.5"_s, true}, {u" 0 "_s, false}, {u"True"_s, true},
         {u"false"_s, false}, {u"yes"_s, {}},   {u""_s, {}},       {u"inf"_s, {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(modLoadSettings::ParseFlag(c.text), c.flag) << c.text;
+    for (const auto& [text, flag] : cases) {
+        EXPECT_EQ(modLoadSettings::ParseFlag(text), flag) << text;
     }
 
     const QTemporaryDir dir;
@@ -43,16 +40,13 @@ TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
 // Hand-edited window places: a value that is no whole number of twips leaves the window where
 // it is.
 TEST(WindowMetrics, OnlyWholeNumbersOfTwipsAreRead) {
-    const struct {
-        QString text;
-        std::optional<long> twips;
-    } cases[] = {
+    const std::pair<QString, std::optional<long>> cases[] = {
         {u" 1500.4 "_s, 1500}, {u"-2147483648"_s, -2147483648L}, {u"2147483647"_s, 2147483647},
         {u"2147483648"_s, {}}, {u"-2147483649"_s, {}},           {u"abc"_s, {}},
         {u"inf"_s, {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(modWindowMetrics::ParseMetric(c.text), c.twips) << c.text;
+    for (const auto& [text, twips] : cases) {
+        EXPECT_EQ(modWindowMetrics::ParseMetric(text), twips) << text;
     }
 }
 

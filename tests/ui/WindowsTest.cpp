@@ -765,17 +765,15 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
             ParlaneApp::LoadMainWindow();
         }
     };
-    const struct {
-        QByteArray value;
-        bool splash;
-    } cases[] = {{" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value.constData());
-        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + c.value + "\r\n");
+    const std::pair<QByteArray, bool> cases[] = {
+        {" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
+    for (const auto& [value, splash] : cases) {
+        SCOPED_TRACE(value.constData());
+        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
         platform::ForgetCachedProfiles();
         Observed windows(dir.path());
         windows.Start();
-        EXPECT_EQ(windows.splashBeforeMain, c.splash);
+        EXPECT_EQ(windows.splashBeforeMain, splash);
         EXPECT_EQ(windows.Splash(), nullptr);
         ASSERT_NE(windows.MainWindow(), nullptr);
         EXPECT_TRUE(windows.MainWindow()->isVisible());
