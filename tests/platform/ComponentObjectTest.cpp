@@ -138,12 +138,7 @@ TEST(WindowPos, ChangingTheBandKeepsTheWindowWhereItIsAndShown) {
 
 TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
     const QRect small(0, 0, 1024, 768), right(1024, 0, 1280, 1024), left(-1280, 0, 1280, 1024);
-    const struct {
-        const char* what;
-        QRect window;
-        QList<QRect> screens;
-        QRect placed;
-    } cases[] = {
+    const std::tuple<const char*, QRect, QList<QRect>, QRect> cases[] = {
         {"on the screen", {100, 100, 300, 200}, {small}, {100, 100, 300, 200}},
         {"across two screens", {900, 100, 300, 200}, {small, right}, {900, 100, 300, 200}},
         {"left of the first", {-1000, 100, 300, 200}, {left, small}, {-1000, 100, 300, 200}},
@@ -156,8 +151,8 @@ TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
         {"larger than the screen", {-50, -50, 2000, 2000}, {small}, {0, 0, 1024, 768}},
         {"without screens", {-2000, 100, 300, 200}, {}, {-2000, 100, 300, 200}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(OnScreen(c.window, c.screens), c.placed) << c.what;
+    for (const auto& [what, window, screens, placed] : cases) {
+        EXPECT_EQ(OnScreen(window, screens), placed) << what;
     }
 }
 
