@@ -975,14 +975,13 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
             TrayKind::StatusNotifier, look);
         // One window at a time, opened and closed with the keys (Escape from the part that has
         // the focus first); an empty send in the chat shows the error and its link.
-        const struct {
-            QString title, keys, from, then, close;
-        } windows[] = {{u"Parlane"_s, {}, {}, {}, {}},
-                       {kAddContact, u"alt+c a"_s, {}, {}, u"Escape"_s},
-                       {u"Settings"_s, u"alt+t s"_s, {}, {}, u"Escape"_s},
-                       {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}, u"Tab Escape"_s},
-                       {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s, u"alt+F4"_s},
-                       {kCatchAll, {}, u"stranger"_s, {}, u"Escape"_s}};
+        const std::array<QString, 5> windows[] = {
+            {u"Parlane"_s, {}, {}, {}, {}},
+            {kAddContact, u"alt+c a"_s, {}, {}, u"Escape"_s},
+            {u"Settings"_s, u"alt+t s"_s, {}, {}, u"Escape"_s},
+            {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}, u"Tab Escape"_s},
+            {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s, u"alt+F4"_s},
+            {kCatchAll, {}, u"stranger"_s, {}, u"Escape"_s}};
         for (const auto& [title, keys, from, then, close] : windows) {
             SCOPED_TRACE(name + QString(u' ' + title).toStdString());
             ASSERT_TRUE(parlane.Activate(u"Parlane"_s));
