@@ -384,11 +384,7 @@ TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
     ASSERT_TRUE(reg::RegistryFile().startsWith(dir.path()));
-    ASSERT_TRUE(reg::RegisterClass({u"{00000000-0000-0000-0000-000000000001}"_s,
-                                    u"Other.Thing"_s,
-                                    u"/opt/other.so"_s,
-                                    {},
-                                    u"2.0"_s}));
+    ASSERT_TRUE(reg::RegisterClass({u"{1}"_s, u"Other.Thing"_s, u"/opt/other.so"_s, {}, u"2.0"_s}));
     const QString progId = QString::fromLatin1(GlimmertipIds::kProgID);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(DllRegisterServer(), reg::S_OK);
