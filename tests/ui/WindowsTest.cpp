@@ -170,10 +170,6 @@ protected:
         }
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
-    // Minimising hides into the tray once the state change is through.
-    static bool Hidden(QWidget& w, int ms = 2000) {
-        return QTest::qWaitFor([&] { return !w.isVisible(); }, ms);
-    }
     // The open Add Contact window, or null once it has closed.
     wAddContact* AddWindow() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -289,8 +285,8 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
         if (shown == u"maximised"_s) {
             w.showMaximized();
         } else if (shown == u"minimised"_s) {
-            w.showMinimized();  // hides it into the tray
-            EXPECT_TRUE(Hidden(w));
+            w.showMinimized();  // hides it into the tray once the state change is through
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
         }
         w.mSYSTRAY_EXIT->trigger();
 
@@ -328,7 +324,7 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     // Restored from the task bar: the next minimise works as it should.
     w.showNormal();
     QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
-    EXPECT_FALSE(Hidden(w, 300));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !w.isVisible(); }, 300));
     EXPECT_TRUE(w.isMinimized());
 }
 
