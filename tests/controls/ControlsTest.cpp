@@ -60,7 +60,6 @@ TEST_F(HyperLinkTest, GrowsWithItsCaptionAndANegativeDelayWatchesAtOnce) {
     EXPECT_GT(link->width(), before);
 
     link->ReadProperties({{u"MouseOutCheckDelay"_s, -5}});
-    // A negative delay watches as often as it can.
     EXPECT_EQ(link->tmrMouseOut.interval(), 0);
 }
 
