@@ -269,9 +269,9 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
     for (const QString& shown : {u"normal"_s, u"maximised"_s, u"minimised"_s}) {
         SCOPED_TRACE(shown.toStdString());
         wMain& w = Start(
-            "[Contact List]\r\nUsers Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window "
-            "Left=1500\r\n"
-            "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n" +
+            "[Contact List]\r\nUsers Expanded=1\r\n\r\n[Window Metrics]\r\n"
+            "wMain Window Left=1500\r\nwMain Window Top=3000\r\n"
+            "wMain Window Width=4500\r\nwMain Window Height=6000\r\n" +
             kContacts);
         EXPECT_EQ(QRect(w.pos(), w.size()), QRect(100, 200, 300, 400));
         EXPECT_TRUE(Node(u"_unknown"_s)->isExpanded() && !Node(u"_domains"_s)->isExpanded());
