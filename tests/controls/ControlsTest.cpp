@@ -60,7 +60,6 @@ TEST_F(HyperLinkTest, GrowsWithItsCaptionAndANegativeDelayWatchesAtOnce) {
     EXPECT_GT(link->width(), before);
 
     link->ReadProperties({{u"MouseOutCheckDelay"_s, -5}});
-    // A negative delay watches as often as it can.
     EXPECT_EQ(link->tmrMouseOut.interval(), 0);
 }
 
@@ -157,28 +156,24 @@ TEST_F(HyperLinkTest, ItsSavedPropertiesReadBackTheSameLink) {
 
 // A rule lies along its longer side unless told otherwise, and saves what it was told.
 TEST(MultiRule, LiesAlongItsLongerSideUnlessToldOtherwise) {
-    const struct {
-        long orientation;
-        QSize size;
-        bool horizontal;
-    } cases[] = {{MultiRule::kAutomatic, {100, 10}, true},
-                 {MultiRule::kAutomatic, {10, 100}, false},
-                 {MultiRule::kVertical, {100, 10}, false},
-                 {MultiRule::kHorizontal, {10, 100}, true}};
-    for (const auto& c : cases) {
+    const std::tuple<long, QSize, bool> cases[] = {{MultiRule::kAutomatic, {100, 10}, true},
+                                                   {MultiRule::kAutomatic, {10, 100}, false},
+                                                   {MultiRule::kVertical, {100, 10}, false},
+                                                   {MultiRule::kHorizontal, {10, 100}, true}};
+    for (const auto& [orientation, size, horizontal] : cases) {
         MultiRule rule;
-        rule.resize(c.size);
-        rule.ReadProperties({{u"Orientation"_s, qint32(c.orientation)}});
+        rule.resize(size);
+        rule.ReadProperties({{u"Orientation"_s, qint32(orientation)}});
         const QImage image = rule.grab().toImage();
         // Drawn where a pixel differs from the untouched middle.
         const auto drawn = [&](int x, int y) {
-            return image.pixel(x, y) != image.pixel(c.size.width() / 2, c.size.height() / 2);
+            return image.pixel(x, y) != image.pixel(size.width() / 2, size.height() / 2);
         };
-        EXPECT_EQ(drawn(c.size.width() / 2, 0), c.horizontal);
-        EXPECT_EQ(drawn(0, c.size.height() / 2), !c.horizontal);
+        EXPECT_EQ(drawn(size.width() / 2, 0), horizontal);
+        EXPECT_EQ(drawn(0, size.height() / 2), !horizontal);
         QVariantMap bag;
         rule.WriteProperties(bag);
-        EXPECT_EQ(bag.value(u"Orientation"_s).toInt(), c.orientation);
+        EXPECT_EQ(bag.value(u"Orientation"_s).toInt(), orientation);
     }
 }
 

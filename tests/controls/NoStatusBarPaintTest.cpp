@@ -4,10 +4,7 @@
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QWidget>
 
 #include <functional>
 #include <vector>
@@ -92,20 +89,17 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     }
     EXPECT_EQ(bar.AddPanel(0, {}, -1, 10, false, false, 0, u"b"_s, u"c"_s), 2);
     // Index 0: no such panel.
-    const struct {
-        QVariant key;
-        int index;
-    } cases[] = {
+    const std::pair<QVariant, int> cases[] = {
         {u"2"_s, 2}, {u"a"_s, 1}, {u"c"_s, 3}, {u" 5 "_s, 5}, {2.4, 2}, {0.6, 1},
         {5, 5},      {u"A"_s, 0}, {6, 0},      {u"0.4"_s, 0}, {0.4, 0}, {5.4, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key.toString().toStdString());
-        EXPECT_EQ(bar.PanelExists(c.key), c.index > 0);
-        if (c.index > 0) {
-            EXPECT_EQ(bar.PanelIndex(c.key), c.index);
+    for (const auto& [key, index] : cases) {
+        SCOPED_TRACE(key.toString().toStdString());
+        EXPECT_EQ(bar.PanelExists(key), index > 0);
+        if (index > 0) {
+            EXPECT_EQ(bar.PanelIndex(key), index);
         } else {
-            EXPECT_EQ(ErrorOf([&] { bar.SetPanelText(c.key, u"x"_s); }), kInvalidIndex);
+            EXPECT_EQ(ErrorOf([&] { bar.SetPanelText(key, u"x"_s); }), kInvalidIndex);
         }
     }
     // Every property of a panel refuses a position past either end.

@@ -18,15 +18,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
-    const struct {
-        QString text;
-        std::optional<bool> flag;
-    } cases[] = {
+    const std::pair<QString, std::optional<bool>> cases[] = {
         {u"0"_s, false},     {u"2.5"_s, true}, {u" 0 "_s, false}, {u"True"_s, true},
         {u"false"_s, false}, {u"yes"_s, {}},   {u""_s, {}},       {u"inf"_s, {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(modLoadSettings::ParseFlag(c.text), c.flag) << c.text;
+    for (const auto& [text, flag] : cases) {
+        EXPECT_EQ(modLoadSettings::ParseFlag(text), flag) << text;
     }
 
     const QTemporaryDir dir;
@@ -43,16 +40,13 @@ TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
 // Hand-edited window places: a value that is no whole number of twips leaves the window where
 // it is.
 TEST(WindowMetrics, OnlyWholeNumbersOfTwipsAreRead) {
-    const struct {
-        QString text;
-        std::optional<long> twips;
-    } cases[] = {
+    const std::pair<QString, std::optional<long>> cases[] = {
         {u" 1500.4 "_s, 1500}, {u"-2147483648"_s, -2147483648L}, {u"2147483647"_s, 2147483647},
         {u"2147483648"_s, {}}, {u"-2147483649"_s, {}},           {u"abc"_s, {}},
         {u"inf"_s, {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(modWindowMetrics::ParseMetric(c.text), c.twips) << c.text;
+    for (const auto& [text, twips] : cases) {
+        EXPECT_EQ(modWindowMetrics::ParseMetric(text), twips) << text;
     }
 }
 
@@ -90,17 +84,16 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
             top.mkpath(dir);
         }
         const QString bin = root.filePath(u"usr/bin"_s);
-        const QByteArray binPath = QFile::encodeName(bin);
+        const QByteArray binName = QFile::encodeName(bin);
+        const char* binPath = binName.constData();
         if (c.settingsBeside) {
             WriteBytes(bin + u"/Settings.ini"_s, "[Skinning]\r\nEnable=0\r\n");
         }
         if (c.readOnly && !asRoot) {
             QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
         } else if (c.readOnly) {
-            ASSERT_EQ(mount(binPath.constData(), binPath.constData(), nullptr, MS_BIND, nullptr),
-                      0);
-            ASSERT_EQ(mount(nullptr, binPath.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                            nullptr),
+            ASSERT_EQ(mount(binPath, binPath, nullptr, MS_BIND, nullptr), 0);
+            ASSERT_EQ(mount(nullptr, binPath, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
                       0);
         }
         qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toLocal8Bit());
@@ -114,7 +107,7 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
         EXPECT_EQ(s.ErrorHelpPath, where[c.data] + u"Data/Help/Errors/"_s);
         EXPECT_EQ(s.SettingsFile, where[c.settings] + u"Settings.ini"_s);
         EXPECT_FALSE(QFileInfo::exists(where[User])) << "made before anything was saved";
-        umount2(binPath.constData(), MNT_DETACH);
+        umount2(binPath, MNT_DETACH);
         QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     qputenv("XDG_CONFIG_HOME", config);

@@ -807,17 +807,6 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
 // on a screen, and closing completes whatever fails on the way.
 const QRect kScreen(0, 0, 1024, 768);  // the test desktop's
 
-// Where Settings.ini says the main window was, in pixels (it keeps twips, 15 a pixel); off the
-// screen when it says nothing.
-QPoint SavedPlace(const QByteArray& settings) {
-    const auto pixels = [&](const QString& key) {
-        const auto m = QRegularExpression(u"wMain Window "_s + key + u"=(-?\\d+)"_s)
-                           .match(QString::fromLatin1(settings));
-        return m.hasMatch() ? m.captured(1).toInt() / 15 : -1;
-    };
-    return {pixels(u"Left"_s), pixels(u"Top"_s)};
-}
-
 // File > Exit and the session's end (each signal) run the same closing sequence: the port is
 // freed and the place, brought onto the screen, is saved. A session that ends waits for no one,
 // even when nothing can be saved.
@@ -859,7 +848,13 @@ TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSave
             x::Key(u"alt+f x"_s);
             EXPECT_EQ(parlane.WaitForExit(), 0);
         }
-        EXPECT_TRUE(!c.saves || kScreen.contains(SavedPlace(parlane.Settings())))
+        // The place Settings.ini keeps, in twips (15 a pixel).
+        const auto saved =
+            QRegularExpression(u"wMain Window Left=(-?\\d+)\r\nwMain Window Top=(-?\\d+)"_s)
+                .match(QString::fromLatin1(parlane.Settings()));
+        EXPECT_TRUE(!c.saves ||
+                    (saved.hasMatch() && kScreen.contains(QPoint(saved.captured(1).toInt() / 15,
+                                                                 saved.captured(2).toInt() / 15))))
             << parlane.Settings().toStdString();
         EXPECT_TRUE(wire::PortFree());
     }
@@ -980,14 +975,13 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
             TrayKind::StatusNotifier, look);
         // One window at a time, opened and closed with the keys (Escape from the part that has
         // the focus first); an empty send in the chat shows the error and its link.
-        const struct {
-            QString title, keys, from, then, close;
-        } windows[] = {{u"Parlane"_s, {}, {}, {}, {}},
-                       {kAddContact, u"alt+c a"_s, {}, {}, u"Escape"_s},
-                       {u"Settings"_s, u"alt+t s"_s, {}, {}, u"Escape"_s},
-                       {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}, u"Tab Escape"_s},
-                       {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s, u"alt+F4"_s},
-                       {kCatchAll, {}, u"stranger"_s, {}, u"Escape"_s}};
+        const std::array<QString, 5> windows[] = {
+            {u"Parlane"_s, {}, {}, {}, {}},
+            {kAddContact, u"alt+c a"_s, {}, {}, u"Escape"_s},
+            {u"Settings"_s, u"alt+t s"_s, {}, {}, u"Escape"_s},
+            {u"Parlane Extended"_s, u"alt+h a"_s, {}, {}, u"Tab Escape"_s},
+            {u"Message: Alice"_s, {}, u"pc01"_s, u"Tab space"_s, u"alt+F4"_s},
+            {kCatchAll, {}, u"stranger"_s, {}, u"Escape"_s}};
         for (const auto& [title, keys, from, then, close] : windows) {
             SCOPED_TRACE(name + QString(u' ' + title).toStdString());
             ASSERT_TRUE(parlane.Activate(u"Parlane"_s));

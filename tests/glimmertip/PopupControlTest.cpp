@@ -270,9 +270,7 @@ TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusC
 }
 
 TEST_F(PopupControl, SplitsTheTextAtTheFirstUnderscoreAndBreaksLinesAtBars) {
-    const struct {
-        QString text, title, body;
-    } cases[] = {
+    const std::array<QString, 3> cases[] = {
         {u"Two|lines_First||Second_part"_s, u"Two\nlines"_s, u"First\n\nSecond_part"_s},
         // Without "_" the title stays as it was.
         {u"Only body"_s, u"Two\nlines"_s, u"Only body"_s},
@@ -280,10 +278,10 @@ TEST_F(PopupControl, SplitsTheTextAtTheFirstUnderscoreAndBreaksLinesAtBars) {
         // Text is never taken for markup.
         {u"<b>x</b>_<img src=\"/etc/passwd\">"_s, u"<b>x</b>"_s, u"<img src=\"/etc/passwd\">"_s},
     };
-    for (const auto& row : cases) {
-        wGlimmertip& w = Show(row.text);
-        EXPECT_EQ(w.labTitle->text(), row.title) << row.text.toStdString();
-        EXPECT_EQ(w.labBody->text(), row.body) << row.text.toStdString();
+    for (const auto& [text, title, body] : cases) {
+        wGlimmertip& w = Show(text);
+        EXPECT_EQ(w.labTitle->text(), title) << text.toStdString();
+        EXPECT_EQ(w.labBody->text(), body) << text.toStdString();
         EXPECT_EQ(w.labTitle->textFormat() | w.labBody->textFormat(), Qt::PlainText);
     }
 
@@ -386,11 +384,7 @@ TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
     ASSERT_TRUE(reg::RegistryFile().startsWith(dir.path()));
-    ASSERT_TRUE(reg::RegisterClass({u"{00000000-0000-0000-0000-000000000001}"_s,
-                                    u"Other.Thing"_s,
-                                    u"/opt/other.so"_s,
-                                    {},
-                                    u"2.0"_s}));
+    ASSERT_TRUE(reg::RegisterClass({u"{1}"_s, u"Other.Thing"_s, u"/opt/other.so"_s, {}, u"2.0"_s}));
     const QString progId = QString::fromLatin1(GlimmertipIds::kProgID);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(DllRegisterServer(), reg::S_OK);

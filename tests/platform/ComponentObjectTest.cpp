@@ -138,12 +138,7 @@ TEST(WindowPos, ChangingTheBandKeepsTheWindowWhereItIsAndShown) {
 
 TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
     const QRect small(0, 0, 1024, 768), right(1024, 0, 1280, 1024), left(-1280, 0, 1280, 1024);
-    const struct {
-        const char* what;
-        QRect window;
-        QList<QRect> screens;
-        QRect placed;
-    } cases[] = {
+    const std::tuple<const char*, QRect, QList<QRect>, QRect> cases[] = {
         {"on the screen", {100, 100, 300, 200}, {small}, {100, 100, 300, 200}},
         {"across two screens", {900, 100, 300, 200}, {small, right}, {900, 100, 300, 200}},
         {"left of the first", {-1000, 100, 300, 200}, {left, small}, {-1000, 100, 300, 200}},
@@ -156,8 +151,8 @@ TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
         {"larger than the screen", {-50, -50, 2000, 2000}, {small}, {0, 0, 1024, 768}},
         {"without screens", {-2000, 100, 300, 200}, {}, {-2000, 100, 300, 200}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(OnScreen(c.window, c.screens), c.placed) << c.what;
+    for (const auto& [what, window, screens, placed] : cases) {
+        EXPECT_EQ(OnScreen(window, screens), placed) << what;
     }
 }
 
@@ -169,27 +164,20 @@ TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
     const QString program = MakeRecordingScript(dir.filePath(u"program"_s), "0.4");
     const QString notes = dir.filePath(u"notes.txt"_s);
     WriteBytes(notes, "notes");
-    const QString here = QDir::currentPath();
+    const QString here = QDir::currentPath(), folder = dir.path();
+    const QString url = u"https://example.invalid/x"_s;
     const struct {
         QString verb, file, parameters;
         std::optional<QString> directory;
         QStringList recorded;  // by the program if it is the file, else by the opener; none: false
     } cases[] = {
-        {u"open"_s,
-         u"https://example.invalid/x"_s,
-         {},
-         dir.path(),
-         {dir.path(), u"https://example.invalid/x"_s}},
-        {u"OPEN"_s, u"notes.txt"_s, {}, dir.path(), {dir.path(), notes}},
+        {u"open"_s, url, {}, folder, {folder, url}},
+        {u"OPEN"_s, u"notes.txt"_s, {}, folder, {folder, notes}},
         {{}, QUrl::fromLocalFile(notes).toString(), {}, {}, {here, notes}},
-        {{},
-         u"program"_s,
-         u"one \"two words\""_s,
-         dir.path(),
-         {dir.path(), u"one"_s, u"two words"_s}},
+        {{}, u"program"_s, u"one \"two words\""_s, folder, {folder, u"one"_s, u"two words"_s}},
         {u"print"_s, notes, {}, {}, {}},
-        {{}, u"c:/notes.txt"_s, {}, dir.path(), {}},  // a drive letter is no scheme
-        {{}, u"gone.txt"_s, {}, dir.path(), {}},
+        {{}, u"c:/notes.txt"_s, {}, folder, {}},  // a drive letter is no scheme
+        {{}, u"gone.txt"_s, {}, folder, {}},
         {{}, notes, {}, dir.filePath(u"no such folder"_s), {}},
         {{}, {}, {}, {}, {}},
     };
@@ -211,7 +199,7 @@ TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
     EXPECT_EQ(WaitForSingleObject(0, INFINITE), WAIT_FAILED);
     SetShellOpener(dir.filePath(u"no such opener"_s));
     ShellExecuteInfo noOpener;
-    noOpener.file = u"https://example.invalid/x"_s;
+    noOpener.file = url;
     EXPECT_FALSE(ShellExecuteExA(noOpener));
     SetShellOpener(u"xdg-open"_s);
 }

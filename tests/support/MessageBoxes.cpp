@@ -30,11 +30,7 @@ int DefaultAnswer(QMessageBox& box) {
 MessageBoxes::MessageBoxes(std::deque<int> answers) : answers_(std::move(answers)) {
     previous_ = platform::SetMessageBoxResponder(
         [this](const platform::MessageBoxRequest& request, QMessageBox& box) {
-            Shown shown{request, box.text(), box.icon(), {}};
-            for (QAbstractButton* b : box.buttons()) {
-                shown.buttons << b->text().remove(u'&');
-            }
-            shown_.push_back(shown);
+            shown_.push_back({request, box.text(), box.icon()});
             if (answers_.empty()) {
                 ADD_FAILURE() << "unanswered message box: " << request.prompt;
                 return DefaultAnswer(box);

@@ -16,7 +16,6 @@ public:
         platform::MessageBoxRequest request;
         QString text;
         QMessageBox::Icon icon;
-        QStringList buttons;
     };
 
     explicit MessageBoxes(std::deque<int> answers = {});

@@ -46,29 +46,18 @@ protected:
             GTEST_SKIP() << "this machine cannot make network namespaces";
         }
         ASSERT_TRUE(RunIp(QStringLiteral("netns add ") + nsB_));
-        ASSERT_TRUE(Join({nsA_, QStringLiteral("pla") + id, QStringLiteral("10.99.0.1/24")},
-                         {nsB_, QStringLiteral("plb") + id, QStringLiteral("10.99.0.2/24")}));
-    }
-
-    // One end of a link between two namespaces: the namespace, its interface and its address.
-    struct End {
-        QString ns, veth, address;
-    };
-    // A veth pair between the two namespaces, both ends and both loopbacks up.
-    static bool Join(const End& a, const End& b) {
-        if (!RunIp(QStringLiteral("link add %1 netns %2 type veth peer name %3 netns %4")
-                       .arg(a.veth, a.ns, b.veth, b.ns))) {
-            return false;
+        // A veth pair between the two, both ends and both loopbacks up.
+        ASSERT_TRUE(
+            RunIp(QStringLiteral("link add pla%1 netns %2 type veth peer name plb%1 netns %3")
+                      .arg(id, nsA_, nsB_)));
+        for (const auto& [ns, end, address] :
+             {std::tuple(nsA_, u'a', "10.99.0.1/24"), std::tuple(nsB_, u'b', "10.99.0.2/24")}) {
+            const QString veth = QStringLiteral("pl") + end + id;
+            ASSERT_TRUE(RunIp(QStringLiteral("-n %1 addr add %2 brd + dev %3")
+                                  .arg(ns, QLatin1StringView(address), veth)) &&
+                        RunIp(QStringLiteral("-n %1 link set %2 up").arg(ns, veth)) &&
+                        RunIp(QStringLiteral("-n %1 link set lo up").arg(ns)));
         }
-        for (const End& end : {a, b}) {
-            if (!RunIp(QStringLiteral("-n %1 addr add %2 brd + dev %3")
-                           .arg(end.ns, end.address, end.veth)) ||
-                !RunIp(QStringLiteral("-n %1 link set %2 up").arg(end.ns, end.veth)) ||
-                !RunIp(QStringLiteral("-n %1 link set lo up").arg(end.ns))) {
-                return false;
-            }
-        }
-        return true;
     }
 
     void TearDown() override {

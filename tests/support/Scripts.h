@@ -7,18 +7,13 @@
 #include <QStringList>
 #include <QTest>
 
-// An executable shell script, for standing in for programs the code starts.
-inline QString MakeScript(const QString& path, const QByteArray& body) {
-    WriteBytes(path, "#!/bin/sh\n" + body);
+// A shell script, standing in for programs the code starts, that writes its working directory
+// and arguments, one a line, to path + ".out" and then waits the given seconds.
+inline QString MakeRecordingScript(const QString& path, const char* sleepSeconds = "0") {
+    WriteBytes(path, "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"$0.tmp\"\nsleep " +
+                         QByteArray(sleepSeconds) + "\nmv \"$0.tmp\" \"$0.out\"\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
-}
-
-// A script that writes its working directory and arguments, one a line, to path + ".out" and
-// then waits the given seconds.
-inline QString MakeRecordingScript(const QString& path, const char* sleepSeconds = "0") {
-    return MakeScript(path, "printf '%s\\n' \"$PWD\" \"$@\" > \"$0.tmp\"\nsleep " +
-                                QByteArray(sleepSeconds) + "\nmv \"$0.tmp\" \"$0.out\"\n");
 }
 
 // What a recording script wrote, once it has finished; empty when it did not run within 5 s.

@@ -125,16 +125,6 @@ struct SambaDaemon {
     QProcess process;
 };
 
-// Whether something in the namespace listens on the port ("udp"/"tcp") within 5 s.
-bool Bound(const QString& ns, const QString& kind, int port) {
-    return QTest::qWaitFor([&] {
-        return !RunTool({u"netns"_s, u"exec"_s, ns, u"ss"_s, u"-Hln"_s, u"--"_s + kind,
-                         u"sport = :%1"_s.arg(port)})
-                    .second.trimmed()
-                    .isEmpty();
-    });
-}
-
 // The capabilities ("CapPrm:\t... CapEff:\t... CapAmb:\t...") of the listener's capture helper.
 QString CaptureHelperOf(qint64 listener) {
     static const QRegularExpression caps(u"^Cap(Prm|Eff|Amb):.*$"_s,
@@ -241,11 +231,8 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
 
     enum { Nmbd = 1, Smbd = 2, HandsOn = 4, ParlaneFirst = 8, NoRaw = 16 };
     const QStringList kinds{u"name"_s, u"group"_s, u"star"_s, u"address"_s, u"session"_s};
-    const struct {
-        int setup;
-        QString lost;  // the kind of message that does not arrive
-        QString status;
-    } rows[] = {
+    // The daemons and settings; the kind of message that does not arrive; what the listener says.
+    const std::tuple<int, QString, QString> rows[] = {
         {0, {}, u"Ready for communication."_s},
         {Nmbd | Smbd | HandsOn, {}, u"Ready for communication."_s},
         {Nmbd | Smbd | HandsOn | ParlaneFirst, {}, u"Ready for communication."_s},
@@ -256,9 +243,9 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
          u"messages sent to this computer alone will not arrive"_s},
     };
     int index = 0;
-    for (const auto& row : rows) {
+    for (const auto& [setup, lost, status] : rows) {
         SCOPED_TRACE(++index);
-        if (row.setup & NoRaw) {
+        if (setup & NoRaw) {
             setcap(u"-r"_s, u"parlane-capture"_s);
         } else {
             ASSERT_TRUE(setcap(u"cap_net_raw=+ep"_s, u"parlane-capture"_s));
@@ -273,7 +260,7 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
                     QByteArray(place).replace(' ', '-') + "\n";
             QDir().mkpath(state + u'/' + QString::fromLatin1(place).replace(u' ', u'-'));
         }
-        if (row.setup & HandsOn) {
+        if (setup & HandsOn) {
             conf += " server min protocol = NT1\n message command = " +
                     dir.filePath(u"parlane-samba-message"_s).toUtf8() + " %I %f %L %s\n";
         }
@@ -284,11 +271,16 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         const char* names[] = {"10.99.0.255", "10.99.0.1"};
         QByteArrayList nmbdAlone[2];
         const auto startSamba = [&] {
-            if (row.setup & Smbd) {
+            if (setup & Smbd) {
                 smbd.emplace(nsA_, u"smbd"_s, state + u"/smb.conf"_s);
-                EXPECT_TRUE(Bound(nsA_, u"tcp"_s, 445));
+                EXPECT_TRUE(QTest::qWaitFor([&] {  // it listens on TCP 445
+                    return !RunTool({u"netns"_s, u"exec"_s, nsA_, u"ss"_s, u"-Hln"_s, u"--tcp"_s,
+                                     u"sport = :445"_s})
+                                .second.trimmed()
+                                .isEmpty();
+                }));
             }
-            if (row.setup & Nmbd) {
+            if (setup & Nmbd) {
                 nmbd.emplace(nsA_, u"nmbd"_s, state + u"/smb.conf"_s);
                 for (int i = 0; i < 2; ++i) {  // nmbd answers once it has registered
                     EXPECT_TRUE(QTest::qWaitFor(
@@ -298,16 +290,16 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
             }
         };
         Machine alpha(nsA_, u"alpha"_s), beta(nsB_, u"beta"_s);
-        if (!(row.setup & ParlaneFirst)) {
+        if (!(setup & ParlaneFirst)) {
             startSamba();
         }
         ASSERT_EQ(alpha.Listen(dir.path(), nobody), QString());
-        if (row.setup & ParlaneFirst) {
+        if (setup & ParlaneFirst) {
             startSamba();
         }
         // The listener holds TCP 139 of its namespace, none of this one's.
         EXPECT_EQ(ProcessesHolding(u"parlane-listen"_s, Transport::Tcp, 139), QStringList());
-        if ((row.setup & Nmbd) && !(row.setup & NoRaw)) {
+        if ((setup & Nmbd) && !(setup & NoRaw)) {
             // Started once nmbd shares the port, holding no privilege at all.
             const QString none = u"0000000000000000"_s;
             EXPECT_EQ(CaptureHelperOf(alpha.listener_.processId()),
@@ -326,10 +318,10 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
                           .Received(kind + (kind == u"session"_s ? u" "_s + QString(300, u'l')
                                                                  : QString()))
                           .isEmpty(),
-                      kind == row.lost)
+                      kind == lost)
                 << kind.toStdString() << alpha.Printed().toStdString();
         }
-        EXPECT_TRUE(alpha.Told().contains(row.status)) << alpha.Told().toStdString();
+        EXPECT_TRUE(alpha.Told().contains(status)) << alpha.Told().toStdString();
         for (int i = 0; i < 2; ++i) {
             const QByteArrayList answers = NameAnswers(nsB_, names[i]);
             EXPECT_TRUE(

@@ -1,7 +1,6 @@
 #include "app/ParlaneApp.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/AppVersion.h"
-#include "platform/ComponentRegistry.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
 #include "platform/mailslot/MailslotDatagram.h"
@@ -30,11 +29,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QLocalServer>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
@@ -173,15 +170,6 @@ protected:
         }
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
-    int ChatWindows() {
-        const QList<QPointer<QWidget>> windows = context().windows.LoadedWindows();
-        return int(
-            std::ranges::count_if(windows, [](QWidget* w) { return qobject_cast<wChat*>(w); }));
-    }
-    // Minimising hides into the tray once the state change is through.
-    static bool Hidden(QWidget& w, int ms = 2000) {
-        return QTest::qWaitFor([&] { return !w.isVisible(); }, ms);
-    }
     // The open Add Contact window, or null once it has closed.
     wAddContact* AddWindow() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -211,15 +199,13 @@ protected:
         const QRect at = w->tvwSections->visualItemRect(found.value(0));
         QTest::mouseClick(w->tvwSections->viewport(), button, {}, at.center());
     }
-    static QWidget* Popup() {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        const auto popup = std::ranges::find_if(windows, [](QWidget* w) {
-            return w->objectName() == u"wGlimmertip"_s && w->isVisible();
-        });
-        return popup == windows.end() ? nullptr : *popup;
-    }
     static QString PopupTitle() {
-        return Popup() ? Popup()->findChild<QLabel*>(u"labTitle"_s)->text() : u"(no popup)"_s;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"wGlimmertip"_s && w->isVisible()) {
+                return w->findChild<QLabel*>(u"labTitle"_s)->text();
+            }
+        }
+        return u"(no popup)"_s;
     }
 };
 
@@ -257,56 +243,62 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
-    // The menu keys open a node's menu beside the node, wherever the pointer is.
+    // Shift+F10 opens a node's menu beside the node, wherever the pointer is (the Menu key is
+    // the desktop journeys').
     w.tvwContacts->setCurrentItem(Node(u"_users_pc01"_s));
     const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
     const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
-    for (const auto& [key, modifiers] :
-         {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
-        QCursor::setPos(below + QPoint(500, 500));
-        QTest::keyClick(w.tvwContacts, key, modifiers);
-        EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible()) << key;
-        EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height()) << key;
-        w.mCONTEXTMENU->hide();
-    }
+    QCursor::setPos(below + QPoint(500, 500));
+    QTest::keyClick(w.tvwContacts, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
+    EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height());
+    w.mCONTEXTMENU->hide();
     w.tvwContacts->setCurrentItem(Node(u"_unknown_catchall"_s));  // keypad Enter opens it
     QTest::keyClick(w.tvwContacts, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(app->Chats().CatchAll() && app->Chats().CatchAll()->isVisible());
 
+    // No keeps the contact; Yes is the desktop journeys'.
     EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
     EXPECT_EQ(ReadBytes(settings()), saved);
     EXPECT_EQ(Children(u"_users"_s).size(), 3);
-    Remove(u"_users_pc02"_s);
-    EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Carl"_s}));
-    EXPECT_FALSE(ReadBytes(settings()).contains("pc02"));
-
-    // The last domain goes with its section.
-    Remove(u"_domains_sales"_s);
-    EXPECT_FALSE(ReadBytes(settings()).contains("[Domains]"));
 }
 
-TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
-    WriteSettings("[Window Metrics]\r\nwMain Window Left=1500\r\nwMain Window Top=1500\r\n" +
-                  kContacts);
-    for (const bool maximise : {false, true}) {
-        SCOPED_TRACE(maximise ? "maximised" : "minimised");
-        wMain& w = Start();
+// The place and size come back; closing closes every window, saves the groups, and saves the
+// place when the window is normal and keeps the one it had otherwise.
+TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
+    for (const QString& shown : {u"normal"_s, u"maximised"_s, u"minimised"_s}) {
+        SCOPED_TRACE(shown.toStdString());
+        wMain& w = Start(
+            "[Contact List]\r\nUsers Expanded=1\r\n\r\n[Window Metrics]\r\n"
+            "wMain Window Left=1500\r\nwMain Window Top=3000\r\n"
+            "wMain Window Width=4500\r\nwMain Window Height=6000\r\n" +
+            kContacts);
+        EXPECT_EQ(QRect(w.pos(), w.size()), QRect(100, 200, 300, 400));
+        EXPECT_TRUE(Node(u"_unknown"_s)->isExpanded() && !Node(u"_domains"_s)->isExpanded());
+        Node(u"_domains"_s)->setExpanded(true);
         w.mHELP_ABOUT->trigger();
         w.mCONTACTS_ADDCONTACT->trigger();
         w.mTOOLS_SETTINGS->trigger();
         w.tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
         w.tvwContacts_NodeDoubleClick(Node(u"_users_pc01"_s));
-        w.move(700, 700);
-        if (maximise) {
+        w.move(150, 250);
+        if (shown == u"maximised"_s) {
             w.showMaximized();
-        } else {
-            w.showMinimized();  // hides it into the tray
-            EXPECT_TRUE(Hidden(w));
+        } else if (shown == u"minimised"_s) {
+            w.showMinimized();  // hides it into the tray once the state change is through
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
         }
         w.mSYSTRAY_EXIT->trigger();
 
         EXPECT_FALSE(w.isVisible());
-        EXPECT_TRUE(ReadBytes(settings()).contains("wMain Window Left=1500\r\n"));
+        const QByteArray saved = ReadBytes(settings());
+        EXPECT_TRUE(
+            saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"));
+        EXPECT_TRUE(saved.contains(shown == u"normal"_s
+                                       ? "wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
+                                         "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"
+                                       : "wMain Window Left=1500\r\nwMain Window Top=3000\r\n"))
+            << saved.constData();
         EXPECT_FALSE(state().AboutWindowOpen || state().AddContactWindowOpen ||
                      state().CatchAllWindowOpen || state().SettingsWindowOpen);
         EXPECT_FALSE(app->Chats().Chat(u"_users_pc01"_s)->Loaded());
@@ -316,13 +308,9 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndKeepsThePlaceWhenNotNormal) {
 
 TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     {
-        // Started into the tray; its menu brings it back, Escape in the tree hides it again.
+        // Started into the tray, whose icon has its menu.
         wMain& w = Start("Minimise On Startup=1\r\n");
         EXPECT_FALSE(w.isVisible());
-        w.mSYSTRAY_SHOWHIDE->trigger();
-        EXPECT_TRUE(w.isVisible());
-        QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
-        EXPECT_TRUE(Hidden(w));
         emit app->Tray().TrayIcon()->activated(QSystemTrayIcon::Context);
         EXPECT_TRUE(w.mSYSTRAY->isVisible());
         w.mSYSTRAY->hide();
@@ -336,7 +324,7 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     // Restored from the task bar: the next minimise works as it should.
     w.showNormal();
     QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
-    EXPECT_FALSE(Hidden(w, 300));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !w.isVisible(); }, 300));
     EXPECT_TRUE(w.isMinimized());
 }
 
@@ -359,7 +347,6 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     QFile::remove(opener + u".out"_s);
     // Enabling again, now that the port is free, hides the link.
     m.mTOOLS_ADVANCED_ENABLECOMMUNICATIONS->trigger();
-    EXPECT_TRUE(app->Listener().tmrMailSlot.isActive());
     EXPECT_FALSE(m.labErrorHelp->isVisible());
 
     m.mHELP_ABOUT->trigger();
@@ -432,13 +419,10 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
     ASSERT_NE(AddWindow(), nullptr);
     EXPECT_EQ(AddWindow()->txtName->text(), u"Anna"_s);
 
-    // Addresses no message could ever reach are refused with the reason.
-    for (const QString& address : {u"a-name-of-sixteen"_s, u"\u0141\u00f3d\u017a"_s, u"pc*1"_s,
-                                   u"pc01..lan"_s, u"-pc.lan"_s, u"10.0.0.300"_s, u"fe80::1"_s}) {
-        const QStringList boxes = Add(false, u"Anna"_s, address);
-        ASSERT_EQ(boxes.size(), 1) << address;
-        EXPECT_TRUE(boxes[0].contains(address.toLower())) << boxes[0];
-    }
+    // An address no message could ever reach is refused with the reason (which: tests/platform).
+    const QStringList refused = Add(false, u"Anna"_s, u"\u0141\u00f3d\u017a"_s);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].contains(u"\u0142\u00f3d\u017a"_s)) << refused[0];
     EXPECT_EQ(Children(u"_users"_s), QStringList());
     EXPECT_EQ(ReadBytes(settings()), before);
 
@@ -499,23 +483,19 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     EXPECT_EQ(anna->rtbHistory->toPlainText(), u"Anna: <b>hi</b>\nAnna: a\nb\nc\n"_s);
     EXPECT_FALSE(anna->rtbHistory->textCursor().hasSelection());
 
-    // Strangers and domains without a window: the catch-all, sender exactly as it came.
+    // A domain without a window: the catch-all, sender exactly as it came (strangers: the names
+    // test).
     EXPECT_EQ(app->Chats().CatchAll(), nullptr);
-    Route(u"ZeD"_s, u"hello"_s);
     Route(u"SALES"_s, u"all hands"_s);
     wCatchAll* log = app->Chats().CatchAll();
     ASSERT_NE(log, nullptr);
-    EXPECT_EQ(log->rtbHistory->toPlainText(), u"ZeD: hello\nSALES: all hands\n"_s);
+    EXPECT_EQ(log->rtbHistory->toPlainText(), u"SALES: all hands\n"_s);
 
     // A domain's window, once open, takes its messages.
     wChat* sales = DoubleClick(u"_domains_sales"_s);
     ASSERT_NE(sales, nullptr);
     Route(u"Sales"_s, u"meeting"_s);
     EXPECT_EQ(sales->rtbHistory->toPlainText(), u"Sales: meeting\n"_s);
-
-    // A double-click on an open conversation opens nothing more.
-    EXPECT_EQ(DoubleClick(u"_users_pc01"_s), anna);
-    EXPECT_EQ(ChatWindows(), 2);
 
     // Closed, it comes back with only the new message and without the draft.
     anna->rtbChat->setPlainText(u"draft"_s);
@@ -588,7 +568,9 @@ TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
     // second window; the closed one comes back with its own contact's next message.
     one->close();
     DoubleClick(u"_users_pc02"_s);
-    EXPECT_EQ(ChatWindows(), 2);
+    EXPECT_EQ(std::ranges::count_if(context().windows.LoadedWindows(),
+                                    [](QWidget* w) { return qobject_cast<wChat*>(w); }),
+              2);
     EXPECT_TRUE(two->Loaded());
     Route(u"pc01"_s, u"again"_s);
     EXPECT_TRUE(one->Loaded());
@@ -601,10 +583,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     wChat* me = DoubleClick(u"_users_testhost"_s);
     ASSERT_NE(me, nullptr);
 
-    // Nothing typed: Send asks for a text.
-    Send(me);
-    EXPECT_EQ(me->StatusState(), 3);
-    EXPECT_TRUE(me->labErrorHelp->isVisible());
+    Send(me);  // nothing typed: the error and its link (tests/desktop), gone once a send succeeds
 
     // Sent, with this machine as the sender, once only although Enter waited meanwhile.
     QTest::keyClicks(me->rtbChat, u"hello|there"_s);
@@ -621,12 +600,12 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
               (MailSlotMessage{u"TESTHOST"_s, u"testhost"_s, u"hello|there"_s}));
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
-    // A text the network cannot carry: the box says why, the text stays and takes keys.
+    // A text the network cannot carry: the box says why, the text stays (and takes keys, as the
+    // desktop journeys show).
     me->rtbChat->insertPlainText(u"snow \u2603"_s);
     EXPECT_EQ(BoxesShownBy({platform::vbOK}, [me] { Send(me); }).size(), 1);
     EXPECT_EQ(me->StatusState(), 4);
-    QTest::keyClicks(me->rtbChat, u"!"_s);
-    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603!"_s);
+    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 }
 
@@ -674,17 +653,14 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
 
     ClickSection(w, u"Skinning"_s);
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::LeftButton);
-    ClickSection(w, u"Interface"_s);
-    QTest::mouseClick(w->chkContactListInterface_MinimiseOnStartup, Qt::LeftButton);
     const QPoint place = w->pos() * 15;
     QTest::mouseClick(w->cmdSave, Qt::LeftButton);
     EXPECT_EQ(ReadBytes(settings()),
-              "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n"
+              "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=0\r\n"
               "[Skinning]\r\nEnable=0\r\n\r\n[Window Metrics]\r\nwSettings Window Left=" +
                   QByteArray::number(place.x()) +
                   "\r\nwSettings Window Top=" + QByteArray::number(place.y()) + "\r\n");
     EXPECT_FALSE(state().SkinningEnabled);
-    EXPECT_TRUE(state().MinimiseOnStartup);
     EXPECT_FALSE(state().SettingsWindowOpen);
     skinned(false);
 
@@ -717,7 +693,6 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
 
     wSettings* w = OpenSettings();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->findChild<QLabel*>(u"labContactList"_s)->isVisible());  // the first section
     EXPECT_EQ(w->pos(), QPoint(80, 60));
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
@@ -748,12 +723,9 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
 }
 
 TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
-    // What the build's registration step does.
-    QLibrary library(QStringLiteral(PARLANE_GLIMMERTIP_LIBRARY));
-    const auto entry = reinterpret_cast<platform::ComponentRegistry::DllRegisterServerFn>(
-        library.resolve("DllRegisterServer"));
-    ASSERT_NE(entry, nullptr) << library.errorString();
-    ASSERT_EQ(entry(), platform::ComponentRegistry::S_OK);
+    // The component beside the program, where a copied program directory has it.
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(PARLANE_GLIMMERTIP_LIBRARY), dir.filePath(u"Glimmertip.so"_s)));
     LinkResources();
     Start("[Skinning]\r\nEnable=1\r\n" + kPlace);
     const QByteArray before = ReadBytes(settings());
@@ -777,7 +749,7 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     QTest::keyClick(w->tvwSections, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Popup(), nullptr);
+    EXPECT_EQ(PopupTitle(), u"(no popup)"_s);
 }
 
 TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt) {
@@ -789,17 +761,15 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
             ParlaneApp::LoadMainWindow();
         }
     };
-    const struct {
-        QByteArray value;
-        bool splash;
-    } cases[] = {{" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value.constData());
-        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + c.value + "\r\n");
+    const std::pair<QByteArray, bool> cases[] = {
+        {" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
+    for (const auto& [value, splash] : cases) {
+        SCOPED_TRACE(value.constData());
+        WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
         platform::ForgetCachedProfiles();
         Observed windows(dir.path());
         windows.Start();
-        EXPECT_EQ(windows.splashBeforeMain, c.splash);
+        EXPECT_EQ(windows.splashBeforeMain, splash);
         EXPECT_EQ(windows.Splash(), nullptr);
         ASSERT_NE(windows.MainWindow(), nullptr);
         EXPECT_TRUE(windows.MainWindow()->isVisible());
@@ -841,45 +811,6 @@ TEST_F(Launch, ASettingsFileThatIsNoRegularFileIsToldAndLeftAlone) {
         socket.close();
         QDir(settings()).removeRecursively();
     }
-}
-
-TEST_F(Launch, TheMainWindowRestoresAndSavesItsStateAndPlaceAndClosesWhenTheSaveFails) {
-    WriteBytes(settings(),
-               "[Contact List - Interface]\r\nDisplay Splash=0\r\n\r\n[Contact List]\r\n"
-               "Users Expanded=1\r\n\r\n[Window Metrics]\r\nwMain Window Left=1500\r\n"
-               "wMain Window Top=3000\r\nwMain Window Width=4500\r\nwMain Window Height=6000\r\n");
-    {
-        ParlaneApp windows(dir.path());
-        windows.Start();
-        wMain& main = *windows.MainWindow();
-        EXPECT_EQ(QRect(main.pos(), main.size()), QRect(100, 200, 300, 400));
-        const auto expanded = [&](int row) {
-            return main.tvwContacts->topLevelItem(row)->isExpanded();
-        };
-        EXPECT_TRUE(expanded(0) && expanded(1) && !expanded(2));  // Unknown, Users, Domains
-        main.tvwContacts->topLevelItem(2)->setExpanded(true);
-        main.move(150, 250);
-        EXPECT_TRUE(main.close());
-    }
-    const QByteArray saved = ReadBytes(settings());
-    EXPECT_TRUE(saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"))
-        << saved.constData();
-    EXPECT_TRUE(
-        saved.contains("wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
-                       "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"));
-
-    ParlaneApp windows(dir.path());
-    windows.Start();
-    // The settings file turns into something that cannot be replaced.
-    ASSERT_TRUE(QFile::remove(settings()));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(u"Settings.ini/locked"_s));
-    MessageBoxes boxes({platform::vbOK});
-    EXPECT_TRUE(windows.MainWindow()->close());
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_TRUE(
-        boxes.shown()[0].request.prompt.startsWith(u"Error during Form_QueryUnload: [75] - "_s))
-        << boxes.shown()[0].request.prompt;
-    EXPECT_FALSE(windows.MainWindow()->isVisible());
 }
 
 }  // namespace
