@@ -166,7 +166,7 @@ TEST(MultiRule, LiesAlongItsLongerSideUnlessToldOtherwise) {
         rule.ReadProperties({{u"Orientation"_s, qint32(orientation)}});
         const QImage image = rule.grab().toImage();
         // Drawn where a pixel differs from the untouched middle.
-        const auto drawn = [&](int x, int y) {
+        const auto drawn = [&, size = size](int x, int y) {
             return image.pixel(x, y) != image.pixel(size.width() / 2, size.height() / 2);
         };
         EXPECT_EQ(drawn(size.width() / 2, 0), horizontal);

@@ -99,7 +99,7 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
         if (index > 0) {
             EXPECT_EQ(bar.PanelIndex(key), index);
         } else {
-            EXPECT_EQ(ErrorOf([&] { bar.SetPanelText(key, u"x"_s); }), kInvalidIndex);
+            EXPECT_EQ(ErrorOf([&, key = key] { bar.SetPanelText(key, u"x"_s); }), kInvalidIndex);
         }
     }
     // Every property of a panel refuses a position past either end.

@@ -270,7 +270,7 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         // else the listener's one.
         const char* names[] = {"10.99.0.255", "10.99.0.1"};
         QByteArrayList nmbdAlone[2];
-        const auto startSamba = [&] {
+        const auto startSamba = [&, setup = setup] {
             if (setup & Smbd) {
                 smbd.emplace(nsA_, u"smbd"_s, state + u"/smb.conf"_s);
                 EXPECT_TRUE(QTest::qWaitFor([&] {  // it listens on TCP 445
