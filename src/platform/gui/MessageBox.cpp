@@ -105,24 +105,24 @@ MessageBoxResponder SetMessageBoxResponder(MessageBoxResponder responder) {
 MessageBoxGathering::MessageBoxGathering() : outer_(std::exchange(Gathering(), this)) {}
 
 MessageBoxGathering::~MessageBoxGathering() {
+    StopGathering();
+}
+
+void MessageBoxGathering::StopGathering() {
     if (Gathering() == this) {
         Gathering() = outer_;
     }
 }
 
 void MessageBoxGathering::Show(int style, const QString& title) {
-    if (Gathering() == this) {
-        Gathering() = outer_;
-    }
+    StopGathering();
     if (!prompts_.isEmpty()) {
         MsgBox(std::exchange(prompts_, {}).join(u"\r\n\r\n"_s), style, title);
     }
 }
 
 void MessageBoxGathering::Print(const QString& title) {
-    if (Gathering() == this) {
-        Gathering() = outer_;
-    }
+    StopGathering();
     for (QString prompt : std::exchange(prompts_, {})) {
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title),
                      qUtf8Printable(prompt.replace(u"\r\n"_s, u" "_s)));

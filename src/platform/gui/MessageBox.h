@@ -60,6 +60,8 @@ public:
     void Print(const QString& title);
 
 private:
+    void StopGathering();
+
     MessageBoxGathering* outer_;
     QStringList prompts_;
     friend int MsgBox(const QString&, int, const QString&);
