@@ -1,4 +1,5 @@
 #include "app/ParlaneApp.h"
+#include "app/QtPlatform.h"
 #include "core/AppVersion.h"
 #include "core/modStartup.h"
 
@@ -40,7 +41,9 @@ int main(int argc, char* argv[]) {
     if (AsksForHelp(argc, argv)) {
         return PrintHelp(argc, argv);
     }
+    const QByteArray askedPlatform = QtPlatform::Choose();
     QApplication app(argc, argv);
+    QtPlatform::Restore(askedPlatform);
     QApplication::setApplicationName(u"Parlane"_s);
     QApplication::setApplicationVersion(QString::number(AppVersion::Major) + u'.' +
                                         QString::number(AppVersion::Minor));

@@ -22,6 +22,9 @@ int ClampPixels(long twips) {
 QString FormMetrics::Name() const {
     return window_.objectName();
 }
+bool FormMetrics::PlaceKnown() const {
+    return !platform::CompositorPlacesWindows();
+}
 long FormMetrics::Left() const {
     return PixelsToTwips(window_.x());
 }

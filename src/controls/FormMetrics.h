@@ -22,6 +22,7 @@ public:
     void SetWidth(long twips) override;
     void SetHeight(long twips) override;
     void KeepOnScreen() override;
+    bool PlaceKnown() const override;
 
 private:
     QWidget& window_;

@@ -18,4 +18,7 @@ public:
     // Once restored: a place that lies off the screens there are now (a monitor unplugged, a
     // hand-edited value, a size beyond the screen) is moved and shrunk onto the nearest one.
     virtual void KeepOnScreen() {}
+    // False where the window system keeps windows' places to itself: what the window reports
+    // then is no place, and saving it would overwrite the one remembered.
+    virtual bool PlaceKnown() const { return true; }
 };

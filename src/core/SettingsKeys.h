@@ -7,6 +7,7 @@ namespace SettingsKeys {
 inline const QString kInterface = QStringLiteral("Contact List - Interface");
 inline const QString kDisplaySplash = QStringLiteral("Display Splash");
 inline const QString kMinimiseOnStartup = QStringLiteral("Minimise On Startup");
+inline const QString kDesktopNotifications = QStringLiteral("Desktop Notifications");
 inline const QString kSkinning = QStringLiteral("Skinning");
 inline const QString kSkinningEnable = QStringLiteral("Enable");
 inline const QString kContactList = QStringLiteral("Contact List");

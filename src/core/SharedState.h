@@ -44,6 +44,7 @@ struct SharedState {
     bool DisplaySplash = false;
     bool MinimiseOnStartup = false;
     bool SkinningEnabled = false;
+    bool DesktopNotifications = false;
 
     QString StatusText;
 

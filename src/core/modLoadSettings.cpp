@@ -39,6 +39,7 @@ void LoadSettings(SharedState& state) {
     state.DisplaySplash = ReadFlag(file, kInterface, kDisplaySplash, u"1"_s);
     state.MinimiseOnStartup = ReadFlag(file, kInterface, kMinimiseOnStartup, u"0"_s);
     state.SkinningEnabled = ReadFlag(file, kSkinning, kSkinningEnable, u"1"_s);
+    state.DesktopNotifications = ReadFlag(file, kInterface, kDesktopNotifications, u"1"_s);
 }
 
 void LoadContactListState(const QString& settingsFile, ContactTreeState& tree) {

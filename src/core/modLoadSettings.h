@@ -17,7 +17,7 @@ std::optional<bool> ParseFlag(const QString& text);
 bool ReadFlag(const QString& settingsFile, const QString& section, const QString& key,
               const QString& defaultValue);
 
-// The three option flags of the state's settings file into the state.
+// The option flags of the state's settings file into the state.
 void LoadSettings(SharedState& state);
 // The expanded state of the three group nodes.
 void LoadContactListState(const QString& settingsFile, ContactTreeState& tree);

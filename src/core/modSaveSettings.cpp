@@ -19,14 +19,14 @@ void SaveContactListState(const QString& file, const ContactTreeState& tree) {
     batch.Commit();
 }
 
-void SaveSettings(const QString& file, bool displaySplash, bool minimiseOnStartup,
-                  bool skinningEnabled) {
+void SaveSettings(const QString& file, const Options& options) {
     using namespace SettingsKeys;
     const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
     platform::ProfileBatch batch(file);
-    modINI::WriteINI(kInterface, kDisplaySplash, flag(displaySplash), file);
-    modINI::WriteINI(kInterface, kMinimiseOnStartup, flag(minimiseOnStartup), file);
-    modINI::WriteINI(kSkinning, kSkinningEnable, flag(skinningEnabled), file);
+    modINI::WriteINI(kInterface, kDisplaySplash, flag(options.DisplaySplash), file);
+    modINI::WriteINI(kInterface, kMinimiseOnStartup, flag(options.MinimiseOnStartup), file);
+    modINI::WriteINI(kInterface, kDesktopNotifications, flag(options.DesktopNotifications), file);
+    modINI::WriteINI(kSkinning, kSkinningEnable, flag(options.SkinningEnabled), file);
     batch.Commit();
 }
 

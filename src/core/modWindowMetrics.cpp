@@ -68,7 +68,7 @@ void LoadWindowMetrics(const QString& file, MetricsWindow& window, bool position
 void SaveWindowMetrics(const QString& file, const MetricsWindow& window, bool position, bool size) {
     CheckFileName(file);
     platform::ProfileBatch batch(file);
-    if (position) {
+    if (position && window.PlaceKnown()) {
         Write(file, window, "Left", window.Left());
         Write(file, window, "Top", window.Top());
     }

@@ -1,5 +1,6 @@
 #include "platform/gui/WindowPos.h"
 
+#include <QGuiApplication>
 #include <QRegion>
 #include <QWidget>
 #include <QWindow>
@@ -68,6 +69,10 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
 
 bool IsTopMost(const QWidget* window) {
     return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+bool CompositorPlacesWindows() {
+    return QGuiApplication::platformName().startsWith(QLatin1StringView("wayland"));
 }
 
 QRect OnScreen(const QRect& window, const QList<QRect>& screens) {

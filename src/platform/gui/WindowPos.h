@@ -29,6 +29,11 @@ bool SetWindowPos(QWidget* window, std::intptr_t insertAfter, int x, int y, int 
 
 bool IsTopMost(const QWidget* window);
 
+// True on Wayland, which leaves every window's place, stacking and focus to the compositor: a
+// program there cannot know where its windows are, show one without the focus, or keep one on
+// top.
+bool CompositorPlacesWindows();
+
 // A window's place (frame included) that lies whole on the screens, unchanged; otherwise moved,
 // and shrunk where it is larger, to lie whole on the screen it overlaps most, or on the nearest
 // when it overlaps none. Unchanged without screens.

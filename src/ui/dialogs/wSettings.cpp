@@ -132,6 +132,9 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
     chkContactListInterface_DisplaySplash =
         CheckBox(picContainer[1], u"chkContactListInterface_DisplaySplash"_s,
                  u"Display the splash graphic at startup."_s, 34);
+    chkContactListInterface_DesktopNotifications =
+        CheckBox(picContainer[1], u"chkContactListInterface_DesktopNotifications"_s,
+                 u"Show new messages as desktop notifications."_s, 58);
     chkEnableApplicationSkinning = CheckBox(picContainer[2], u"chkEnableApplicationSkinning"_s,
                                             u"Enable application skinning."_s, 10);
     Label(picContainer[5], u"labSounds"_s, u"Sounds."_s, {12, 12, kPaneRect.width() - 24, 16});
@@ -173,7 +176,9 @@ wSettings::wSettings(WindowContext& context) : context_(context) {
 
     setTabOrder(tvwSections, chkContactListInterface_MinimiseOnStartup);
     setTabOrder(chkContactListInterface_MinimiseOnStartup, chkContactListInterface_DisplaySplash);
-    setTabOrder(chkContactListInterface_DisplaySplash, chkEnableApplicationSkinning);
+    setTabOrder(chkContactListInterface_DisplaySplash,
+                chkContactListInterface_DesktopNotifications);
+    setTabOrder(chkContactListInterface_DesktopNotifications, chkEnableApplicationSkinning);
     setTabOrder(chkEnableApplicationSkinning, cmdSave);
     setTabOrder(cmdSave, cmdCancel);
     tvwSections->setFocus();
@@ -202,6 +207,7 @@ void wSettings::Form_Load() {
     SharedState& s = context_.state;
     chkContactListInterface_DisplaySplash->setChecked(s.DisplaySplash);
     chkContactListInterface_MinimiseOnStartup->setChecked(s.MinimiseOnStartup);
+    chkContactListInterface_DesktopNotifications->setChecked(s.DesktopNotifications);
     chkEnableApplicationSkinning->setChecked(s.SkinningEnabled);
     s.SettingsWindowOpen = true;
 }
@@ -220,10 +226,12 @@ void wSettings::ShowPane(int index) {
 
 void wSettings::cmdSave_Click() {
     try {
-        modSaveSettings::SaveSettings(context_.state.SettingsFile,
-                                      chkContactListInterface_DisplaySplash->isChecked(),
-                                      chkContactListInterface_MinimiseOnStartup->isChecked(),
-                                      chkEnableApplicationSkinning->isChecked());
+        modSaveSettings::SaveSettings(
+            context_.state.SettingsFile,
+            {chkContactListInterface_DisplaySplash->isChecked(),
+             chkContactListInterface_MinimiseOnStartup->isChecked(),
+             chkEnableApplicationSkinning->isChecked(),
+             chkContactListInterface_DesktopNotifications->isChecked()});
         modLoadSettings::LoadSettings(context_.state);
     } catch (const platform::RuntimeError& e) {
         // Nothing was written; the window stays open with the user's choices.

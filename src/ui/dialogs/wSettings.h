@@ -57,6 +57,7 @@ public:
     std::array<QFrame*, kPaneCount> picContainer{};
     QCheckBox* chkContactListInterface_MinimiseOnStartup = nullptr;
     QCheckBox* chkContactListInterface_DisplaySplash = nullptr;
+    QCheckBox* chkContactListInterface_DesktopNotifications = nullptr;
     QCheckBox* chkEnableApplicationSkinning = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;

@@ -163,13 +163,19 @@ void wMain::BuildMenus() {
     mCONTACTLIST = submenu(nullptr, u"mCONTACTLIST"_s, u"&Contact List"_s);
     mCONTACTS_ADDCONTACT = item(mCONTACTLIST, u"mCONTACTS_ADDCONTACT"_s, u"&Add Contact.."_s,
                                 [this] { wAddContact::Open(context_, *contacts_); });
-    mCONTACTLIST->addSeparator()->setObjectName(u"mCONTACTLIST_BLANK01"_s);
+    QAction* blank = mCONTACTLIST->addSeparator();
+    blank->setObjectName(u"mCONTACTLIST_BLANK01"_s);
     mCONTACTLIST_ALWAYSONTOP =
         item(mCONTACTLIST, u"mCONTACTLIST_ALWAYSONTOP"_s, u"Always on &Top"_s, [this](bool on) {
             modMiscFunctions::SetTopMost(this,
                                          on ? platform::HWND_TOPMOST : platform::HWND_NOTOPMOST);
         });
     mCONTACTLIST_ALWAYSONTOP->setCheckable(true);
+    // A compositor keeps no window on top for a program: a tick there would promise nothing.
+    if (platform::CompositorPlacesWindows()) {
+        blank->setVisible(false);
+        mCONTACTLIST_ALWAYSONTOP->setVisible(false);
+    }
 
     mTOOLS = submenu(nullptr, u"mTOOLS"_s, u"&Tools"_s);
     mTOOLS_SETTINGS =
