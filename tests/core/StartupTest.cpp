@@ -29,12 +29,13 @@ TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
     const QTemporaryDir dir;
     SharedState state;
     state.SettingsFile = dir.filePath(u"Settings.ini"_s);
-    // Unset or unreadable flags: the splash and skins, no minimising.
+    // Unset or unreadable flags: the splash, skins and notifications, no minimising.
     WriteBytes(
         state.SettingsFile,
         "[Contact List - Interface]\r\nDisplay Splash=0\r\n\r\n[Skinning]\r\nEnable=maybe\r\n");
     modLoadSettings::LoadSettings(state);
-    EXPECT_TRUE(!state.DisplaySplash && !state.MinimiseOnStartup && state.SkinningEnabled);
+    EXPECT_TRUE(!state.DisplaySplash && !state.MinimiseOnStartup && state.SkinningEnabled &&
+                state.DesktopNotifications);
 }
 
 // Hand-edited window places: a value that is no whole number of twips leaves the window where
