@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTextEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +55,9 @@ std::shared_ptr<clsContact> ContactOfNode(const SharedState& state, const QStrin
 
 }  // namespace
 
+Conversations::Conversations(WindowContext& context)
+    : context_(context), notifications_([this](const QString& key) { Activate(key); }) {}
+
 Conversations::~Conversations() {
     for (const QPointer<wChat>& window : std::as_const(chatWindows_)) {
         delete window.data();
@@ -67,10 +71,13 @@ QString Conversations::DomainSuffix(const QString& nodeKey) {
 
 void Conversations::Present(QWidget& window, Opening opening) {
     if (opening == Opening::ByUser) {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();
         window.raise();
         window.activateWindow();
-    } else if (!window.isVisible()) {
+    } else if (!window.isVisible() && !platform::CompositorPlacesWindows()) {
+        // Where the compositor would give it the focus, it waits for the user, and its
+        // notification stands for it.
         platform::SetWindowPos(&window, platform::HWND_TOP, 0, 0, 0, 0,
                                platform::SWP_NOMOVE | platform::SWP_NOSIZE |
                                    platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
@@ -80,6 +87,9 @@ void Conversations::Present(QWidget& window, Opening opening) {
 wChat* Conversations::OpenChat(ContactTree& tree, const QString& nodeKey, Opening opening) {
     QPointer<wChat>& slot = chatWindows_[nodeKey];
     if (slot && slot->Loaded()) {
+        if (opening == Opening::ByUser && !slot->isVisible()) {
+            Present(*slot, opening);  // a message loaded it without showing it
+        }
         return nullptr;
     }
     const QString name = tree.NodeText(nodeKey);
@@ -107,6 +117,9 @@ void Conversations::BringBack(wChat& window, const QString& contactKey) {
     window.SetRecipient(contact.Entry);
     window.setWindowTitle(u"Message: "_s + contact.Name);
     window.labTo->setText(contact.Name + DomainSuffix(contactKey));
+    if (platform::CompositorPlacesWindows()) {
+        return;  // shown when the user asks, as a new one would be
+    }
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     modMiscFunctions::ShowFormAt(&window, screen.x() + screen.width() / 2,
                                  screen.y() + screen.height() / 2);
@@ -130,6 +143,7 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
             if (catchAllShown) {
                 Announcement::Announce(*catchAll, message.From + u": "_s + message.Text);
             }
+            Notify(*catchAll, ContactKeys::kCatchAll, message.From, message.Text);
             return;
         }
         window = OpenChat(tree, userKey, Opening::ByMessage);
@@ -140,6 +154,29 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
     ConversationView::AppendIncomingLine(*window->rtbHistory, contact->Name, message.Text);
     if (shown) {
         Announcement::Announce(*window, contact->Name + u": "_s + message.Text);
+    }
+    Notify(*window, key, contact->Name, message.Text);
+}
+
+void Conversations::Notify(const QWidget& window, const QString& key, const QString& sender,
+                           const QString& text) {
+    if (context_.state.DesktopNotifications && !window.isActiveWindow()) {
+        notifications_.Post(key, sender, text);
+    }
+}
+
+// From the notification: that window forward, with the keys in its input.
+void Conversations::Activate(const QString& key) {
+    if (key == ContactKeys::kCatchAll) {
+        if (wCatchAll* window = CatchAll()) {
+            Present(*window, Opening::ByUser);
+        }
+        return;
+    }
+    wChat* window = Chat(key);
+    if (window && window->Loaded()) {
+        Present(*window, Opening::ByUser);
+        window->rtbChat->setFocus();
     }
 }
 

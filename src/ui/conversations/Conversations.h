@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/conversations/DesktopNotifications.h"
+
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -18,17 +20,18 @@ struct WindowContext;
 class Conversations {
 public:
     // Who opens a conversation window: the user gets it active with the keyboard in it; a message
-    // shows it without taking the keyboard from whatever the user is typing into.
+    // shows it without taking the keyboard from whatever the user is typing into, or, where the
+    // compositor would give it the focus (Wayland), loads it and leaves it to the user.
     enum class Opening { ByUser, ByMessage };
 
-    explicit Conversations(WindowContext& context) : context_(context) {}
+    explicit Conversations(WindowContext& context);
     ~Conversations();
     Conversations(const Conversations&) = delete;
     Conversations& operator=(const Conversations&) = delete;
 
     // Opens the chat window of the contact node (key and text from the tree), bound to that
-    // node's contact. Nothing happens while that contact's window is open. Returns the window
-    // opened, or null.
+    // node's contact. While that contact's window is open nothing happens, but for the user
+    // showing one that a message loaded. Returns the window opened, or null.
     wChat* OpenChat(ContactTree& tree, const QString& nodeKey, Opening opening = Opening::ByUser);
 
     // A user or machine in the list gets it in its chat window, opened or brought back as
@@ -60,7 +63,12 @@ public:
 
 private:
     void BringBack(wChat& window, const QString& contactKey);
+    // A message that lands in a window the user is not in is also told by the desktop.
+    void Notify(const QWidget& window, const QString& key, const QString& sender,
+                const QString& text);
+    void Activate(const QString& key);
 
     WindowContext& context_;
     QMap<QString, QPointer<wChat>> chatWindows_;
+    DesktopNotifications notifications_;
 };
