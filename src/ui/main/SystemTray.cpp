@@ -59,5 +59,13 @@ void SystemTray::RemoveTrayIcon(TrayImage& image) {
 }
 
 bool SystemTray::TrayAvailable() const {
-    return availableOverride_.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    if (availableOverride_) {
+        return *availableOverride_;
+    }
+    // An icon on a StatusNotifierItem host lives while that host does, whatever other tray
+    // there may be.
+    if (statusNotifierHost_.value_or(false)) {
+        return OnStatusNotifierHost();
+    }
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }

@@ -124,6 +124,15 @@ wMain::wMain(WindowContext& context, Conversations& conversations, MailslotListe
     // The program lives while this window does, hidden or not: with the window in the tray,
     // the last other window closing must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // A tray that goes away (its host ended) must not take the hidden window with it: the
+    // window goes to the task bar instead.
+    trayWatch_.setInterval(1000);
+    connect(&trayWatch_, &QTimer::timeout, this, [this] {
+        if (!isVisible() && mSYSTRAY_SHOWHIDE->text() == ShowCaption()) {
+            HideToTray();
+        }
+    });
+    trayWatch_.start();
     // The session ending, a Ctrl+C or a closed terminal: the same closing as the Exit item.
     platform::OnSessionEnd(this, [this] {
         sessionEnding_ = true;

@@ -7,6 +7,7 @@
 
 #include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -110,4 +111,5 @@ private:
     bool closed_ = false;
     bool sessionEnding_ = false;  // closing because the session ends, not at the user's word
     QFileSystemWatcher settingsWatcher_;
+    QTimer trayWatch_;
 };
