@@ -6,6 +6,8 @@ set -euo pipefail
 
 packages=(g++ cmake make qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
+# Qt on Wayland, for sessions without XWayland or where QT_QPA_PLATFORM asks for it.
+packages+=(qt6-wayland)
 # The package: dpkg-shlibdeps finds its dependencies, and CPack asks `file` which files are
 # programs.
 if [[ "${1:-}" == "--package" || "${1:-}" == "--test" ]]; then
@@ -23,6 +25,8 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
     # A dark theme (qt6ct), and the desktop as a screen reader reads it (AT-SPI and pyatspi).
     packages+=(qt6ct at-spi2-core python3-pyatspi)
+    # A headless Wayland session (sway) and its virtual keyboard (wtype).
+    packages+=(sway wtype)
     # The checkers of the package and of what it installs.
     packages+=(lintian desktop-file-utils appstream)
     # Line coverage (scripts/coverage.sh).

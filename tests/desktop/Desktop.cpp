@@ -12,9 +12,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -110,6 +114,29 @@ public Q_SLOTS:
 };
 
 StatusNotifierWatcher* watcher = nullptr;
+
+// The desktop's notification server: keeps what it is asked to show; Activate stands for the
+// user's click on a notification.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList shown;  // each as "id replaced summary: body", and "+icon" when it has one
+    void Activate(uint id) { emit ActionInvoked(id, u"default"_s); }
+public Q_SLOTS:
+    QStringList GetCapabilities() const { return {u"body"_s, u"body-markup"_s, u"actions"_s}; }
+    uint Notify(const QString&, uint replaces, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap& hints, int) {
+        const uint id = replaces ? replaces : uint(shown.size() + 1);
+        shown << u"%1 %2 %3: %4"_s.arg(id).arg(replaces).arg(summary, body) +
+                     (hints.contains(u"image-data"_s) ? u" +icon"_s : u""_s);
+        return id;
+    }
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString& action);
+};
+
+NotificationServer* notifications = nullptr;
 
 // The session's accessibility bus, as a desktop offers it to its programs.
 class AccessibilityBus : public QObject {
@@ -216,6 +243,10 @@ public:
         ASSERT_TRUE(connection.registerObject(u"/StatusNotifierWatcher"_s, watcher,
                                               QDBusConnection::ExportAllContents));
         ASSERT_TRUE(connection.registerService(u"org.kde.StatusNotifierWatcher"_s));
+        notifications = new NotificationServer;
+        ASSERT_TRUE(connection.registerObject(u"/org/freedesktop/Notifications"_s, notifications,
+                                              QDBusConnection::ExportAllContents));
+        ASSERT_TRUE(connection.registerService(u"org.freedesktop.Notifications"_s));
         accessibility = new AccessibilityBus;
         // The accessibility bus, and the registry on it that screen readers ask.
         if (const QString registry = u"/usr/libexec/at-spi2-registryd"_s; QFile::exists(registry)) {
@@ -246,6 +277,7 @@ public:
     void TearDown() override {
         delete watcher;
         delete accessibility;
+        delete notifications;
         Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace});
     }
 
@@ -460,10 +492,10 @@ public:
         QString program;
     };
     // Writes Settings.ini with these bytes and starts the program. The splash is off unless the
-    // bytes say otherwise.
+    // bytes say otherwise. env adds "NAME=value" to the environment, or takes "-NAME" out.
     explicit ParlaneCopy(const QByteArray& settings = {}, TrayKind tray = TrayKind::XEmbed,
-                         Look look = Look::Light)
-        : tray_(tray), look_(look) {
+                         Look look = Look::Light, const QStringList& env = {})
+        : tray_(tray), look_(look), env_(env) {
         CopyProgram();
         const QByteArray noSplash = "[Contact List - Interface]\r\nDisplay Splash=0\r\n";
         WriteBytes(settingsPath_,
@@ -625,6 +657,13 @@ private:
             env.insert(u"QT_QPA_PLATFORMTHEME"_s, u"qt6ct"_s);
         }
         env.insert(u"QT_SCALE_FACTOR"_s, look_ == Look::Large ? u"1.5"_s : u"1"_s);
+        for (const QString& change : env_) {
+            if (change.startsWith(u'-')) {
+                env.remove(change.mid(1));
+            } else {
+                env.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+            }
+        }
         process_.setProcessEnvironment(env);
         StartChild(process_, program, {}, QProcess::ForwardedChannels);
         process_.waitForStarted(10000);
@@ -636,6 +675,7 @@ private:
     QProcess process_;
     TrayKind tray_;
     Look look_ = Look::Light;
+    QStringList env_;
     qint64 pid_ = 0;
 };
 
@@ -743,10 +783,12 @@ TEST(Conversations, ASlowResolverFreezesNothingAndAFailedSendKeepsTheText) {
         << text.toStdString();
 }
 
-// The user types into one window while messages open others: every key lands where it was aimed.
-// A double-click opens a window active, so the user can type at once.
+// The user types into one window while messages open others: every key lands where it was aimed,
+// and the desktop tells of each message, one notification a conversation. A double-click, or a
+// click on the notification, brings a window active, so the user can type at once.
 TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
     SKIP_WITHOUT_ACCESSIBILITY();  // the selected node is found as a screen reader finds it
+    notifications->shown.clear();
     ParlaneCopy parlane(
         "[Contact List]\r\nUnknown Expanded=1\r\nUsers Expanded=1\r\n"
         "[Users]\r\nTotal=1\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n",
@@ -769,7 +811,7 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
             ASSERT_TRUE(parlane.Close(a.window));
             ASSERT_TRUE(x::Activate(dialog.id));
         }
-        ASSERT_EQ(wire::Send(a.from, u"."_s, u"hello"_s), 0);
+        ASSERT_EQ(wire::Send(a.from, u"."_s, u"hello <b>|second line"_s), 0);
         ASSERT_TRUE(parlane.WaitForWindow(a.window)) << a.window.toStdString();
         EXPECT_FALSE(QTest::qWaitFor([&] { return x::ActiveWindow() != dialog.id; }, 500))
             << a.window.toStdString();
@@ -780,6 +822,14 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
     x::Key(u"Tab space"_s);
     ASSERT_TRUE(parlane.WaitUntilHidden(kAddContact));
     EXPECT_TRUE(parlane.Settings().contains("NAME=Anna|ADDRESS=pc02")) << parlane.Settings().data();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notifications->shown.size() == 3; }));
+    EXPECT_EQ(notifications->shown, QStringList({u"1 0 Anna: hello &lt;b&gt; +icon"_s,
+                                                 u"2 0 stranger: hello &lt;b&gt; +icon"_s,
+                                                 u"1 1 Anna: hello &lt;b&gt; +icon"_s}));
+    notifications->Activate(1);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return x::ActiveWindow() == parlane.Find(u"Message: Anna"_s).id; }, 5000));
+    EXPECT_TRUE(FocusComesTo(parlane.Pid(), u"text Message to send"_s));
 
     // Catch All, covered by the main window, comes to the front at a double-click; a chat window
     // opened by a double-click takes the keys: what is typed goes out.
@@ -938,6 +988,137 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll));
         EXPECT_TRUE(parlane.Running());
     }
+}
+
+// A tray that ends (its panel crashed) while the window hides in it gives the window to the task
+// bar: a program never runs on with neither a window nor an icon.
+TEST(Tray, ATrayThatGoesAwayGivesTheHiddenWindowToTheTaskBar) {
+    ParlaneCopy parlane(
+        "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=1\r\n",
+        TrayKind::StatusNotifier);
+    ASSERT_TRUE(parlane.WaitForTrayIcon());
+    ASSERT_FALSE(parlane.Find(u"Parlane"_s));
+    QDBusConnection bus(kBusName);
+    const auto back = qScopeGuard([&] { bus.registerService(u"org.kde.StatusNotifierWatcher"_s); });
+    ASSERT_TRUE(bus.unregisterService(u"org.kde.StatusNotifierWatcher"_s));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bool(parlane.Find(u"Parlane"_s)); }, 5000));
+}
+
+// A Wayland session, headless: sway without an X server, run as nobody (it refuses root) and
+// killed with this program, with a virtual keyboard of wtype's held on its seat throughout: a
+// keyboard that came and went with each key would leave the focused window without one.
+class Sway {
+public:
+    Sway() {
+        chown(QFile::encodeName(dir_.path()).constData(), 65534, 65534);
+        WriteBytes(dir_.filePath(u"config"_s),
+                   "xwayland disable\noutput HEADLESS-1 resolution 1024x768\n");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] :
+             {std::pair(u"WLR_BACKENDS"_s, u"headless"_s),
+              std::pair(u"WLR_RENDERER"_s, u"pixman"_s),
+              std::pair(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s),
+              std::pair(u"XDG_RUNTIME_DIR"_s, dir_.path()), std::pair(u"HOME"_s, dir_.path())}) {
+            env.insert(name, value);
+        }
+        sway_.setProcessEnvironment(env);
+        StartChild(sway_, u"setpriv"_s,
+                   {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                    u"--pdeathsig=KILL"_s, u"sway"_s, u"-c"_s, dir_.filePath(u"config"_s)},
+                   QProcess::SeparateChannels);
+        const auto socket = [&](const QString& pattern) {
+            const QStringList found = QDir(dir_.path()).entryList({pattern}, QDir::System);
+            return found.isEmpty() ? QString() : dir_.filePath(found.first());
+        };
+        (void)QTest::qWaitFor([&] { return !socket(u"sway-ipc.*"_s).isEmpty(); }, 10000);
+        display = socket(u"wayland-?"_s);
+        qputenv("WAYLAND_DISPLAY", QFile::encodeName(display));
+        qputenv("SWAYSOCK", QFile::encodeName(socket(u"sway-ipc.*"_s)));
+        StartChild(keyboard_, u"wtype"_s, {u"-s"_s, u"600000"_s}, QProcess::SeparateChannels);
+    }
+    ~Sway() {
+        for (QProcess* p : {&keyboard_, &sway_}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("SWAYSOCK");
+    }
+    // The titles of the process's windows, the one with the keyboard first.
+    static QStringList Windows(qint64 pid) {
+        QStringList titles;
+        const std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& node) {
+            if (node[u"pid"_s].toInteger() == pid) {
+                node[u"focused"_s].toBool() ? titles.prepend(node[u"name"_s].toString())
+                                            : titles.append(node[u"name"_s].toString());
+            }
+            for (const auto& list :
+                 {node[u"nodes"_s].toArray(), node[u"floating_nodes"_s].toArray()}) {
+                for (const QJsonValue& child : list) {
+                    walk(child.toObject());
+                }
+            }
+        };
+        walk(
+            QJsonDocument::fromJson(Run(u"swaymsg"_s, {u"-t"_s, u"get_tree"_s}).toUtf8()).object());
+        return titles;
+    }
+    static bool WaitForFocus(qint64 pid, const QString& title) {
+        return QTest::qWaitFor([&] { return Windows(pid).value(0) == title; }, 10000);
+    }
+    // wtype's arguments: text, "-k Tab", "-M alt c -m alt".
+    static void Keys(const QString& keys) { Run(u"wtype"_s, keys.split(u' ')); }
+
+    QString display;  // the socket's path, WAYLAND_DISPLAY for a client
+
+private:
+    QTemporaryDir dir_;
+    QProcess sway_, keyboard_;
+};
+
+// Parlane natively on Wayland, as it runs where there is no X server: a message that arrives
+// while the user types into Add Contact takes no key (its window waits, and a notification stands
+// for it), the remembered place is not overwritten by one the compositor keeps to itself, and the
+// notification brings the window.
+TEST(Wayland, KeysStayInAddContactThePlaceSurvivesAndTheNotificationBringsTheWindow) {
+    for (const char* tool : {"sway", "swaymsg", "wtype", "setpriv"}) {
+        if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty()) {
+            GTEST_SKIP() << tool << " is missing: run scripts/deps.sh --test";
+        }
+    }
+    Sway sway;
+    ASSERT_FALSE(sway.display.isEmpty()) << "sway did not start";
+    notifications->shown.clear();
+    const QByteArray place = "wMain Window Left=3000\r\nwMain Window Top=1500\r\n";
+    ParlaneCopy parlane(
+        "[Users]\r\nTotal=1\r\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"
+        "[Window Metrics]\r\n" +
+            place,
+        TrayKind::StatusNotifier, Look::Light,
+        {u"-DISPLAY"_s, u"-QT_QPA_PLATFORM"_s, u"WAYLAND_DISPLAY="_s + sway.display});
+    ASSERT_TRUE(Sway::WaitForFocus(parlane.Pid(), u"Parlane"_s));
+    Sway::Keys(u"-M alt c -m alt a"_s);
+    ASSERT_TRUE(Sway::WaitForFocus(parlane.Pid(), kAddContact));
+    Sway::Keys(u"XYZ"_s);
+    wire::Capture wire;
+    ASSERT_EQ(wire::Send(u"pc01"_s, u"."_s, u"hello"_s), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notifications->shown.size() == 1; }));
+    Sway::Keys(u"-k Tab pc02 -k Tab -k Return"_s);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return parlane.Settings().contains("NAME=XYZ|ADDRESS=pc02"); }));
+    EXPECT_FALSE(wire.Heard("XYZ", 1000));
+    EXPECT_EQ(Sway::Windows(parlane.Pid()), QStringList{u"Parlane"_s});
+    notifications->Activate(1);
+    EXPECT_TRUE(Sway::WaitForFocus(parlane.Pid(), u"Message: Anna"_s));
+    EXPECT_EQ(parlane.Stop(), 0);
+    EXPECT_TRUE(parlane.Settings().contains(place)) << parlane.Settings().data();
+}
+
+// A platform that cannot start here (Wayland asked for, no compositor) gives way to the X server.
+TEST(Wayland, APlatformThatCannotStartGivesWayToOneThatCan) {
+    ParlaneCopy parlane({}, TrayKind::XEmbed, Look::Light,
+                        {u"QT_QPA_PLATFORM=wayland"_s, u"WAYLAND_DISPLAY=/nonexistent"_s});
+    EXPECT_TRUE(parlane.WaitForWindow(u"Parlane"_s));
 }
 
 // Parlane as people meet it who are not its designer's default: on a dark theme or a large

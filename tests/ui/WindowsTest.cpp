@@ -1,4 +1,5 @@
 #include "app/ParlaneApp.h"
+#include "app/QtPlatform.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/AppVersion.h"
 #include "platform/ProfileFile.h"
@@ -215,6 +216,27 @@ using Conversations = Ui;
 using MainWindow = Ui;
 using SettingsWindow = Ui;
 using Launch = Ui;
+
+// The session's display servers come after what was asked, X11 first where nothing was: no
+// plugin that fails leaves the program without one that could serve.
+TEST(QtPlatformChoice, WhatWasAskedThenEachDisplayServerOfTheSession) {
+    const struct {
+        QByteArray asked;
+        bool x11, wayland;
+        QByteArray tried;
+    } cases[] = {
+        {"", true, true, "xcb;wayland"},
+        {"", false, true, "wayland"},
+        {"", true, false, "xcb"},
+        {"", false, false, ""},
+        {"wayland", true, true, "wayland;xcb"},
+        {"xcb:foo", true, true, "xcb:foo;wayland"},
+        {"offscreen", false, false, "offscreen"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(QtPlatform::PluginsToTry(c.asked, c.x11, c.wayland), c.tried) << c.asked.data();
+    }
+}
 
 TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     // No Skins folder at all: no picture and no error.
@@ -651,16 +673,19 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
     QTest::mouseClick(w->cmdSave, Qt::RightButton);
     EXPECT_TRUE(w->isVisible());
 
+    ClickSection(w, u"Interface"_s);
+    QTest::mouseClick(w->chkContactListInterface_DesktopNotifications, Qt::LeftButton);
     ClickSection(w, u"Skinning"_s);
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::LeftButton);
     const QPoint place = w->pos() * 15;
     QTest::mouseClick(w->cmdSave, Qt::LeftButton);
     EXPECT_EQ(ReadBytes(settings()),
               "[Contact List - Interface]\r\nDisplay Splash=0\r\nMinimise On Startup=0\r\n"
-              "[Skinning]\r\nEnable=0\r\n\r\n[Window Metrics]\r\nwSettings Window Left=" +
+              "Desktop Notifications=0\r\n[Skinning]\r\nEnable=0\r\n\r\n[Window "
+              "Metrics]\r\nwSettings Window Left=" +
                   QByteArray::number(place.x()) +
                   "\r\nwSettings Window Top=" + QByteArray::number(place.y()) + "\r\n");
-    EXPECT_FALSE(state().SkinningEnabled);
+    EXPECT_FALSE(state().SkinningEnabled || state().DesktopNotifications);
     EXPECT_FALSE(state().SettingsWindowOpen);
     skinned(false);
 
