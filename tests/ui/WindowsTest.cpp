@@ -227,7 +227,6 @@ TEST(QtPlatformChoice, WhatWasAskedThenEachDisplayServerOfTheSession) {
     } cases[] = {
         {"", true, true, "xcb;wayland"},
         {"", false, true, "wayland"},
-        {"", true, false, "xcb"},
         {"", false, false, ""},
         {"wayland", true, true, "wayland;xcb"},
         {"xcb:foo", true, true, "xcb:foo;wayland"},
