@@ -1,7 +1,9 @@
 #include "ui/main/SystemTray.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -18,10 +20,14 @@ bool OnStatusNotifierHost() {
     if (platform != u"xcb"_s && !platform.startsWith(u"wayland"_s)) {
         return false;  // platforms without a desktop's tray
     }
+    // Asked again once a second while the window hides: a watcher that hangs must not freeze it.
     const QString watcher = u"org.kde.StatusNotifierWatcher"_s;
-    QDBusInterface host(watcher, u"/StatusNotifierWatcher"_s, watcher,
-                        QDBusConnection::sessionBus());
-    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcher, u"/StatusNotifierWatcher"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << watcher << u"IsStatusNotifierHostRegistered"_s;
+    const QDBusReply<QDBusVariant> host =
+        QDBusConnection::sessionBus().call(get, QDBus::Block, 500);
+    return host.isValid() && host.value().variant().toBool();
 }
 
 }  // namespace
