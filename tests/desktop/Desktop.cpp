@@ -1050,8 +1050,11 @@ public:
     static bool WaitForFocus(qint64 pid, const QString& title) {
         return QTest::qWaitFor([&] { return Windows(pid).value(0) == title; }, 10000);
     }
-    // wtype's arguments: text, "-k Tab", "-M alt c -m alt".
-    static void Keys(const QString& keys) { Run(u"wtype"_s, keys.split(u' ')); }
+    // wtype's arguments: text, "-k Tab", "-M alt c -m alt"; at a person's pace, since a key
+    // that comes while the focus moves on (Tab) may be lost to Qt's input method.
+    static void Keys(const QString& keys) {
+        Run(u"wtype"_s, QStringList{u"-d"_s, u"80"_s} + keys.split(u' '));
+    }
 
     QString display;  // the socket's path, WAYLAND_DISPLAY for a client
 
