@@ -24,7 +24,7 @@ QDBusMessage Call(const QString& method) {
     return QDBusMessage::createMethodCall(kService, kPath, kService, method);
 }
 
-// The program's icon as the pixels the specification's "image-data" hint carries: RGBA rows.
+// The program's icon as the pixels a notification's "image-data" hint carries: RGBA rows.
 QVariant IconData() {
     const QImage icon = ImageLists::ProgramIcon()
                             .pixmap(kIconSize, kIconSize)
