@@ -22,7 +22,7 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(samba)
     # The desktop journeys: an X server, a window manager, an XEmbed tray, the tools that drive
     # and watch them, and a session bus.
-    packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps dbus-daemon xclip)
+    packages+=(xvfb openbox trayer xdotool wmctrl x11-utils x11-apps netpbm dbus-daemon xclip)
     # A dark theme (qt6ct), and the desktop as a screen reader reads it (AT-SPI and pyatspi).
     packages+=(qt6ct at-spi2-core python3-pyatspi)
     # A headless Wayland session (sway) and its virtual keyboard (wtype).

@@ -1,5 +1,4 @@
 #include "app/ParlaneApp.h"
-#include "app/QtPlatform.h"
 #include "controls/ContactTreeWidget.h"
 #include "core/AppVersion.h"
 #include "platform/ProfileFile.h"
@@ -216,26 +215,6 @@ using Conversations = Ui;
 using MainWindow = Ui;
 using SettingsWindow = Ui;
 using Launch = Ui;
-
-// The session's display servers come after what was asked, X11 first where nothing was: no
-// plugin that fails leaves the program without one that could serve.
-TEST(QtPlatformChoice, WhatWasAskedThenEachDisplayServerOfTheSession) {
-    const struct {
-        QByteArray asked;
-        bool x11, wayland;
-        QByteArray tried;
-    } cases[] = {
-        {"", true, true, "xcb;wayland"},
-        {"", false, true, "wayland"},
-        {"", false, false, ""},
-        {"wayland", true, true, "wayland;xcb"},
-        {"xcb:foo", true, true, "xcb:foo;wayland"},
-        {"offscreen", false, false, "offscreen"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(QtPlatform::PluginsToTry(c.asked, c.x11, c.wayland), c.tried) << c.asked.data();
-    }
-}
 
 TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     // No Skins folder at all: no picture and no error.
