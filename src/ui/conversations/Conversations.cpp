@@ -130,8 +130,6 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
         modFindContact::FindContactByAddress(context_.state, message.From);
     const QString key = KeyOf(context_.state, contact);
     wChat* window = Chat(key);
-    // A window that appears is news to a screen reader by itself; a line added to one that was
-    // there already is not.
     const bool shown = window && window->isVisible();
     if (!window) {
         // A message opens a window for a user or machine only.
@@ -140,10 +138,7 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
             const bool catchAllShown = CatchAll() && CatchAll()->isVisible();
             wCatchAll* catchAll = OpenCatchAll(Opening::ByMessage);
             ConversationView::AppendIncomingLine(*catchAll->rtbHistory, message.From, message.Text);
-            if (catchAllShown) {
-                Announcement::Announce(*catchAll, message.From + u": "_s + message.Text);
-            }
-            Notify(*catchAll, ContactKeys::kCatchAll, message.From, message.Text);
+            Tell(*catchAll, catchAllShown, ContactKeys::kCatchAll, message.From, message.Text);
             return;
         }
         window = OpenChat(tree, userKey, Opening::ByMessage);
@@ -152,14 +147,16 @@ void Conversations::RouteMessage(ContactTree& tree, const MailSlotMessage& messa
         BringBack(*window, key);
     }
     ConversationView::AppendIncomingLine(*window->rtbHistory, contact->Name, message.Text);
-    if (shown) {
-        Announcement::Announce(*window, contact->Name + u": "_s + message.Text);
-    }
-    Notify(*window, key, contact->Name, message.Text);
+    Tell(*window, shown, key, contact->Name, message.Text);
 }
 
-void Conversations::Notify(const QWidget& window, const QString& key, const QString& sender,
-                           const QString& text) {
+// A window that appears is news to a screen reader by itself; a line added to one that was
+// there already is not. A window the user is not in is news to the desktop.
+void Conversations::Tell(QWidget& window, bool wasShown, const QString& key, const QString& sender,
+                         const QString& text) {
+    if (wasShown) {
+        Announcement::Announce(window, sender + u": "_s + text);
+    }
     if (context_.state.DesktopNotifications && !window.isActiveWindow()) {
         notifications_.Post(key, sender, text);
     }

@@ -63,9 +63,9 @@ public:
 
 private:
     void BringBack(wChat& window, const QString& contactKey);
-    // A message that lands in a window the user is not in is also told by the desktop.
-    void Notify(const QWidget& window, const QString& key, const QString& sender,
-                const QString& text);
+    // A message's line, told to a screen reader and to the desktop as the window needs.
+    void Tell(QWidget& window, bool wasShown, const QString& key, const QString& sender,
+              const QString& text);
     void Activate(const QString& key);
 
     WindowContext& context_;

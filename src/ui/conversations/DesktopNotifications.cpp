@@ -18,6 +18,7 @@ namespace {
 
 const QString kService = u"org.freedesktop.Notifications"_s;
 const QString kPath = u"/org/freedesktop/Notifications"_s;
+const QString kProgram = u"org.parlane.Parlane"_s;  // the menu entry's name, and its icon's
 constexpr int kIconSize = 48;
 
 QDBusMessage Call(const QString& method) {
@@ -69,13 +70,16 @@ void DesktopNotifications::Post(const QString& conversation, const QString& send
     if (markup_) {
         body = body.toHtmlEscaped();
     }
+    if (!icon_.isValid()) {
+        icon_ = IconData();  // drawn once, at the first message
+    }
     QDBusMessage notify = Call(u"Notify"_s);
-    const QVariantMap hints{{u"desktop-entry"_s, u"org.parlane.Parlane"_s},
+    const QVariantMap hints{{u"desktop-entry"_s, kProgram},
                             {u"category"_s, u"im.received"_s},
-                            {u"image-data"_s, IconData()}};
-    notify << u"Parlane"_s << ids_.value(conversation) << u"org.parlane.Parlane"_s
-           << modMailSlots::EscapeControls(sender) << body
-           << QStringList{u"default"_s, u"Open"_s} << hints << -1;
+                            {u"image-data"_s, icon_}};
+    notify << u"Parlane"_s << ids_.value(conversation) << kProgram
+           << modMailSlots::EscapeControls(sender) << body << QStringList{u"default"_s, u"Open"_s}
+           << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, conversation](QDBusPendingCallWatcher* w) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 
@@ -29,4 +30,5 @@ private:
     Activated onActivated_;
     QHash<QString, uint> ids_;  // the server's id of each conversation's notification
     bool markup_ = true;        // whether the server reads the body as markup
+    QVariant icon_;             // the program's icon as the hint carries it
 };
