@@ -2,6 +2,7 @@
 // message it takes over a NetBIOS session to FILE and runs this as its guest user; it hands the
 // message to the Parlane that listens on this machine, exactly as Parlane's own session service
 // would, and removes the file. smbd and the sender wait for it, so it never waits itself.
+#include "platform/Ipv4.h"
 #include "platform/Windows1252.h"
 #include "platform/mailslot/LocalDelivery.h"
 #include "platform/mailslot/MailslotNames.h"
@@ -9,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 
 #include <cstdio>
 
@@ -59,17 +59,14 @@ int main(int argc, char* argv[]) {
             netbios::MessageSession::kMaxTextBytes));
         return 1;
     }
-    QHostAddress address(QString::fromLatin1(argv[1]));
-    bool mapped = false;
-    const std::uint32_t sender = address.toIPv4Address(&mapped);
+    const std::uint32_t sender = platform::ipv4::ParseMaybeMapped(argv[1]).value_or(0);
     QByteArray body = Encode(QString::fromUtf8(argv[2]));
     // The name the client called, which smbd gives in lower case; NetBIOS names go upper case.
     body.append('\0').append(Encode(QString::fromUtf8(argv[3]).toUpper())).append('\0');
     body.append(encoded);
     body.append('\0').append('\0');
     QString why;
-    if (!netbios::SendLocalDelivery(netbios::CurrentMailslotNetwork().port, mapped ? sender : 0,
-                                    body, &why)) {
+    if (!netbios::SendLocalDelivery(netbios::CurrentMailslotNetwork().port, sender, body, &why)) {
         Complain(why);
         return 1;
     }

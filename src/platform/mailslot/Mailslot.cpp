@@ -1,11 +1,11 @@
 #include "platform/mailslot/Mailslot.h"
 
+#include "platform/Ipv4.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
 
 #include <QMutex>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -78,13 +78,12 @@ struct SlotPath {
 
 // "\\SERVER\mailslot\NAME", the mailslot part in any case.
 std::optional<SlotPath> ParsePath(const QString& path) {
-    static const QRegularExpression form(u"^\\\\\\\\([^\\\\]+)\\\\mailslot\\\\([^\\\\]+)$"_s,
-                                         QRegularExpression::CaseInsensitiveOption);
-    const auto match = form.match(path);
-    if (!match.hasMatch()) {
+    const QStringList parts = path.split(u'\\');
+    if (parts.size() != 5 || !parts[0].isEmpty() || !parts[1].isEmpty() || parts[2].isEmpty() ||
+        parts[3].compare(u"mailslot"_s, Qt::CaseInsensitive) != 0 || parts[4].isEmpty()) {
         return std::nullopt;
     }
-    return SlotPath{match.captured(1), match.captured(2)};
+    return SlotPath{parts[2], parts[4]};
 }
 
 QByteArray WireMailslot(const QString& name) {
@@ -98,13 +97,13 @@ std::uint16_t NextDatagramId() {
 }
 
 // The address a datagram to the target leaves from, as the routing table picks it.
-QHostAddress SourceFor(int fd, const QHostAddress& target, std::uint16_t port) {
+std::uint32_t SourceFor(int fd, std::uint32_t target, std::uint16_t port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(target.toIPv4Address());
+    to.sin_addr.s_addr = htonl(target);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-        return {};
+        return 0;
     }
     sockaddr_in from{};
     socklen_t length = sizeof from;
@@ -112,7 +111,7 @@ QHostAddress SourceFor(int fd, const QHostAddress& target, std::uint16_t port) {
     sockaddr_in none{};
     none.sin_family = AF_UNSPEC;
     ::connect(fd, reinterpret_cast<const sockaddr*>(&none), sizeof none);
-    return QHostAddress(ntohl(from.sin_addr.s_addr));
+    return ntohl(from.sin_addr.s_addr);
 }
 
 }  // namespace
@@ -232,21 +231,19 @@ bool WriteFile(HANDLE file, const char* buffer, DWORD bytesToWrite, DWORD* bytes
     int sent = 0;
     QString why;
     for (const netbios::Delivery& delivery : remote->plan.deliveries) {
-        const QHostAddress source =
-            delivery.source.isNull() ? SourceFor(fd, delivery.target, port) : delivery.source;
         write.type = delivery.type;
         write.destination = delivery.destination;
-        write.sourceIp = source.toIPv4Address();
+        write.sourceIp = delivery.source ? *delivery.source : SourceFor(fd, delivery.target, port);
         const QByteArray packet = netbios::EncodeMailslotWrite(write);
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
-        to.sin_addr.s_addr = htonl(delivery.target.toIPv4Address());
+        to.sin_addr.s_addr = htonl(delivery.target);
         if (::sendto(fd, packet.constData(), std::size_t(packet.size()), 0,
                      reinterpret_cast<const sockaddr*>(&to), sizeof to) == packet.size()) {
             ++sent;
         } else {
-            why = u"Sending to %1 failed: %2."_s.arg(delivery.target.toString(),
+            why = u"Sending to %1 failed: %2."_s.arg(QLatin1StringView(ipv4::Text(delivery.target)),
                                                      QString::fromLocal8Bit(strerror(errno)));
         }
     }

@@ -1,11 +1,11 @@
 #include "platform/mailslot/MailslotNames.h"
 
+#include "platform/Ipv4.h"
 #include "platform/Windows1252.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "platform/netbios/SambaConfig.h"
 
 #include <QMutex>
-#include <QNetworkInterface>
 #include <QRegularExpression>
 #include <QSysInfo>
 
@@ -33,17 +33,9 @@ QByteArray Cut(QByteArray name) {
 
 std::vector<Delivery> Broadcasts(const Name& destination, std::uint8_t type) {
     std::vector<Delivery> deliveries;
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::CanBroadcast) ||
-            (flags & QNetworkInterface::IsLoopBack)) {
-            continue;
-        }
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
-                !entry.broadcast().isNull()) {
-                deliveries.push_back({destination, type, entry.broadcast(), entry.ip()});
-            }
+    for (const ipv4::Interface& nic : ipv4::Interfaces()) {
+        if (nic.up && !nic.loopback && nic.broadcast) {
+            deliveries.push_back({destination, type, *nic.broadcast, nic.address});
         }
     }
     return deliveries;
@@ -51,7 +43,7 @@ std::vector<Delivery> Broadcasts(const Name& destination, std::uint8_t type) {
 
 constexpr auto kLookupBound = std::chrono::seconds(5);
 
-QHostAddress Lookup(const QByteArray& name) {
+std::optional<std::uint32_t> Lookup(const QByteArray& name) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
@@ -59,18 +51,19 @@ QHostAddress Lookup(const QByteArray& name) {
     if (getaddrinfo(name.constData(), nullptr, &hints, &found) != 0 || !found) {
         return {};
     }
-    QHostAddress address(found->ai_addr);
+    const std::uint32_t address =
+        ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     freeaddrinfo(found);
     return address;
 }
 
 // getaddrinfo cannot be cancelled: a lookup past the bound finishes on its own thread, unheard.
-QHostAddress Resolve(const QByteArray& name) {
-    auto result = std::make_shared<std::promise<QHostAddress>>();
-    std::future<QHostAddress> answer = result->get_future();
+std::optional<std::uint32_t> Resolve(const QByteArray& name) {
+    auto result = std::make_shared<std::promise<std::optional<std::uint32_t>>>();
+    std::future<std::optional<std::uint32_t>> answer = result->get_future();
     std::thread([name, result] { result->set_value(Lookup(name)); }).detach();
     if (answer.wait_for(kLookupBound) != std::future_status::ready) {
-        return {};
+        return std::nullopt;
     }
     return answer.get();
 }
@@ -82,9 +75,7 @@ bool IsNameByte(char c) {
 }
 
 bool IsIPv4(const QString& text) {
-    QHostAddress ip;
-    return ip.setAddress(text) && ip.protocol() == QAbstractSocket::IPv4Protocol &&
-           ip.toString() == text;
+    return ipv4::Parse(text).has_value();
 }
 
 QString HostNameProblem(const QString& name) {
@@ -182,14 +173,13 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
     const QByteArray own = OwnMachineName();
     const auto bytes = Windows1252::Encode(recipient);
     if (recipient == u"."_s || (bytes && UpperName(*bytes) == own)) {
-        return {{{Name{own, kMessengerSuffix}, kDirectUnique, QHostAddress::LocalHost,
-                  QHostAddress::LocalHost}},
+        return {{{Name{own, kMessengerSuffix}, kDirectUnique, ipv4::kLoopback, ipv4::kLoopback}},
                 {}};
     }
 
     if (IsIPv4(recipient)) {
         const Name name{Cut(recipient.toLatin1()), kMessengerSuffix};
-        return {{{name, kDirectUnique, QHostAddress(recipient), {}}}, {}};
+        return {{{name, kDirectUnique, *ipv4::Parse(recipient), {}}}, {}};
     }
     if (const QString problem = RecipientProblem(recipient); !problem.isEmpty()) {
         return Refuse(problem);
@@ -198,14 +188,14 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
     // A full host name names one machine: its address from the resolver, its first label as the
     // NetBIOS name, as the machine calls itself.
     if (recipient.contains(u'.')) {
-        const QHostAddress address = Resolve(recipient.toLatin1());
-        if (address.isNull()) {
+        const auto address = Resolve(recipient.toLatin1());
+        if (!address) {
             return Refuse(u"\"%1\" was not found: the resolver knows no IPv4 address for it."_s.arg(
                 recipient));
         }
         return {{{Name{Cut(recipient.section(u'.', 0, 0).toLatin1()), kMessengerSuffix},
                   kDirectUnique,
-                  address,
+                  *address,
                   {}}},
                 {}};
     }
@@ -214,8 +204,8 @@ DeliveryPlan PlanDelivery(const QString& recipient) {
     if (upper == OwnWorkgroup()) {
         return Broadcast(Broadcasts(Name{upper, kWorkstationSuffix}, kDirectGroup));
     }
-    if (const QHostAddress address = Resolve(*bytes); !address.isNull()) {
-        return {{{Name{upper, kMessengerSuffix}, kDirectUnique, address, {}}}, {}};
+    if (const auto address = Resolve(*bytes)) {
+        return {{{Name{upper, kMessengerSuffix}, kDirectUnique, *address, {}}}, {}};
     }
     // A name nobody resolves may be a machine or a domain. Only one can exist on the network, and
     // each receiver takes just the form addressed to it, so both go out.

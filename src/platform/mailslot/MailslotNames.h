@@ -2,10 +2,10 @@
 
 #include "platform/mailslot/NetbiosName.h"
 
-#include <QHostAddress>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Who this machine is on the NetBIOS datagram service, and where a write to a recipient goes.
@@ -37,8 +37,9 @@ QByteArray WorkgroupFromSmbConf(const QString& path);
 struct Delivery {
     Name destination;
     std::uint8_t type = 0;
-    QHostAddress target;
-    QHostAddress source;  // null: whatever address the route to the target leaves from
+    std::uint32_t target = 0;
+    // None: whatever address the route to the target leaves from.
+    std::optional<std::uint32_t> source;
 };
 
 struct DeliveryPlan {

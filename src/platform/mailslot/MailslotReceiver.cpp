@@ -1,11 +1,10 @@
 #include "platform/mailslot/MailslotReceiver.h"
 
+#include "platform/Ipv4.h"
 #include "platform/Windows1252.h"
 #include "platform/mailslot/LocalDelivery.h"
 #include "platform/netbios/PortError.h"
 #include "platform/netbios/PortOwners.h"
-
-#include <QHostAddress>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -103,7 +102,7 @@ void MailslotReceiver::Take(QByteArrayView packet, std::uint32_t source,
                             std::uint32_t destination) {
     OwnNames own = own_;
     if (destination != 0) {
-        own.localAddress = QHostAddress(destination).toString().toLatin1();
+        own.localAddress = ipv4::Text(destination);
     }
     if (auto body = TakeBody(packet, own)) {
         Admit(std::move(*body), source);
@@ -259,9 +258,8 @@ void MailslotReceiver::SetKnownSenders(const QStringList& addresses) {
     QSet<std::uint32_t> numbers;
     QSet<QByteArray> names;
     for (const QString& address : addresses) {
-        QHostAddress ip;
-        if (ip.setAddress(address) && ip.protocol() == QAbstractSocket::IPv4Protocol) {
-            numbers.insert(ip.toIPv4Address());
+        if (const auto number = ipv4::Parse(address)) {
+            numbers.insert(*number);
         }
         if (const auto bytes = Windows1252::Encode(address)) {
             names.insert(UpperName(*bytes));

@@ -1,12 +1,11 @@
 #include "platform/netbios/NameServer.h"
 
+#include "platform/Ipv4.h"
 #include "platform/netbios/NameQuery.h"
 #include "platform/netbios/PortError.h"
 #include "platform/netbios/PortOwners.h"
 
 #include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -20,21 +19,14 @@ namespace platform::netbios {
 
 namespace {
 
-// The broadcast addresses of this machine's IPv4 interfaces, in host order.
+// The broadcast addresses of this machine's IPv4 interfaces.
 std::vector<std::uint32_t> InterfaceBroadcasts() {
     std::vector<std::uint32_t> broadcasts;
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) {
-        return broadcasts;
-    }
-    for (const ifaddrs* i = list; i; i = i->ifa_next) {
-        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && (i->ifa_flags & IFF_BROADCAST) &&
-            i->ifa_broadaddr) {
-            broadcasts.push_back(
-                ntohl(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr));
+    for (const ipv4::Interface& nic : ipv4::Interfaces()) {
+        if (nic.broadcast) {
+            broadcasts.push_back(*nic.broadcast);
         }
     }
-    ::freeifaddrs(list);
     return broadcasts;
 }
 

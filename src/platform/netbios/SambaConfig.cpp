@@ -3,7 +3,6 @@
 #include "platform/netbios/PortOwners.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -21,14 +20,14 @@ QString SmbConfGlobal(const QString& path, const QString& name) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    static const QRegularExpression section(u"^\\[\\s*([^\\]]*?)\\s*\\]"_s);
     const QString wanted = Squeezed(name);
     bool inGlobal = true;  // settings before any section count as global
     QString value;
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (const auto m = section.match(line); m.hasMatch()) {
-            inGlobal = m.captured(1).compare(u"global"_s, Qt::CaseInsensitive) == 0;
+        if (const qsizetype close = line.indexOf(u']'); line.startsWith(u'[') && close > 0) {
+            const QString section = line.sliced(1, close - 1).trimmed();
+            inGlobal = section.compare(u"global"_s, Qt::CaseInsensitive) == 0;
         } else if (const qsizetype equals = line.indexOf(u'=');
                    inGlobal && equals > 0 && !line.startsWith(u'#') && !line.startsWith(u';')) {
             if (Squeezed(line.left(equals)) == wanted) {

@@ -1,9 +1,8 @@
 #include "platform/netbios/SessionServer.h"
 
+#include "platform/Ipv4.h"
 #include "platform/netbios/PortError.h"
 #include "platform/netbios/SessionPacket.h"
-
-#include <QHostAddress>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -218,8 +217,7 @@ void SessionServer::Run() {
             sockaddr_in local{};
             socklen_t localLength = sizeof local;
             ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength);
-            const QByteArray localAddress =
-                QHostAddress(ntohl(local.sin_addr.s_addr)).toString().toLatin1();
+            const QByteArray localAddress = ipv4::Text(ntohl(local.sin_addr.s_addr));
             MessageSession session(ownName_, localAddress,
                                    [this, sender](const SessionMessage& message) {
                                        return deliver_(message, sender);
