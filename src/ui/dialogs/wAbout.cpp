@@ -11,6 +11,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/gui/MessageBox.h"
 #include "ui/shared/DialogParts.h"
+#include "ui/shared/ImageLists.h"
 #include "ui/shared/Skins.h"
 #include "ui/shared/WindowContext.h"
 #include "ui/shared/WindowList.h"
@@ -80,14 +81,14 @@ wAbout::wAbout(WindowContext& context, QWidget* parent)
     }
 
     imgOstrellLogo = label(u"imgOstrellLogo"_s, {}, QRect(318, 12, 48, 48));
-    imgOstrellLogo->setPixmap(QPixmap(u":/icons/about-logo.png"_s));
+    imgOstrellLogo->setPixmap(ImageLists::Picture(u"about-logo"_s));
     imgOstrellLogo->setCursor(Qt::PointingHandCursor);
     imgOstrellLogo->installEventFilter(this);
 
     ruleMiddle = DialogParts::Rule(this, u"ruleMiddle"_s, {8, 104, kClientSize.width() - 16, 6});
 
     imgOstrell = label(u"imgOstrell"_s, {}, QRect(8, 122, 120, 24));
-    imgOstrell->setPixmap(QPixmap(u":/icons/about-maker.png"_s));
+    imgOstrell->setPixmap(ImageLists::Picture(u"about-maker"_s));
     imgOstrell->setToolTip(u"Ostrell Software"_s);
     // A picture of the maker's name: a screen reader reads the name, and on a dark theme the
     // dark lettering gets a light backing.

@@ -21,27 +21,30 @@ void SetImage(QWidget* window, const QString& control, const QPixmap& picture) {
 }  // namespace
 
 void Skins::LoadSkinImages() {
-    if (!state_.SkinningEnabled) {
-        return;
+    if (state_.SkinningEnabled) {
+        pictures_ = {};
     }
-    const auto load = [this](const QString& file) {
-        return modMiscFunctions::LoadPictureSafe(state_.DefaultSkinPath + file);
-    };
-    pictures_.StatusStrip = load(u"MainContactListStatusBar.jpg"_s);
-    pictures_.BottomTrim = load(u"ParlaneTrimBottom.jpg"_s);
-    pictures_.Globe = load(u"BigGlobeLight.jpg"_s);
-    pictures_.RunningMan = load(u"BigRunningManLight.jpg"_s);
-    pictures_.Circle = load(u"BigCirclePlayLight.jpg"_s);
+}
+
+const QPixmap& Skins::Picture(Slot slot) {
+    static constexpr QLatin1StringView files[kSlotCount] = {
+        "MainContactListStatusBar.jpg"_L1, "ParlaneTrimBottom.jpg"_L1, "BigGlobeLight.jpg"_L1,
+        "BigRunningManLight.jpg"_L1, "BigCirclePlayLight.jpg"_L1};
+    std::optional<QPixmap>& picture = pictures_[slot];
+    if (!picture) {
+        picture = modMiscFunctions::LoadPictureSafe(state_.DefaultSkinPath + files[slot]);
+    }
+    return *picture;
 }
 
 void Skins::ApplySkin(int window) {
-    const bool on = state_.SkinningEnabled;
-    const auto picture = [on](const QPixmap& slot) { return on ? slot : QPixmap(); };
-    const SkinPictures& p = pictures_;
+    const auto picture = [this](Slot slot) {
+        return state_.SkinningEnabled ? Picture(slot) : QPixmap();
+    };
     if (window == kSkinMain) {
         if (QWidget* main = windows_.Find(u"wMain"_s)) {
             if (auto* strip = main->findChild<PictureBox*>(u"picStatus"_s)) {
-                strip->SetPicture(picture(p.StatusStrip));
+                strip->SetPicture(picture(kStatusStrip));
             }
         }
         return;
@@ -49,13 +52,13 @@ void Skins::ApplySkin(int window) {
     struct Target {
         QString form;
         QString logo;
-        const QPixmap* slot;
+        Slot slot;
     };
     const Target targets[] = {
-        {u"wCatchAll"_s, u"imgGlobeBig"_s, &p.Globe},
-        {u"wAddContact"_s, u"imgTopRightLogo"_s, &p.RunningMan},
-        {u"wSettings"_s, u"imgTopRightLogo"_s, &p.Circle},
-        {u"wAbout"_s, u"imgGlobe"_s, &p.Globe},
+        {u"wCatchAll"_s, u"imgGlobeBig"_s, kGlobe},
+        {u"wAddContact"_s, u"imgTopRightLogo"_s, kRunningMan},
+        {u"wSettings"_s, u"imgTopRightLogo"_s, kCircle},
+        {u"wAbout"_s, u"imgGlobe"_s, kGlobe},
     };
     if (window < kSkinCatchAll || window > kSkinAbout) {
         return;
@@ -63,7 +66,7 @@ void Skins::ApplySkin(int window) {
     const Target& t = targets[window - kSkinCatchAll];
     // Only an open window takes pictures; a window that opens later applies its own skin.
     if (QWidget* form = windows_.Find(t.form)) {
-        SetImage(form, u"imgBottom"_s, picture(p.BottomTrim));
-        SetImage(form, t.logo, picture(*t.slot));
+        SetImage(form, u"imgBottom"_s, picture(kBottomTrim));
+        SetImage(form, t.logo, picture(t.slot));
     }
 }

@@ -2,6 +2,9 @@
 
 #include <QPixmap>
 
+#include <array>
+#include <optional>
+
 struct SharedState;
 class WindowList;
 
@@ -18,22 +21,13 @@ public:
         kSkinAbout = 5
     };
 
-    struct SkinPictures {
-        QPixmap StatusStrip;  // "MainContactListStatusBar.jpg"
-        QPixmap BottomTrim;   // "ParlaneTrimBottom.jpg"
-        QPixmap Globe;        // "BigGlobeLight.jpg"
-        QPixmap RunningMan;   // "BigRunningManLight.jpg"
-        QPixmap Circle;       // "BigCirclePlayLight.jpg"
-    };
-
     // The state says whether skinning is on and where the skin is; the windows are found by name.
     Skins(const SharedState& state, WindowList& windows) : state_(state), windows_(windows) {}
 
-    // The slots; they keep what they held while skinning is off.
-    const SkinPictures& Pictures() const { return pictures_; }
-
-    // Fills the slots from the skin directory when skinning is on; a missing or unreadable file
-    // gives an empty picture and no message.
+    // Makes the slots read the skin directory again when skinning is on; each slot reads its
+    // file when a window first shows it, so start-up decodes only the main window's picture. A
+    // missing or unreadable file gives an empty picture and no message. The slots keep what
+    // they held while skinning is off.
     void LoadSkinImages();
 
     // Puts the slots' pictures on the window with that number, or empty pictures when skinning
@@ -43,7 +37,10 @@ public:
     void ApplySkin(int window);
 
 private:
+    enum Slot { kStatusStrip, kBottomTrim, kGlobe, kRunningMan, kCircle, kSlotCount };
+    const QPixmap& Picture(Slot slot);
+
     const SharedState& state_;
     WindowList& windows_;
-    SkinPictures pictures_;
+    std::array<std::optional<QPixmap>, kSlotCount> pictures_;
 };
