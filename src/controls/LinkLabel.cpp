@@ -15,7 +15,6 @@ LinkLabel::LinkLabel(const QString& text, const QColor& colour, QWidget* parent)
     : QLabel(text, parent), colour_(colour) {
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
     QFont f = font();
     f.setUnderline(true);
     setFont(f);
@@ -49,6 +48,14 @@ void LinkLabel::paintEvent(QPaintEvent* event) {
         option.initFrom(this);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+// A label that takes the focus lays its text out as a document; one that is never shown (the
+// "Explain" link until a message is lost) need not pay for that, and only a shown one can be
+// reached by the keys.
+void LinkLabel::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void LinkLabel::changeEvent(QEvent* event) {
