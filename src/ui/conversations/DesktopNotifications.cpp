@@ -41,8 +41,15 @@ QVariant IconData() {
 
 }  // namespace
 
+// The bus is reached once the program is running: the first window need not wait for the
+// connection (or, without a session bus, for the attempt to start one). No message is read
+// before the listener's first tick, a second later.
 DesktopNotifications::DesktopNotifications(Activated onActivated)
     : onActivated_(std::move(onActivated)) {
+    QMetaObject::invokeMethod(this, &DesktopNotifications::Connect, Qt::QueuedConnection);
+}
+
+void DesktopNotifications::Connect() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kService, kPath, kService, u"ActionInvoked"_s, this,
                 SLOT(ActionInvoked(uint, QString)));

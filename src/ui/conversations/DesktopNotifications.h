@@ -27,6 +27,8 @@ private slots:
     void ActivationToken(uint id, const QString& token);
 
 private:
+    void Connect();
+
     Activated onActivated_;
     QHash<QString, uint> ids_;  // the server's id of each conversation's notification
     bool markup_ = true;        // whether the server reads the body as markup
