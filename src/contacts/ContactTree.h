@@ -25,4 +25,6 @@ public:
     // they were in.
     virtual void BeginAdding() {}
     virtual void EndAdding() {}
+    // About that many more nodes are coming: room for them can be made at once.
+    virtual void ReserveNodes(qsizetype /*more*/) {}
 };

@@ -41,13 +41,14 @@ long ReadTotal(const QString& file, const ContactSection& section) {
             "as it is in Settings.ini. Correct the Total and start Parlane again."_s);
 }
 
-// The numbers from 0 to Total that the section has an entry key for, in order: loading walks the
-// keys that are there, never every number up to a Total that anyone may have written. A key
-// counts only when spelt as the entry's own key is (no sign, blank or leading zero).
-std::vector<long> EntryNumbers(const QString& file, const ContactSection& section, long total) {
+// The entries numbered 0 to Total, by number: loading walks the keys that are there, never every
+// number up to a Total that anyone may have written. A key counts only when spelt as the entry's
+// own key is (no sign, blank or leading zero).
+std::vector<std::pair<long, QString>> Entries(const QString& file, const ContactSection& section,
+                                              long total) {
     const QString prefix = section.EntryName.toCaseFolded() + u'[';
-    std::vector<long> numbers;
-    for (const QString& key : modINI::ReadINIKeyNames(section.Section, file)) {
+    std::vector<std::pair<long, QString>> entries;
+    for (auto& [key, value] : modINI::ReadINISection(section.Section, file)) {
         if (!key.startsWith(prefix) || !key.endsWith(u']')) {
             continue;
         }
@@ -56,11 +57,12 @@ std::vector<long> EntryNumbers(const QString& file, const ContactSection& sectio
         bool ok = false;
         const long number = digits.toLong(&ok);
         if (ok && number >= 0 && number <= total && QString::number(number) == digits) {
-            numbers.push_back(number);
+            entries.emplace_back(number, std::move(value));
         }
     }
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return entries;
 }
 
 void LoadSection(const SharedState& state, ContactTree& tree, const ContactSection& section,
@@ -79,9 +81,10 @@ void LoadSection(const SharedState& state, ContactTree& tree, const ContactSecti
         return;
     }
     const QString& sep = state.FieldSeparator;
-    for (const long i : EntryNumbers(file, section, total)) {
-        const QString entry =
-            modINI::ReadINI(section.Section, section.EntryKey(i), QString(), file);
+    const auto entries = Entries(file, section, total);
+    tree.ReserveNodes(qsizetype(entries.size()));
+    section.Contacts.Reserve(qsizetype(entries.size()));
+    for (const auto& [i, entry] : entries) {
         if (entry.isEmpty()) {
             continue;
         }
@@ -129,8 +132,8 @@ void ReportProblems(const QList<platform::RuntimeError>& problems, UserPrompts& 
 QStringList EntriesOnDisk(const QString& file, const ContactSection& section) {
     QStringList entries;
     try {
-        for (const long i : EntryNumbers(file, section, ReadTotal(file, section))) {
-            entries << modINI::ReadINI(section.Section, section.EntryKey(i), QString(), file);
+        for (auto& entry : Entries(file, section, ReadTotal(file, section))) {
+            entries << std::move(entry.second);
         }
     } catch (const platform::RuntimeError&) {
         return {u"\n"_s};

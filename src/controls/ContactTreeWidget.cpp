@@ -12,10 +12,18 @@ ContactTreeWidget::~ContactTreeWidget() {
 
 void ContactTreeWidget::AddNode(const QString& parentKey, const QString& key, const QString& text,
                                 int image) {
-    if (NodeExists(key)) {
+    // A list's children come one after another: their parent is known without a lookup.
+    QTreeWidgetItem* parent = nullptr;
+    if (!parentKey.isEmpty()) {
+        parent = pendingParent_ && parentKey == pendingParentKey_ ? pendingParent_
+                                                                  : &Required(parentKey);
+    }
+    // One lookup finds the key taken or makes its place.
+    const qsizetype before = nodes_.size();
+    QTreeWidgetItem*& slot = nodes_[key.toCaseFolded()];
+    if (nodes_.size() == before) {
         throw platform::RuntimeError(35602, u"TreeView"_s, u"Key is not unique in collection"_s);
     }
-    QTreeWidgetItem* parent = parentKey.isEmpty() ? nullptr : &Required(parentKey);
     if (parent != pendingParent_ || !parent) {
         Flush();
     }
@@ -24,11 +32,12 @@ void ContactTreeWidget::AddNode(const QString& parentKey, const QString& key, co
     if (image >= 0 && image < images_.size()) {
         node->setIcon(0, images_[image]);
     }
-    nodes_.insert(key.toCaseFolded(), node);
+    slot = node;
     if (!parent) {
         tree_.addTopLevelItem(node);
     } else if (adding_) {
         pendingParent_ = parent;
+        pendingParentKey_ = parentKey;
         pending_ << node;
     } else {
         parent->addChild(node);

@@ -33,6 +33,7 @@ public:
     void SetNodeExpanded(const QString& key, bool expanded) override;
     void BeginAdding() override { adding_ = true; }
     void EndAdding() override;
+    void ReserveNodes(qsizetype more) override { nodes_.reserve(nodes_.size() + more); }
 
     // Null when the key is not in the tree.
     QTreeWidgetItem* Node(const QString& key) const;
@@ -48,5 +49,6 @@ private:
     QHash<QString, QTreeWidgetItem*> nodes_;  // case-folded key -> node
     bool adding_ = false;
     mutable QTreeWidgetItem* pendingParent_ = nullptr;
+    mutable QString pendingParentKey_;
     mutable QList<QTreeWidgetItem*> pending_;  // children of pendingParent_, not yet in it
 };

@@ -10,8 +10,9 @@ QString ReadINI(const QString& section, const QString& key, const QString& defau
                                              platform::kProfileBufferChars);
 }
 
-QStringList ReadINIKeyNames(const QString& section, const QString& file) {
-    return platform::GetPrivateProfileKeyNames(section, file);
+std::vector<std::pair<QString, QString>> ReadINISection(const QString& section,
+                                                        const QString& file) {
+    return platform::GetPrivateProfileSection(section, file);
 }
 
 void WriteINI(const QString& section, const QString& key, const QString& value,

@@ -16,16 +16,19 @@ template <typename T>
 class KeyedCollection {
 public:
     void Add(T item, const QString& key = {}) {
-        const QString folded = key.toCaseFolded();
-        if (!key.isEmpty() && index_.contains(folded)) {
-            throw RuntimeError(err::DuplicateKey, QStringLiteral("Collection"),
-                               QStringLiteral("This key is already associated with an element of "
-                                              "this collection"));
-        }
+        QString folded = key.toCaseFolded();
         if (!key.isEmpty()) {
-            index_.insert(folded, qsizetype(entries_.size()));
+            // One lookup finds the key taken or makes its place.
+            const qsizetype before = index_.size();
+            qsizetype& position = index_[folded];
+            if (index_.size() == before) {
+                throw RuntimeError(err::DuplicateKey, QStringLiteral("Collection"),
+                                   QStringLiteral("This key is already associated with an "
+                                                  "element of this collection"));
+            }
+            position = qsizetype(entries_.size());
         }
-        entries_.push_back({folded, std::move(item)});
+        entries_.push_back({std::move(folded), std::move(item)});
     }
 
     void Remove(const QString& key) { RemoveAt(PositionOf(key)); }
@@ -40,6 +43,11 @@ public:
         return !key.isEmpty() && index_.contains(key.toCaseFolded());
     }
     qsizetype Count() const { return qsizetype(entries_.size()); }
+    // About that many more items are coming: room for them is made at once.
+    void Reserve(qsizetype more) {
+        entries_.reserve(entries_.size() + std::size_t(more));
+        index_.reserve(index_.size() + more);
+    }
 
     // Items in order, for range-for.
     template <typename Base>

@@ -256,9 +256,15 @@ std::optional<QString> ProfileDocument::Value(const QString& section, const QStr
     return DecodeText(Unquoted(Classify(s->lines[*it]).value));
 }
 
-QStringList ProfileDocument::KeyNames(const QString& section) const {
-    const Section* s = Find(Fold(section));
-    return s ? s->keys.keys() : QStringList();
+std::vector<std::pair<QString, QString>> ProfileDocument::Entries(const QString& section) const {
+    std::vector<std::pair<QString, QString>> entries;
+    if (const Section* s = Find(Fold(section))) {
+        entries.reserve(std::size_t(s->keys.size()));
+        for (auto it = s->keys.cbegin(); it != s->keys.cend(); ++it) {
+            entries.emplace_back(it.key(), DecodeText(Unquoted(Classify(s->lines[*it]).value)));
+        }
+    }
+    return entries;
 }
 
 bool ProfileDocument::SetValue(const QString& section, const QString& key, const QString& value) {

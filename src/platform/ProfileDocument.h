@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -23,8 +24,9 @@ public:
 
     // The first section of that name decides; nothing when the section or key is absent.
     std::optional<QString> Value(const QString& section, const QString& key) const;
-    // The key names of the first section of that name, case-folded, in no particular order.
-    QStringList KeyNames(const QString& section) const;
+    // Every key of the first section of that name, case-folded, with the value Value gives for
+    // it, in no particular order.
+    std::vector<std::pair<QString, QString>> Entries(const QString& section) const;
 
     // The Set and Remove routines answer whether the bytes changed. Text the file cannot hold
     // (line breaks, a key with "=") raises an error and changes nothing.

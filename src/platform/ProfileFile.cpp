@@ -177,12 +177,17 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
     return value;
 }
 
-QStringList GetPrivateProfileKeyNames(const QString& section, const QString& file) {
+std::vector<std::pair<QString, QString>> GetPrivateProfileSection(const QString& section,
+                                                                  const QString& file) {
     CachedFile& c = Cached(file);
     if (c.batchDepth == 0 && c.snapshotDepth == 0) {
         Refresh(c, file);
     }
-    return c.doc.KeyNames(section);
+    auto entries = c.doc.Entries(section);
+    for (auto& entry : entries) {
+        entry.second.truncate(kProfileBufferChars - 1);
+    }
+    return entries;
 }
 
 void WritePrivateProfileString(const QString& section, const std::optional<QString>& key,

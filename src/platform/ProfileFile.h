@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 // The profile-file routines Settings.ini is read and written through, with the Windows semantics
 // (see ProfileDocument) and these differences: a change reaches the disk by replacing the file
@@ -19,9 +21,10 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& defaultValue, const QString& file,
                                 qsizetype bufferChars = kProfileBufferChars);
 
-// The key names of a section, case-folded and in no particular order; none when the file or
-// section is absent. Windows hands them out for a null key name.
-QStringList GetPrivateProfileKeyNames(const QString& section, const QString& file);
+// Every key of a section, case-folded, with its value cut as GetPrivateProfileString cuts it, in
+// no particular order; none when the file or section is absent. One call reads a whole list.
+std::vector<std::pair<QString, QString>> GetPrivateProfileSection(const QString& section,
+                                                                  const QString& file);
 
 // No key removes the whole section, no value removes the key. Raises RuntimeError when the file
 // cannot be read or written or the text cannot be stored; nothing is changed then.

@@ -148,7 +148,8 @@ TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept)
     }
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"2"_s);
     OtherCopyWrites("[S]\r\nL=3\r\n");
-    EXPECT_EQ(platform::GetPrivateProfileKeyNames(u"S"_s, path), QStringList{u"l"_s});
+    EXPECT_EQ(platform::GetPrivateProfileSection(u"S"_s, path),
+              (std::vector<std::pair<QString, QString>>{{u"l"_s, u"3"_s}}));
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"<default>"_s);
 
