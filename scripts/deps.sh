@@ -4,7 +4,7 @@
 # nothing when all are there.
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake make qt6-base-dev libfontconfig-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
     libcap2-bin xdg-utils)
 # Qt on Wayland, for sessions without XWayland or where QT_QPA_PLATFORM asks for it.
 packages+=(qt6-wayland)

@@ -1,3 +1,4 @@
+#include "app/FontWarmUp.h"
 #include "app/ParlaneApp.h"
 #include "app/QtPlatform.h"
 #include "core/AppVersion.h"
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -42,7 +44,9 @@ int main(int argc, char* argv[]) {
         return PrintHelp(argc, argv);
     }
     const QByteArray askedPlatform = QtPlatform::Choose();
+    std::optional<FontWarmUp> fonts(std::in_place);
     QApplication app(argc, argv);
+    fonts.reset();
     QtPlatform::Restore(askedPlatform);
     QApplication::setApplicationName(u"Parlane"_s);
     QApplication::setApplicationVersion(QString::number(AppVersion::Major) + u'.' +
