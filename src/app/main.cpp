@@ -1,10 +1,13 @@
-#include "app/FontWarmUp.h"
 #include "app/ParlaneApp.h"
 #include "app/QtPlatform.h"
+#include "app/ReadAhead.h"
 #include "core/AppVersion.h"
 #include "core/modStartup.h"
+#include "platform/ProfileFile.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
@@ -44,9 +47,13 @@ int main(int argc, char* argv[]) {
         return PrintHelp(argc, argv);
     }
     const QByteArray askedPlatform = QtPlatform::Choose();
-    std::optional<FontWarmUp> fonts(std::in_place);
+    const QString executableDir =
+        QFileInfo(QFile::symLinkTarget(u"/proc/self/exe"_s)).absolutePath();
+    std::optional<ReadAhead> readAhead(
+        std::in_place, platform::ReadProfileAhead(
+                           modStartup::SettingsFileFor(modStartup::ProgramPathFor(executableDir))));
     QApplication app(argc, argv);
-    fonts.reset();
+    readAhead.reset();
     QtPlatform::Restore(askedPlatform);
     QApplication::setApplicationName(u"Parlane"_s);
     QApplication::setApplicationVersion(QString::number(AppVersion::Major) + u'.' +

@@ -13,7 +13,9 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -50,11 +52,35 @@ FileStamp StampOf(const QString& file) {
 
 using Change = std::function<bool(ProfileDocument&)>;
 
+// The file as it was read, with the stamp taken before its bytes were.
+struct ReadFile {
+    ProfileDocument doc;
+    FileStamp stamp;
+    bool readable = true;
+};
+
+ReadFile Read(const QString& file) {
+    ReadFile read;
+    read.stamp = StampOf(file);
+    if (!read.stamp.exists) {
+        return read;
+    }
+    // A pipe would block the open until a writer came, and a device is nobody's settings.
+    QFile f(file);
+    if (!read.stamp.regular || !f.open(QIODevice::ReadOnly)) {
+        read.readable = false;
+        return read;
+    }
+    read.doc = ProfileDocument::Parse(f.readAll());
+    return read;
+}
+
 struct CachedFile {
     ProfileDocument doc;
     FileStamp stamp;
     bool loaded = false;
     bool readable = true;
+    std::future<ReadFile> preload;
     int batchDepth = 0;
     int snapshotDepth = 0;
     bool batchDiscarded = false;
@@ -88,21 +114,18 @@ void Refresh(CachedFile& c, const QString& file) {
     if (c.loaded && now == c.stamp) {
         return;
     }
-    c.stamp = now;
+    // What was read ahead counts while the file is still as it was then.
+    std::optional<ReadFile> read;
+    if (c.preload.valid()) {
+        read = c.preload.get();
+    }
+    if (!read || !(read->stamp == now)) {
+        read = Read(file);
+    }
+    c.doc = std::move(read->doc);
+    c.stamp = read->stamp;
+    c.readable = read->readable;
     c.loaded = true;
-    c.readable = true;
-    if (!now.exists) {
-        c.doc = ProfileDocument();
-        return;
-    }
-    // A pipe would block the open until a writer came, and a device is nobody's settings.
-    QFile f(file);
-    if (!now.regular || !f.open(QIODevice::ReadOnly)) {
-        c.doc = ProfileDocument();
-        c.readable = false;
-        return;
-    }
-    c.doc = ProfileDocument::Parse(f.readAll());
 }
 
 // A file that exists but cannot be read would be replaced by one holding only the new keys.
@@ -161,6 +184,16 @@ void Apply(const QString& file, const Change& change) {
 }
 
 }  // namespace
+
+std::function<void()> ReadProfileAhead(const QString& file) {
+    CachedFile& c = Cached(file);
+    if (c.loaded || c.preload.valid()) {
+        return [] {};
+    }
+    auto read = std::make_shared<std::packaged_task<ReadFile()>>([file] { return Read(file); });
+    c.preload = read->get_future();
+    return [read] { (*read)(); };
+}
 
 QString GetPrivateProfileString(const QString& section, const QString& key,
                                 const QString& defaultValue, const QString& file,

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -61,6 +62,11 @@ public:
 private:
     QString file_;
 };
+
+// The work of reading and parsing the file, to be run once on any thread; the file's first use
+// waits for it and takes what it read, unless the file changed in between. For a file the
+// program reads first thing at start.
+std::function<void()> ReadProfileAhead(const QString& file);
 
 // What keeps a settings file from being used, for the user; empty when it is a regular file or
 // absent. Anything else (a directory, a pipe, a device) is never opened, read as empty, and every

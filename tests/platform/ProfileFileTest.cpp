@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+#include <thread>
+
 using namespace Qt::StringLiterals;
 using platform::GetPrivateProfileString;
 using platform::ProfileBatch;
@@ -159,6 +161,19 @@ TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept)
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"<default>"_s);
     EXPECT_THROW(Write(u"S"_s, u"K"_s, u"1"_s), RuntimeError);
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+// What a thread read ahead stands for the file only while the file is as it was read.
+TEST_F(ProfileWrite, AFileReadAheadOnAnotherThreadIsTakenUnlessItChangedSince) {
+    for (const bool changedSince : {false, true}) {
+        platform::ForgetCachedProfiles();
+        OtherCopyWrites("[S]\r\nK=1\r\n");
+        std::thread(platform::ReadProfileAhead(path)).join();
+        if (changedSince) {
+            OtherCopyWrites("[S]\r\nK=2\r\n");
+        }
+        EXPECT_EQ(Read(u"S"_s, u"K"_s), changedSince ? u"2"_s : u"1"_s) << changedSince;
+    }
 }
 
 TEST_F(ProfileWrite, KeepsTheKeysAnotherCopyWrote) {
