@@ -32,6 +32,9 @@ std::optional<std::uint32_t> Parse(QStringView text) {
 }
 
 std::optional<std::uint32_t> ParseMaybeMapped(QByteArrayView text) {
+    if (text.contains('\0')) {
+        return std::nullopt;
+    }
     const QByteArray terminated = text.toByteArray();
     in6_addr v6{};
     if (::inet_pton(AF_INET6, terminated.constData(), &v6) == 1 && IN6_IS_ADDR_V4MAPPED(&v6)) {

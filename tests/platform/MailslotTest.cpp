@@ -1,3 +1,4 @@
+#include "platform/Ipv4.h"
 #include "platform/capture/CaptureFrame.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotNames.h"
@@ -102,6 +103,33 @@ TEST(MailslotNames, SaysWhyARecipientCannotBeReached) {
          {u"SIXTEEN-LETTERS!"_s, u"PC\u001F7"_s, u" "_s, u"bad|name"_s, u"Zo\u0142y"_s, u"a..b"_s,
           u"-a.b"_s, u"10.0.0.256"_s, u"pc*1"_s, u"fe80::1"_s}) {
         EXPECT_FALSE(netbios::RecipientProblem(name).isEmpty()) << name;
+    }
+}
+
+// Addresses as people type them and as smbd hands them to its message command.
+TEST(Ipv4, OnlyTheFormAnAddressPrintsInIsOneAndSambasMappedFormIsReadToo) {
+    using platform::ipv4::Parse;
+    using platform::ipv4::ParseMaybeMapped;
+    const struct {
+        QString text;
+        std::optional<std::uint32_t> typed, fromSamba;
+    } cases[] = {
+        {u"10.0.0.7"_s, 0x0A000007, 0x0A000007},
+        {u"255.255.255.255"_s, 0xFFFFFFFF, 0xFFFFFFFF},
+        {u"::ffff:10.0.0.7"_s, {}, 0x0A000007},
+        {u"010.0.0.7"_s, {}, {}},
+        {u"10.1"_s, {}, {}},
+        {u" 10.0.0.7"_s, {}, {}},
+        {u"10.0.0.7\u0000x"_s, {}, {}},
+        {u"fe80::1"_s, {}, {}},
+        {u"10.0.0.7.10.0.0.7.10.0.0.7"_s, {}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Parse(c.text), c.typed) << c.text;
+        EXPECT_EQ(ParseMaybeMapped(c.text.toLatin1()), c.fromSamba) << c.text;
+        if (c.typed) {
+            EXPECT_EQ(platform::ipv4::Text(*c.typed), c.text.toLatin1());
+        }
     }
 }
 
