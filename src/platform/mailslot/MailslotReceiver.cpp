@@ -257,6 +257,7 @@ bool MailslotReceiver::Deliver(QByteArray body, std::uint32_t sender) {
 void MailslotReceiver::SetKnownSenders(const QStringList& addresses) {
     QSet<std::uint32_t> numbers;
     QSet<QByteArray> names;
+    names.reserve(addresses.size());
     for (const QString& address : addresses) {
         if (const auto number = ipv4::Parse(address)) {
             numbers.insert(*number);
