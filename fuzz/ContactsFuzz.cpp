@@ -1,12 +1,12 @@
 // Settings.ini as anyone may have edited it: loading the contacts never fails or hangs, and a
 // save followed by a new start shows and keeps exactly the entries the first start had.
+#include "MemoryContactTree.h"
 #include "contacts/clsContact.h"
 #include "contacts/modLoadContacts.h"
 #include "contacts/modSaveContacts.h"
 #include "core/SharedState.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
-#include "support/MemoryContactTree.h"
 #include "support/SilentPrompts.h"
 
 #include <QCoreApplication>

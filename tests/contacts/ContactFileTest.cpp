@@ -3,16 +3,19 @@
 #include "contacts/modLoadContacts.h"
 #include "contacts/modParse.h"
 #include "contacts/modSaveContacts.h"
+#include "controls/ContactTreeWidget.h"
 #include "core/SharedState.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "support/Files.h"
-#include "support/MemoryContactTree.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +23,7 @@ namespace {
 
 class ContactFile : public ::testing::Test {
 protected:
-    // A new start of the program on the file: fresh state, nothing cached, an empty tree.
+    // A new start of the program on the file: fresh state, nothing cached, an empty list.
     void Load(const QByteArray& text = {}) {
         if (!text.isNull()) {
             WriteBytes(file, QByteArray(text).replace("\n", "\r\n"));
@@ -30,17 +33,35 @@ protected:
         state.FieldSeparator = u"|"_s;
         state.SettingsFile = file;
         prompts.warnings.clear();
-        tree = MemoryContactTree();
-        modLoadContacts::LoadContacts(state, tree, prompts);
+        tree.reset();
+        view = std::make_unique<QTreeWidget>();
+        tree = std::make_unique<ContactTreeWidget>(*view);
+        modLoadContacts::LoadContacts(state, *tree, prompts);
     }
     QByteArray File() const { return ReadBytes(file).replace("\r\n", "\n"); }
-    QStringList Users() const { return tree.ChildTexts(ContactKeys::kUsers); }
+    // The texts of a group's nodes; the keys of the top level.
+    QStringList Children(const QString& group) const {
+        QStringList texts;
+        for (int i = 0; i < tree->Node(group)->childCount(); ++i) {
+            texts << tree->Node(group)->child(i)->text(0);
+        }
+        return texts;
+    }
+    QStringList TopLevel() const {
+        QStringList keys;
+        for (int i = 0; i < view->topLevelItemCount(); ++i) {
+            keys << ContactTreeWidget::KeyOf(*view->topLevelItem(i));
+        }
+        return keys;
+    }
+    QStringList Users() const { return Children(ContactKeys::kUsers); }
 
     QTemporaryDir dir;
     const QString file = dir.filePath(u"Settings.ini"_s);
     SharedState state;
     RecordingPrompts prompts;
-    MemoryContactTree tree;
+    std::unique_ptr<QTreeWidget> view;
+    std::unique_ptr<ContactTreeWidget> tree;
 };
 
 TEST(ContactParse, FieldsFollowTheEntryStringRules) {
@@ -70,13 +91,13 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
         "User[2]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\n"
         "User[7]=NAME=Past|ADDRESS=pc07|TYPE=0\n"
         "[Domains]\nTotal=1\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
-    EXPECT_EQ(tree.topLevel, (QStringList{u"_unknown"_s, u"_users"_s, u"_domains"_s}));
+    EXPECT_EQ(TopLevel(), (QStringList{u"_unknown"_s, u"_users"_s, u"_domains"_s}));
     EXPECT_EQ(Users(), (QStringList{u"Zero"_s, u"Anna"_s, u"Bob"_s}));
-    EXPECT_EQ(tree.ChildTexts(ContactKeys::kDomains), QStringList{u"Sales"_s});
+    EXPECT_EQ(Children(ContactKeys::kDomains), QStringList{u"Sales"_s});
     // Capitals stay in the record and the key; the key still matches in any letter case.
     const auto& bob = state.UserContacts.Item(u"_users_pc02"_s);
     EXPECT_EQ(bob->Address, u"PC02"_s);
-    EXPECT_EQ(tree.node(u"_users_pc02"_s).key, u"_users_PC02"_s);
+    EXPECT_EQ(ContactTreeWidget::KeyOf(*tree->Node(u"_users_pc02"_s)), u"_users_PC02"_s);
     EXPECT_EQ(bob->Entry, u"NAME=Bob|ADDRESS=PC02|TYPE=0"_s);
 
     modSaveContacts::SaveContacts(state);
@@ -164,8 +185,8 @@ TEST_F(ContactFile, AnUnreadableTotalLeavesItsSectionAlone) {
     EXPECT_TRUE(
         prompts.warnings[0].startsWith(u"Error during LoadContacts: [13] - [Users] Total \"\""_s));
     EXPECT_TRUE(Users().isEmpty());
-    EXPECT_EQ(tree.ChildTexts(ContactKeys::kDomains), (QStringList{u"Sales"_s, u"Home"_s}));
-    EXPECT_TRUE(tree.node(ContactKeys::kUsers).bold);  // loading finished
+    EXPECT_EQ(Children(ContactKeys::kDomains), (QStringList{u"Sales"_s, u"Home"_s}));
+    EXPECT_TRUE(tree->Node(ContactKeys::kUsers)->font(0).bold());  // loading finished
 
     // Removing a domain rewrites Domains only; a user added now cannot be stored, and saving
     // says so after storing the rest.

@@ -6,7 +6,8 @@
 #include <QHash>
 #include <QStringList>
 
-// The contact tree without a window: nodes by key, each with what loading gives it.
+// The contact tree without a window, for loading at a fuzzer's pace: nodes by key, each with what
+// loading gives it.
 class MemoryContactTree : public ContactTree {
 public:
     struct Node {
@@ -51,14 +52,6 @@ public:
 
     const Node& node(const QString& key) const {
         return const_cast<MemoryContactTree*>(this)->Required(key);
-    }
-    // The texts of a node's children, in order.
-    QStringList ChildTexts(const QString& key) const {
-        QStringList texts;
-        for (const QString& child : node(key).children) {
-            texts << node(child).text;
-        }
-        return texts;
     }
 
 private:
