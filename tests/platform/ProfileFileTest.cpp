@@ -9,8 +9,13 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
+#include <functional>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -19,6 +24,7 @@ using platform::ProfileBatch;
 using platform::RuntimeError;
 using platform::WritePrivateProfileString;
 namespace cp = platform::Windows1252;
+using Entries = std::vector<std::pair<QString, QString>>;
 
 namespace {
 
@@ -146,12 +152,13 @@ TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept)
     {
         platform::ProfileSnapshot snapshot(path);
         OtherCopyWrites("[S]\r\nK=2\r\n");  // same size, new file
+        const platform::ProfileSnapshot nested(path);
         EXPECT_EQ(Read(u"S"_s, u"K"_s), u"1"_s);
+        EXPECT_EQ(platform::GetPrivateProfileSection(u"S"_s, path), (Entries{{u"k"_s, u"1"_s}}));
     }
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"2"_s);
     OtherCopyWrites("[S]\r\nL=3\r\n");
-    EXPECT_EQ(platform::GetPrivateProfileSection(u"S"_s, path),
-              (std::vector<std::pair<QString, QString>>{{u"l"_s, u"3"_s}}));
+    EXPECT_EQ(platform::GetPrivateProfileSection(u"S"_s, path), (Entries{{u"l"_s, u"3"_s}}));
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(Read(u"S"_s, u"K"_s), u"<default>"_s);
 
@@ -163,17 +170,56 @@ TEST_F(ProfileWrite, ASnapshotReadsTheFileAsItWasAndAPathThatCannotBeReadIsKept)
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
-// What a thread read ahead stands for the file only while the file is as it was read.
-TEST_F(ProfileWrite, AFileReadAheadOnAnotherThreadIsTakenUnlessItChangedSince) {
+// The file is parsed again only when it changed on disk or the cache was dropped, which a batch
+// outlives; what a thread read ahead spares the first read. The kernel counts the opens.
+TEST_F(ProfileWrite, TheDiskIsReadAgainOnlyWhenTheFileChanged) {
+    WriteBytes(path, "[S]\r\nK=1\r\n");
+    const int editor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(notify, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
+    // The value, and how often the file was opened since the last read.
+    const auto read = [&]() -> QString {
+        const QString value = Read(u"S"_s, u"K"_s);
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = ::read(notify, events, sizeof events)) > 0;) {
+            for (const char* e = events; e < events + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(e);
+                opens += event->len > 0 && std::strcmp(event->name, "Settings.ini") == 0;
+                e += sizeof(inotify_event) + event->len;
+            }
+        }
+        return value + u' ' + QString::number(opens);
+    };
+    platform::ForgetCachedProfiles();
+    EXPECT_EQ(read(), u"1 1"_s);
+    EXPECT_EQ(read(), u"1 0"_s);
+    // Edited in place to the same size, as an editor may, and given a time of its own.
+    const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    EXPECT_TRUE(::pwrite(editor, "3", 1, 7) == 1 && ::futimens(editor, times) == 0);
+    ::close(editor);
+    EXPECT_EQ(read(), u"3 1"_s);
+    Write(u"S"_s, u"K"_s, u"4"_s);
+    EXPECT_EQ(read(), u"4 0"_s);
+    platform::ForgetCachedProfiles();
+    EXPECT_EQ(read(), u"4 1"_s);
+    {
+        ProfileBatch batch(path);
+        Write(u"S"_s, u"K"_s, u"5"_s);
+        platform::ForgetCachedProfiles();
+        EXPECT_EQ(read(), u"5 0"_s);
+        batch.Commit();
+    }
+    EXPECT_EQ(read(), u"5 0"_s);
     for (const bool changedSince : {false, true}) {
         platform::ForgetCachedProfiles();
-        OtherCopyWrites("[S]\r\nK=1\r\n");
         std::thread(platform::ReadProfileAhead(path)).join();
         if (changedSince) {
-            OtherCopyWrites("[S]\r\nK=2\r\n");
+            OtherCopyWrites("[S]\r\nK=6\r\n");
         }
-        EXPECT_EQ(Read(u"S"_s, u"K"_s), changedSince ? u"2"_s : u"1"_s) << changedSince;
+        EXPECT_EQ(read(), changedSince ? u"6 2"_s : u"5 1"_s);  // the thread's, and one more
     }
+    ::close(notify);
 }
 
 TEST_F(ProfileWrite, KeepsTheKeysAnotherCopyWrote) {
@@ -187,6 +233,8 @@ TEST_F(ProfileWrite, KeepsTheKeysAnotherCopyWrote) {
         ProfileBatch batch(path);
         Write(u"Users"_s, u"Total"_s, u"1"_s);
         OtherCopyWrites("[S]\r\nMine=3\r\nTheirs=4\r\n");
+        const platform::ProfileSnapshot snapshot(path);  // still the batch's
+        EXPECT_EQ(Read(u"Users"_s, u"Total"_s), u"1"_s);
         batch.Commit();
     }
     EXPECT_EQ(ReadBytes(path), "[S]\r\nMine=3\r\nTheirs=4\r\n\r\n[Users]\r\nTotal=1\r\n");
@@ -267,6 +315,8 @@ TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
          u"Users"_s, u"User[1]"_s, u"NAME=Anna|ADDRESS=pc01"_s},
         {"key without equals sign", "[S]\r\nK\r\n", u"S"_s, u"K"_s, u""_s},
         {"header without bracket is no section", "[S\r\nK=1\r\n", u"S"_s, u"K"_s, u"<default>"_s},
+        {"the first bracket closes", "[S]x] ;\r\nK=1\r\n", u"S"_s, u"K"_s, u"1"_s},
+        {"brackets the other way round", "[S]\r\n]K[=1\r\n", u"S"_s, u"]K["_s, u"1"_s},
         {"Windows-1252 names", "[Caf\xc9]\r\nK\x80=1\r\n", u"caf\u00e9"_s, u"k\u20ac"_s, u"1"_s},
         // The caller's buffer holds a value one shorter than itself.
         {"as long as the buffer allows", "[S]\r\nK=" + QByteArray(59999, 'a') + "\r\n", u"S"_s,
