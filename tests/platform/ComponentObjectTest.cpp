@@ -123,6 +123,18 @@ TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {
     EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
     EXPECT_FALSE(reg::RegisterClass({u"{1}"_s, u"X.Y"_s, kBuilt, {}, {}}, &error));
     EXPECT_EQ(ReadBytes(reg::RegistryFile()), QByteArray("]]"));
+
+    // Nor does a registry whose ProgID leads to no class.
+    QFile::remove(other);
+    for (
+        const char* registry :
+        {R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": "{1}"}, "CLSID": {}})",
+         R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": "{1}"}, "CLSID": {"{1}": "x.so"}})",
+         R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": 1}, "CLSID": {"": {"InprocServer": 1}}})"}) {
+        WriteBytes(reg::RegistryFile(), registry);
+        EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
+        EXPECT_TRUE(error.contains(u"No component is registered as "_s + kProgId)) << error;
+    }
 }
 
 TEST(WindowPos, ChangingTheBandKeepsTheWindowWhereItIsAndShown) {

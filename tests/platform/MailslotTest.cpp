@@ -76,7 +76,9 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
          {"flood 0", "quiet", "other 1", "flood 1", "other 2", "flood 2", "flood 3"}) {
         EXPECT_EQ(Take(slot), expected);
     }
-    CloseHandle(slot);
+    EXPECT_TRUE(CloseHandle(slot));
+    EXPECT_FALSE(CloseHandle(slot) || DeliverToMailslot(slot, "late", quiet));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
     // However many senders flood together, the queue stays within its bounds.
     for (const qsizetype size : {qsizetype(1), qsizetype(60000)}) {
