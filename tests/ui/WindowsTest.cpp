@@ -249,6 +249,9 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
     const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
     QCursor::setPos(below + QPoint(500, 500));
+    QTest::keyClick(w.tvwContacts, Qt::Key_F10);  // the menu bar's
+    QTest::keyClick(w.tvwContacts, Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_FALSE(w.mCONTEXTMENU->isVisible());
     QTest::keyClick(w.tvwContacts, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     EXPECT_LT((w.mCONTEXTMENU->pos() - below).manhattanLength(), 3 * row.height());
@@ -737,9 +740,15 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
 
     QTest::mouseClick(w->cmdSave, Qt::RightButton);
     EXPECT_EQ(PopupTitle(), u"Save Changes"_s);
-    // In the tree it selects nothing, so the pane stays.
+    QTest::mouseClick(w->cmdCancel, Qt::RightButton);
+    EXPECT_EQ(PopupTitle(), u"Cancel Changes"_s);
+    // In the tree it selects nothing, so the pane stays, nor does a right double-click.
     ClickSection(w, u"Interface"_s, Qt::RightButton);
     EXPECT_EQ(PopupTitle(), u"Sections"_s);
+    const QTreeWidgetItem* interface =
+        w->tvwSections->findItems(u"Interface"_s, Qt::MatchExactly | Qt::MatchRecursive)[0];
+    QTest::mouseDClick(w->tvwSections->viewport(), Qt::RightButton, {},
+                       w->tvwSections->visualItemRect(interface).center());
     EXPECT_TRUE(w->tvwSections->selectedItems().isEmpty());
     ClickSection(w, u"Skinning"_s);
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::RightButton);
@@ -748,8 +757,8 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(ReadBytes(settings()), before);
 
-    // Closing takes the popup along before the component's code may go.
-    QTest::keyClick(w->tvwSections, Qt::Key_Escape);
+    // Closing (Escape on Cancel) takes the popup along before the component's code may go.
+    QTest::keyClick(w->cmdCancel, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     EXPECT_EQ(PopupTitle(), u"(no popup)"_s);
