@@ -768,18 +768,26 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
     struct Observed : ParlaneApp {
         using ParlaneApp::ParlaneApp;
         bool splashBeforeMain = false;
+        QString otherCopySaves;  // meanwhile, no splash
         void LoadMainWindow() override {
             splashBeforeMain = Splash() && Splash()->isVisible();
+            if (!otherCopySaves.isEmpty()) {
+                WriteBytes(otherCopySaves, "[Contact List - Interface]\r\nDisplay Splash=0\r\n");
+            }
             ParlaneApp::LoadMainWindow();
         }
     };
-    const std::pair<QByteArray, bool> cases[] = {
-        {" 1 ", true}, {"0", false}, {"01", false}, {"True", false}};
-    for (const auto& [value, splash] : cases) {
+    const std::tuple<QByteArray, bool, bool> cases[] = {{" 1 ", true, false},
+                                                        {"1", true, true},
+                                                        {"0", false, false},
+                                                        {"01", false, false},
+                                                        {"True", false, false}};
+    for (const auto& [value, splash, changed] : cases) {
         SCOPED_TRACE(value.constData());
         WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
         platform::ForgetCachedProfiles();
         Observed windows(dir.path());
+        windows.otherCopySaves = changed ? settings() : QString();
         windows.Start();
         EXPECT_EQ(windows.splashBeforeMain, splash);
         EXPECT_EQ(windows.Splash(), nullptr);

@@ -267,7 +267,8 @@ void wMain::Form_Load(std::function<void()> unloadSplash) {
         ShowHandlerError(s.AppName, u"Form_Load"_s, e);
         show();
     }
-    if (s.DisplaySplash && unloadSplash) {
+    // Whatever the settings say by now: another copy may have turned the splash off meanwhile.
+    if (unloadSplash) {
         unloadSplash();
     }
 }
