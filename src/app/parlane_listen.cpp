@@ -81,6 +81,7 @@ int main(int argc, char* argv[]) {
     tellGaps(true);
     std::fprintf(stderr, "parlane-listen: listening; Ctrl+C stops\n");
 
+    // No message is longer than a datagram, so one read always takes it whole.
     std::vector<char> buffer(65536);
     MailslotDrops drops;
     MailslotDrops refusals(MailslotDrops::Why::NamesTooLong);
@@ -99,12 +100,6 @@ int main(int argc, char* argv[]) {
                 modMailSlots::SplitMailSlotFields(QByteArrayView(buffer.data(), read));
             if (!message.Text.isEmpty()) {
                 Print(message);
-            }
-        } else if (platform::GetLastError() == platform::ERROR_INSUFFICIENT_BUFFER) {
-            platform::DWORD next = platform::MAILSLOT_NO_MESSAGE;
-            platform::GetMailslotInfo(slot, nullptr, &next, nullptr, nullptr);
-            if (next != platform::MAILSLOT_NO_MESSAGE) {
-                buffer.resize(next);
             }
         }
     }
