@@ -18,10 +18,6 @@ std::uint16_t Big16(QByteArrayView bytes, qsizetype at) {
     return std::uint16_t(std::uint8_t(bytes[at]) << 8 | std::uint8_t(bytes[at + 1]));
 }
 
-std::uint32_t Big32(QByteArrayView bytes, qsizetype at) {
-    return std::uint32_t(Big16(bytes, at)) << 16 | Big16(bytes, at + 2);
-}
-
 void AppendBig16(QByteArray& bytes, std::uint16_t value) {
     bytes.append(char(value >> 8));
     bytes.append(char(value & 0xFF));
@@ -89,19 +85,6 @@ QByteArray EncodeNameAnswer(const NameQuery& query, std::uint32_t address) {
     AppendBig16(packet, 0);  // a unique name of a B-node
     AppendBig32(packet, address);
     return packet;
-}
-
-std::optional<NameAnswer> ParseNameAnswer(QByteArrayView packet) {
-    if (packet.size() < kHeaderBytes || !(Big16(packet, 2) & kResponse) ||
-        (Big16(packet, 2) & 0x000F) || Big16(packet, 6) != 1) {
-        return std::nullopt;
-    }
-    const auto name = DecodeName(packet, kHeaderBytes);
-    if (!name || name->end + 16 > packet.size() || Big16(packet, name->end) != kTypeNb ||
-        Big16(packet, name->end + 8) < 6) {
-        return std::nullopt;
-    }
-    return NameAnswer{Big16(packet, 0), name->name, Big32(packet, name->end + 12)};
 }
 
 std::optional<QByteArray> AnswerNameQuery(QByteArrayView packet, QByteArrayView ownName,

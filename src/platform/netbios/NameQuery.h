@@ -27,13 +27,6 @@ QByteArray EncodeNameQuery(const NameQuery& query);
 // The answer for a unique name at the IPv4 address (host order), as a B-node gives it.
 QByteArray EncodeNameAnswer(const NameQuery& query, std::uint32_t address);
 
-struct NameAnswer {
-    std::uint16_t id = 0;
-    Name name;
-    std::uint32_t address = 0;
-};
-std::optional<NameAnswer> ParseNameAnswer(QByteArrayView packet);
-
 // The answer this machine gives to a packet that came in on the address: only queries for its
 // own name as a messenger or a workstation get one.
 std::optional<QByteArray> AnswerNameQuery(QByteArrayView packet, QByteArrayView ownName,
