@@ -39,20 +39,15 @@ protected:
         modLoadContacts::LoadContacts(state, *tree, prompts);
     }
     QByteArray File() const { return ReadBytes(file).replace("\r\n", "\n"); }
-    // The texts of a group's nodes; the keys of the top level.
-    QStringList Children(const QString& group) const {
+    // The texts of a group's nodes, in order; of the top level without a group.
+    QStringList Children(const QString& group = {}) const {
+        const QTreeWidgetItem* parent =
+            group.isEmpty() ? view->invisibleRootItem() : tree->Node(group);
         QStringList texts;
-        for (int i = 0; i < tree->Node(group)->childCount(); ++i) {
-            texts << tree->Node(group)->child(i)->text(0);
+        for (int i = 0; i < parent->childCount(); ++i) {
+            texts << parent->child(i)->text(0);
         }
         return texts;
-    }
-    QStringList TopLevel() const {
-        QStringList keys;
-        for (int i = 0; i < view->topLevelItemCount(); ++i) {
-            keys << ContactTreeWidget::KeyOf(*view->topLevelItem(i));
-        }
-        return keys;
     }
     QStringList Users() const { return Children(ContactKeys::kUsers); }
 
@@ -91,7 +86,7 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
         "User[2]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\n"
         "User[7]=NAME=Past|ADDRESS=pc07|TYPE=0\n"
         "[Domains]\nTotal=1\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
-    EXPECT_EQ(TopLevel(), (QStringList{u"_unknown"_s, u"_users"_s, u"_domains"_s}));
+    EXPECT_EQ(Children(), (QStringList{u"Unknown"_s, u"Users"_s, u"Domains"_s}));
     EXPECT_EQ(Users(), (QStringList{u"Zero"_s, u"Anna"_s, u"Bob"_s}));
     EXPECT_EQ(Children(ContactKeys::kDomains), QStringList{u"Sales"_s});
     // Capitals stay in the record and the key; the key still matches in any letter case.
