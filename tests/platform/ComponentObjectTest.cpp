@@ -124,14 +124,11 @@ TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {
     EXPECT_FALSE(reg::RegisterClass({u"{1}"_s, u"X.Y"_s, kBuilt, {}, {}}, &error));
     EXPECT_EQ(ReadBytes(reg::RegistryFile()), QByteArray("]]"));
 
-    // Nor does a registry whose ProgID leads to no class.
+    // Nor does a registry whose ProgID leads to no class, or to no class id.
     QFile::remove(other);
-    for (
-        const char* registry :
-        {R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": "{1}"}, "CLSID": {}})",
-         R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": "{1}"}, "CLSID": {"{1}": "x.so"}})",
-         R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": 1}, "CLSID": {"": {"InprocServer": 1}}})"}) {
-        WriteBytes(reg::RegistryFile(), registry);
+    const QByteArray progIds = R"({"ProgID": {"Tolv_Glimmertip.PelGlimmertip": )";
+    for (const char* rest : {R"("{1}"}, "CLSID": {}})", R"(1}, "CLSID": {"": {}}})"}) {
+        WriteBytes(reg::RegistryFile(), progIds + rest);
         EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
         EXPECT_TRUE(error.contains(u"No component is registered as "_s + kProgId)) << error;
     }

@@ -777,11 +777,10 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
             ParlaneApp::LoadMainWindow();
         }
     };
-    const std::tuple<QByteArray, bool, bool> cases[] = {{" 1 ", true, false},
-                                                        {"1", true, true},
-                                                        {"0", false, false},
-                                                        {"01", false, false},
-                                                        {"True", false, false}};
+    const std::tuple<QByteArray, bool, bool> cases[] = {
+        {" 1 ", true, false}, {"1", true, true},      {"0", false, false},
+        {"01", false, false}, {"True", false, false},
+    };
     for (const auto& [value, splash, changed] : cases) {
         SCOPED_TRACE(value.constData());
         WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
