@@ -152,15 +152,20 @@ TEST_F(Fade, EachDelayFadesInItsOwnWayAndOutFromWhereItGot) {
 
 TEST_F(Fade, TheCursorLeavingOrAClickClosesThePopup) {
     std::uint8_t opacity = 255;
-    wGlimmertip& w = Show(0, opacity);
-    ASSERT_TRUE(w.tmrClose.isActive());
-    w.tmrClose_Timer();
-    EXPECT_EQ(modGlimmertip::TipWindow(), &w);
-    // The edge counts as outside.
-    QCursor::setPos(w.frameGeometry().left(), 400);
-    w.tmrClose_Timer();
-    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int edge = 0; edge < 4; ++edge) {  // each counts as outside
+        QCursor::setPos(500, 400);
+        wGlimmertip& w = Show(0, opacity);
+        ASSERT_TRUE(w.tmrClose.isActive());
+        w.tmrClose_Timer();
+        EXPECT_EQ(modGlimmertip::TipWindow(), &w);
+        const QRect r = w.frameGeometry();
+        const int x[] = {r.left(), r.center().x(), r.left() + r.width(), r.center().x()};
+        const int y[] = {r.center().y(), r.top(), r.center().y(), r.top() + r.height()};
+        QCursor::setPos(x[edge], y[edge]);
+        w.tmrClose_Timer();
+        EXPECT_EQ(modGlimmertip::TipWindow(), nullptr) << edge;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     // A click on the icon closes it too.
     QTest::mouseClick(Show(0, opacity).imgInfo(0), Qt::LeftButton, {}, QPoint(3, 3));

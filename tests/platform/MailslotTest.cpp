@@ -1,5 +1,6 @@
 #include "platform/Ipv4.h"
 #include "platform/capture/CaptureFrame.h"
+#include "platform/mailslot/LocalDelivery.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/mailslot/MailslotNames.h"
 #include "platform/mailslot/MailslotReceiver.h"
@@ -76,9 +77,20 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
          {"flood 0", "quiet", "other 1", "flood 1", "other 2", "flood 2", "flood 3"}) {
         EXPECT_EQ(Take(slot), expected);
     }
+    // What smbd hands on through parlane-samba-message comes whole, while someone listens.
+    while (Take(slot) != "<nothing>") {
+    }
+    QString why;
+    EXPECT_FALSE(netbios::SendLocalDelivery(network.Port(), quiet,
+                                            QByteArray(netbios::kMaxLocalDelivery, 'x'), &why));
+    ASSERT_TRUE(netbios::SendLocalDelivery(network.Port(), quiet, "handed on", &why)) << why;
+    ASSERT_TRUE(WaitForMessages(slot, 1));
+    EXPECT_EQ(Take(slot), "handed on");
     EXPECT_TRUE(CloseHandle(slot));
-    EXPECT_FALSE(CloseHandle(slot) || DeliverToMailslot(slot, "late", quiet));
+    EXPECT_FALSE(CloseHandle(slot) || DeliverToMailslot(slot, "late", quiet) ||
+                 netbios::SendLocalDelivery(network.Port(), quiet, "late", &why));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(why, u"no copy of Parlane is listening on this machine"_s);
 
     // However many senders flood together, the queue stays within its bounds.
     for (const qsizetype size : {qsizetype(1), qsizetype(60000)}) {
