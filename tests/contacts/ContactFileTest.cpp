@@ -10,6 +10,7 @@
 #include "support/Files.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
+#include "support/TreeTexts.h"
 
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
@@ -33,21 +34,14 @@ protected:
         state.FieldSeparator = u"|"_s;
         state.SettingsFile = file;
         prompts.warnings.clear();
-        tree.reset();
-        view = std::make_unique<QTreeWidget>();
-        tree = std::make_unique<ContactTreeWidget>(*view);
+        view.clear();
+        tree = std::make_unique<ContactTreeWidget>(view);
         modLoadContacts::LoadContacts(state, *tree, prompts);
     }
     QByteArray File() const { return ReadBytes(file).replace("\r\n", "\n"); }
     // The texts of a group's nodes, in order; of the top level without a group.
     QStringList Children(const QString& group = {}) const {
-        const QTreeWidgetItem* parent =
-            group.isEmpty() ? view->invisibleRootItem() : tree->Node(group);
-        QStringList texts;
-        for (int i = 0; i < parent->childCount(); ++i) {
-            texts << parent->child(i)->text(0);
-        }
-        return texts;
+        return ChildTexts(group.isEmpty() ? view.invisibleRootItem() : tree->Node(group));
     }
     QStringList Users() const { return Children(ContactKeys::kUsers); }
 
@@ -55,7 +49,7 @@ protected:
     const QString file = dir.filePath(u"Settings.ini"_s);
     SharedState state;
     RecordingPrompts prompts;
-    std::unique_ptr<QTreeWidget> view;
+    QTreeWidget view;
     std::unique_ptr<ContactTreeWidget> tree;
 };
 

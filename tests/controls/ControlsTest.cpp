@@ -10,6 +10,7 @@
 #include "support/MessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
+#include "support/TreeTexts.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -209,14 +210,6 @@ TEST(MiscFunctions, OptionsAndPictures) {
     }
 }
 
-QStringList Texts(const QTreeWidgetItem* parent) {
-    QStringList texts;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        texts << parent->child(i)->text(0);
-    }
-    return texts;
-}
-
 TEST(ContactTreeWidget, NodesKeepTheirOrderAndKeysWhateverTheOrderOfCalls) {
     QTreeWidget widget;
     ContactTreeWidget tree(widget);
@@ -237,18 +230,18 @@ TEST(ContactTreeWidget, NodesKeepTheirOrderAndKeysWhateverTheOrderOfCalls) {
     tree.EndAdding();
 
     ASSERT_EQ(widget.topLevelItemCount(), 2);
-    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
-    EXPECT_EQ(Texts(widget.topLevelItem(1)), QStringList{u"Sales"_s});
+    EXPECT_EQ(ChildTexts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
+    EXPECT_EQ(ChildTexts(widget.topLevelItem(1)), QStringList{u"Sales"_s});
     EXPECT_FALSE(tree.Node(u"_users_a"_s)->icon(0).isNull());
     EXPECT_TRUE(tree.Node(u"_users_b"_s)->icon(0).isNull());
 
     // A node goes with its children, and their keys are free again.
     tree.RemoveNode(u"_users_b"_s);
-    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s}));
+    EXPECT_EQ(ChildTexts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s}));
     EXPECT_FALSE(tree.NodeExists(u"_users_b_x"_s));
     // Outside a run of adds, a node is in the widget at once.
     tree.AddNode(u"_users"_s, u"_users_b_x"_s, u"Back"_s, 0);
-    EXPECT_EQ(Texts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s, u"Back"_s}));
+    EXPECT_EQ(ChildTexts(widget.topLevelItem(0)), (QStringList{u"Anna"_s, u"Carl"_s, u"Back"_s}));
     EXPECT_THROW(tree.NodeText(u"_nothing"_s), platform::RuntimeError);
 }
 

@@ -10,6 +10,7 @@
 #include "support/QtPrinters.h"
 #include "support/Scripts.h"
 #include "support/SessionClient.h"
+#include "support/TreeTexts.h"
 #include "transport/modMailSlots.h"
 #include "ui/conversations/Conversations.h"
 #include "ui/conversations/wCatchAll.h"
@@ -111,14 +112,7 @@ protected:
     QTreeWidgetItem* Node(const QString& key) {
         return static_cast<ContactTreeWidget&>(main().Contacts()).Node(key);
     }
-    QStringList Children(const QString& key) {
-        QStringList texts;
-        const QTreeWidgetItem* node = Node(key);
-        for (int i = 0; node && i < node->childCount(); ++i) {
-            texts << node->child(i)->text(0);
-        }
-        return texts;
-    }
+    QStringList Children(const QString& key) { return ChildTexts(Node(key)); }
     // A right click on a node, as the mouse gives it.
     void RightClick(const QString& key) {
         QTreeWidget* tree = main().tvwContacts;
