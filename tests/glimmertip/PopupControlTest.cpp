@@ -1,6 +1,5 @@
 #include "glimmertip/GlimmertipIds.h"
 #include "glimmertip/PelGlimmertip.h"
-#include "glimmertip/TipShapes.h"
 #include "glimmertip/modGlimmertip.h"
 #include "glimmertip/wAbout.h"
 #include "glimmertip/wGlimmertip.h"

@@ -18,8 +18,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -2,7 +2,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/mailslot/Mailslot.h"
 #include "platform/netbios/MessageSession.h"
-#include "platform/netbios/SessionPacket.h"
 #include "support/MailslotNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
