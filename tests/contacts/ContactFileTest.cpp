@@ -39,11 +39,10 @@ protected:
         modLoadContacts::LoadContacts(state, *tree, prompts);
     }
     QByteArray File() const { return ReadBytes(file).replace("\r\n", "\n"); }
-    // The texts of a group's nodes, in order; of the top level without a group.
-    QStringList Children(const QString& group = {}) const {
+    // The texts shown under a group (Users unless told), in order; at the top level for none.
+    QStringList Shown(const QString& group = ContactKeys::kUsers) const {
         return ChildTexts(group.isEmpty() ? view.invisibleRootItem() : tree->Node(group));
     }
-    QStringList Users() const { return Children(ContactKeys::kUsers); }
 
     QTemporaryDir dir;
     const QString file = dir.filePath(u"Settings.ini"_s);
@@ -72,7 +71,7 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
     for (const QByteArray& text : {QByteArray(), QByteArray("[Users]\nUser[1]=NAME=A|ADDRESS=a\n"),
                                    QByteArray("[Users]\nTotal=0\nUser[0]=NAME=A|ADDRESS=a\n")}) {
         Load(text);
-        EXPECT_TRUE(Users().isEmpty() && prompts.warnings.isEmpty()) << text.constData();
+        EXPECT_TRUE(Shown().isEmpty() && prompts.warnings.isEmpty()) << text.constData();
     }
 
     Load(
@@ -80,9 +79,9 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
         "User[2]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\n"
         "User[7]=NAME=Past|ADDRESS=pc07|TYPE=0\n"
         "[Domains]\nTotal=1\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
-    EXPECT_EQ(Children(), (QStringList{u"Unknown"_s, u"Users"_s, u"Domains"_s}));
-    EXPECT_EQ(Users(), (QStringList{u"Zero"_s, u"Anna"_s, u"Bob"_s}));
-    EXPECT_EQ(Children(ContactKeys::kDomains), QStringList{u"Sales"_s});
+    EXPECT_EQ(Shown({}), (QStringList{u"Unknown"_s, u"Users"_s, u"Domains"_s}));
+    EXPECT_EQ(Shown(), (QStringList{u"Zero"_s, u"Anna"_s, u"Bob"_s}));
+    EXPECT_EQ(Shown(ContactKeys::kDomains), QStringList{u"Sales"_s});
     // Capitals stay in the record and the key; the key still matches in any letter case.
     const auto& bob = state.UserContacts.Item(u"_users_pc02"_s);
     EXPECT_EQ(bob->Address, u"PC02"_s);
@@ -100,7 +99,7 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
     Load(
         "[Users]\nTotal=2147483647\nUser[2147483647]=NAME=Last|ADDRESS=pc99\n"
         "User[3]=NAME=Anna|ADDRESS=pc01\nUser[05]=NAME=B|ADDRESS=b\nUser[+4]=NAME=C|ADDRESS=c\n");
-    EXPECT_EQ(Users(), (QStringList{u"Anna"_s, u"Last"_s}));
+    EXPECT_EQ(Shown(), (QStringList{u"Anna"_s, u"Last"_s}));
 
     // Removing the last contact of a section deletes the section.
     Load("[Users]\nTotal=1\nUser[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\n[Other]\nKey=1\n");
@@ -131,7 +130,7 @@ TEST_F(ContactFile, EntriesThatCannotBeShownAreSkippedButKept) {
         "User[4]=NAME=Twin|ADDRESS=PC01|TYPE=0\nUser[5]=NAME=Dora|ADDRESS=pc05|TYPE=0\n"
         "User[6]=NAME=Eve|ADDRESS=pc06|TYPE=0\n");
     // Loading went on after the duplicate, and said which entry it was.
-    EXPECT_EQ(Users(), (QStringList{u"Anna"_s, u"Dora"_s, u"Eve"_s}));
+    EXPECT_EQ(Shown(), (QStringList{u"Anna"_s, u"Dora"_s, u"Eve"_s}));
     ASSERT_EQ(prompts.warnings.size(), 1u);
     EXPECT_TRUE(
         prompts.warnings[0].startsWith(u"Error during LoadContacts: [457] - [Users] User[4]"_s))
@@ -150,7 +149,7 @@ TEST_F(ContactFile, EntriesThatCannotBeShownAreSkippedButKept) {
     modSaveContacts::SaveContacts(state);
     Load();
     EXPECT_TRUE(prompts.warnings.isEmpty());
-    EXPECT_EQ(Users(), (QStringList{u"Dora"_s, u"Eve"_s, u"Twin"_s}));
+    EXPECT_EQ(Shown(), (QStringList{u"Dora"_s, u"Eve"_s, u"Twin"_s}));
 
     // Eleven problems are told in one warning: ten and a count.
     for (const int duplicates : {10, 11}) {
@@ -173,8 +172,8 @@ TEST_F(ContactFile, AnUnreadableTotalLeavesItsSectionAlone) {
     ASSERT_EQ(prompts.warnings.size(), 1u);
     EXPECT_TRUE(
         prompts.warnings[0].startsWith(u"Error during LoadContacts: [13] - [Users] Total \"\""_s));
-    EXPECT_TRUE(Users().isEmpty());
-    EXPECT_EQ(Children(ContactKeys::kDomains), (QStringList{u"Sales"_s, u"Home"_s}));
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_EQ(Shown(ContactKeys::kDomains), (QStringList{u"Sales"_s, u"Home"_s}));
     EXPECT_TRUE(tree->Node(ContactKeys::kUsers)->font(0).bold());  // loading finished
 
     // Removing a domain rewrites Domains only; a user added now cannot be stored, and saving
