@@ -125,9 +125,9 @@ struct SambaDaemon {
     QProcess process;
 };
 
-// The capabilities ("CapPrm:\t... CapEff:\t... CapAmb:\t...") of the listener's capture helper.
+// Who the listener's capture helper is and what it may do: "Uid:... CapPrm:... NoNewPrivs:...".
 QString CaptureHelperOf(qint64 listener) {
-    static const QRegularExpression caps(u"^Cap(Prm|Eff|Amb):.*$"_s,
+    static const QRegularExpression caps(u"^(Uid|Cap(Prm|Eff|Amb)|NoNewPrivs):.*$"_s,
                                          QRegularExpression::MultilineOption);
     QStringList held;
     [[maybe_unused]] const bool found = QTest::qWaitFor([&] {
@@ -301,10 +301,10 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         // The listener holds TCP 139 of its namespace, none of this one's.
         EXPECT_EQ(ProcessesHolding(u"parlane-listen"_s, Transport::Tcp, 139), QStringList());
         if ((setup & Nmbd) && !(setup & NoRaw)) {
-            // Started once nmbd shares the port, holding no privilege at all.
-            const QString none = u"0000000000000000"_s;
+            // Started once nmbd shares the port, as nobody holding no privilege at all.
             EXPECT_EQ(CaptureHelperOf(alpha.listener_.processId()),
-                      u"CapPrm:\t%1 CapEff:\t%1 CapAmb:\t%1"_s.arg(none));
+                      u"Uid:\t65534\t65534\t65534\t65534 CapPrm:\t%1 CapEff:\t%1 CapAmb:\t%1 "
+                      u"NoNewPrivs:\t1"_s.arg(u"0000000000000000"_s));
         }
         const QString to[] = {u"ALPHA"_s, QString::fromLatin1(platform::netbios::OwnWorkgroup()),
                               u"*"_s, u"10.99.0.1"_s};
