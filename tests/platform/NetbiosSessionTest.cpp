@@ -369,6 +369,7 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
         {"to another suffix", To({"PC7", 0x20}), false},
         {"unique type to the workgroup", To({"SALES", 0}), false},
         {"group type to the workgroup", To({"sales", 0}, kDirectGroup), true},
+        {"broadcast type to the workgroup", To({"SALES", 0}, kBroadcast), true},
         {"group type to the workgroup's browser name", To({"SALES", 0x1D}, kDirectGroup), false},
         {"group type to this machine", To({"PC7", 3}, kDirectGroup), false},
         // Each half-byte of a name is a letter from 'A' to 'P'.
