@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <functional>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -213,7 +212,8 @@ TEST_F(ProfileWrite, TheDiskIsReadAgainOnlyWhenTheFileChanged) {
         if (changedSince) {
             OtherCopyWrites("[S]\r\nK=6\r\n");
         }
-        EXPECT_EQ(read(), changedSince ? u"6 2"_s : u"5 1"_s);  // the thread's, and one more
+        // The thread's open, and once the file changed, one more.
+        EXPECT_EQ(read(), changedSince ? u"6 2"_s : u"5 1"_s);
     }
     ::close(notify);
 }
