@@ -202,6 +202,7 @@ TEST(MailslotCapture, PassesWholeDatagramsToThePortInFrames) {
     const std::pair<std::string, bool> packets[] = {
         {Packet(138, "body"), true},
         {Packet(138, "body", 6), true},  // with IP options
+        {Packet(138, "body", 4), false},  // a header shorter than IP's least
         {Packet(139, "body"), false},
         {Packet(138, "body", 5, 0x2000), false},  // more fragments follow
         {Packet(138, "body", 5, 0x0001), false},  // a later fragment
