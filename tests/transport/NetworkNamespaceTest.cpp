@@ -159,8 +159,10 @@ int SocketIn(const QString& ns, int type = SOCK_DGRAM, int protocol = 0) {
 }
 
 // The answers to one query for ALPHA<03> sent from the namespace to UDP port 137 of the address,
-// from the source address given, whatever it is (a raw socket's, as root may), else the route's.
-QByteArrayList NameAnswers(const QString& ns, const char* to, const char* from = nullptr) {
+// from the source address given, whatever it is (a raw socket's, as root may), else the route's;
+// the query followed by `trailing` bytes.
+QByteArrayList NameAnswers(const QString& ns, const char* to, const char* from = nullptr,
+                           int trailing = 0) {
     const int fd = SocketIn(ns);
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
@@ -169,7 +171,8 @@ QByteArrayList NameAnswers(const QString& ns, const char* to, const char* from =
     ::bind(fd, reinterpret_cast<const sockaddr*>(&at), size);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);  // where the answers come
     const bool broadcast = QByteArray(to).endsWith(".255");
-    QByteArray packet = EncodeNameQuery({7, broadcast, false, {"ALPHA", 3}, {}});
+    QByteArray packet =
+        EncodeNameQuery({7, broadcast, false, {"ALPHA", 3}, {}}) + QByteArray(trailing, '\0');
     const int sender = from ? SocketIn(ns, SOCK_RAW, IPPROTO_RAW) : fd;
     if (from) {  // IPv4, its length and checksum left to the kernel, and UDP without a checksum
         const std::uint32_t addresses[] = {::inet_addr(from), ::inet_addr(to)};
@@ -380,4 +383,7 @@ TEST_F(NetworkNamespaces, TheListenerShowsNoControlCharacterAndAnswersNoBroadcas
     for (const auto& [ns, from, to, answered] : queries) {
         EXPECT_EQ(NameAnswers(ns, to, from).size(), answered ? 1 : 0) << from;
     }
+    // Bytes after the query are borne, but a datagram too long to be read whole is no query.
+    EXPECT_EQ(NameAnswers(nsB_, "10.99.0.1", nullptr, 60).size(), 1);
+    EXPECT_EQ(NameAnswers(nsB_, "10.99.0.1", nullptr, 2000).size(), 0);
 }
