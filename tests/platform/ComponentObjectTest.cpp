@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QLibrary>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -77,10 +77,7 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
         }
         ASSERT_TRUE(QFile::copy(kBuilt, users));
         if (c.usersRegistered) {
-            // What regsvr does: the library registers itself.
-            const auto entry = reinterpret_cast<reg::DllRegisterServerFn>(
-                QLibrary(users).resolve("DllRegisterServer"));
-            ASSERT_TRUE(entry && entry() == reg::S_OK);
+            ASSERT_EQ(QProcess::execute(QStringLiteral(PARLANE_REGSVR), {users}), 0);
         }
         if (!c.usersThere) {
             QFile::remove(users);
