@@ -3,29 +3,6 @@
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
-#include <QAbstractButton>
-#include <QPushButton>
-
-namespace {
-
-int DefaultAnswer(QMessageBox& box) {
-    QAbstractButton* button = box.defaultButton();
-    if (!button) {
-        button = box.buttons().value(0);
-    }
-    switch (box.standardButton(button)) {
-        case QMessageBox::Yes:
-            return platform::vbYes;
-        case QMessageBox::No:
-            return platform::vbNo;
-        case QMessageBox::Cancel:
-            return platform::vbCancel;
-        default:
-            return platform::vbOK;
-    }
-}
-
-}  // namespace
 
 MessageBoxes::MessageBoxes(std::deque<int> answers) : answers_(std::move(answers)) {
     previous_ = platform::SetMessageBoxResponder(
@@ -33,7 +10,7 @@ MessageBoxes::MessageBoxes(std::deque<int> answers) : answers_(std::move(answers
             shown_.push_back({request, box.text(), box.icon()});
             if (answers_.empty()) {
                 ADD_FAILURE() << "unanswered message box: " << request.prompt;
-                return DefaultAnswer(box);
+                return platform::vbCancel;
             }
             const int answer = answers_.front();
             answers_.pop_front();
@@ -45,7 +22,7 @@ MessageBoxes::~MessageBoxes() {
     platform::SetMessageBoxResponder(std::move(previous_));
 }
 
-int UnexpectedMessageBox(const platform::MessageBoxRequest& request, QMessageBox& box) {
+int UnexpectedMessageBox(const platform::MessageBoxRequest& request, QMessageBox&) {
     ADD_FAILURE() << "unexpected message box \"" << request.title << "\": " << request.prompt;
-    return DefaultAnswer(box);
+    return platform::vbCancel;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Answers the message boxes a test causes, in order, and remembers what each one showed.
-// Without answers left, a box gets its default button and the test fails.
+// Without answers left, a box is cancelled, as Escape would, and the test fails.
 class MessageBoxes {
 public:
     struct Shown {
@@ -31,5 +31,5 @@ private:
     platform::MessageBoxResponder previous_;
 };
 
-// Installed by the test main: a box nobody expected fails the test instead of blocking it.
-int UnexpectedMessageBox(const platform::MessageBoxRequest& request, QMessageBox& box);
+// Installed by the test main: a box nobody expected fails the test, cancelled, never blocking.
+int UnexpectedMessageBox(const platform::MessageBoxRequest& request, QMessageBox&);
