@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <QPainter>
+#include <QWidget>
 
 #include <functional>
 #include <vector>
@@ -194,6 +195,25 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(host.RedPixels(QRect(0, 0, 100, 22)), 0);
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
+}
+
+// On a widget the bar takes the widget's size, font and text colour, and the widget shows what
+// the bar painted instead of painting itself.
+TEST(NoStatusBarPaint, OnAWidgetTheBarFollowsItAndIsWhatItShows) {
+    QWidget widget;
+    widget.resize(200, 22);
+    QPalette red;
+    red.setColor(QPalette::WindowText, Qt::red);
+    widget.setPalette(red);
+    StatusBarWidgetHost host(widget);
+    cNoStatusBar bar;
+    bar.Create(&host);
+    bar.AddPanel(0, u"Ready"_s);
+    widget.resize(300, 24);
+    bar.Draw();
+    EXPECT_EQ(bar.GetPanelRect(1).bottom, 24);
+    EXPECT_EQ(widget.grab().toImage().convertToFormat(host.Image().format()), host.Image());
+    EXPECT_EQ(host.ForeColor(), QColor(Qt::red));
 }
 
 }  // namespace
