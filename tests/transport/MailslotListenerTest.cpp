@@ -245,10 +245,7 @@ TEST(ReadMailSlot, SplitsOneDatagramPerReadAndDropsWhatTheBufferCannotHold) {
     }
     for (const auto& [body, expected] : cases) {
         SCOPED_TRACE(QString::fromLatin1(body.left(20)));
-        const MailSlotMessage read = ReadMailSlot(slot);
-        EXPECT_EQ(read.From, expected.From);
-        EXPECT_EQ(read.To, expected.To);
-        EXPECT_EQ(read.Text, expected.Text);
+        EXPECT_EQ(ReadMailSlot(slot), expected);
     }
     EXPECT_EQ(ReadMailSlot(slot), MailSlotMessage{});
 

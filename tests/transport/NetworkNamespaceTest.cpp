@@ -35,15 +35,17 @@ namespace {
 
 const QString kTools = QStringLiteral(PARLANE_TOOLS_DIR);
 
+void Stop(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
+}
+
 struct Machine {
     Machine(QString ns, QString host) : ns_(std::move(ns)), host_(std::move(host)) {}
-    ~Machine() {
-        listener_.terminate();
-        if (!listener_.waitForFinished(5000)) {
-            listener_.kill();
-            listener_.waitForFinished(1000);
-        }
-    }
+    ~Machine() { Stop(listener_); }
 
     // Starts parlane-listen (from the tools given, through the command before it) and waits until
     // it listens, or returns why it could not.
@@ -109,11 +111,7 @@ struct SambaDaemon {
         process.waitForStarted();
     }
     ~SambaDaemon() {
-        process.terminate();
-        if (!process.waitForFinished(5000)) {
-            process.kill();
-            process.waitForFinished(1000);
-        }
+        Stop(process);
         // smbd starts samba-dcerpcd on demand, in a session of its own: it goes by its smb.conf.
         for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             if (ReadBytes(u"/proc/"_s + pid + u"/cmdline"_s).contains(conf.toUtf8())) {
