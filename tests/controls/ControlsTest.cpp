@@ -43,12 +43,6 @@ protected:
 
     QColor TextColour() const { return link->labLink->palette().color(QPalette::WindowText); }
     void Click() { QTest::mouseClick(link->labLink, Qt::LeftButton, {}, QPoint(3, 3)); }
-    // The first line is the working directory, then what the opener was given.
-    QStringList Launched() {
-        const QStringList recorded = RecordedBy(opener);
-        QFile::remove(opener + u".out"_s);
-        return recorded;
-    }
 
     QTemporaryDir dir;
     const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
@@ -89,9 +83,10 @@ TEST_F(HyperLinkTest, ALeftClickOpensTheURLAndMinimisesOrClosesTheWindow) {
         EXPECT_EQ(host.isVisible(), c.visible);
         EXPECT_EQ(up.value(0).mid(0, 2), (QVariantList{qint16(1), qint16(0)}));  // left, no keys
         if (!c.overrideClick) {
-            EXPECT_EQ(Launched(), (QStringList{QDir::currentPath(),
-                                               u"https://example.invalid/?from="_s +
-                                                   QCoreApplication::applicationDirPath()}));
+            EXPECT_EQ(
+                RecordedBy(opener),
+                (QStringList{QDir::currentPath(), u"https://example.invalid/?from="_s +
+                                                      QCoreApplication::applicationDirPath()}));
         }
     }
 }
@@ -126,7 +121,7 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
 
 TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
     modShellExecute::ShellExe(u"https://example.invalid/"_s, {}, 0, 1, u"/"_s, false);
-    EXPECT_EQ(Launched().value(0), u"/"_s);  // even the shortest directory
+    EXPECT_EQ(RecordedBy(opener).value(0), u"/"_s);  // even the shortest directory
     MessageBoxes boxes({platform::vbOK});
     link->SetURL(dir.filePath(u"missing.html"_s));
     Click();

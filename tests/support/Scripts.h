@@ -16,11 +16,14 @@ inline QString MakeRecordingScript(const QString& path, const char* sleepSeconds
     return path;
 }
 
-// What a recording script wrote, once it has finished; empty when it did not run within 5 s.
+// What a recording script wrote (its working directory, then its arguments), once it has
+// finished; taken, so that its next run is awaited afresh. Empty when it did not run within 5 s.
 inline QStringList RecordedBy(const QString& script) {
     const QString out = script + QStringLiteral(".out");
     if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 5000)) {
         return {};
     }
-    return QString::fromUtf8(ReadBytes(out)).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList recorded = QString::fromUtf8(ReadBytes(out)).split(u'\n', Qt::SkipEmptyParts);
+    QFile::remove(out);
+    return recorded;
 }

@@ -339,7 +339,6 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     const QStringList opened = RecordedBy(opener);
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[1], dir.filePath(u"Data/Help/Errors/CouldNotOpenMailSlot.html"_s));
-    QFile::remove(opener + u".out"_s);
     // Enabling again, now that the port is free, hides the link.
     m.mTOOLS_ADVANCED_ENABLECOMMUNICATIONS->trigger();
     EXPECT_FALSE(m.labErrorHelp->isVisible());
@@ -356,8 +355,10 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     EXPECT_TRUE(state().AboutWindowOpen);
     EXPECT_EQ(wAbout::Open(context()), w);
 
-    // The link opens from the keys as from the mouse.
+    // The link opens from the keys as from the mouse, and so does the maker's logo.
     QTest::keyClick(w->labWebsite, Qt::Key_Return);
+    EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
+    QTest::mouseClick(w->imgOstrellLogo, Qt::LeftButton);
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
 
     // Esc on Close closes it, saving the place and clearing the flag.
