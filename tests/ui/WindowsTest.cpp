@@ -156,11 +156,8 @@ protected:
     }
     // Presses Send, or Enter, and waits for the outcome.
     static void Send(wChat* chat, bool enter = false) {
-        if (enter) {
-            QTest::keyClick(chat->rtbChat, Qt::Key_Return);
-        } else {
-            QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
-        }
+        enter ? QTest::keyClick(chat->rtbChat, Qt::Key_Return)
+              : QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
         EXPECT_TRUE(QTest::qWaitFor([chat] { return !chat->Sending(); }, 10000));
     }
     // The open Add Contact window, or null once it has closed.
