@@ -94,10 +94,11 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
               "ADDRESS=pc01|TYPE=0\nUser[3]=NAME=Bob|ADDRESS=PC02|TYPE=0\n\n[Domains]\nTotal=1\n"
               "Domain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
 
-    // A loop to the Total would take minutes; "User[05]" and "User[+4]" are not the keys
-    // "User[5]" and "User[4]".
+    // A loop to the Total would take minutes; "User[05]", "User[+4]" and "Uzer[6]" are not the
+    // keys "User[5]", "User[4]" and "User[6]".
     Load(
-        "[Users]\nTotal=2147483647\nUser[2147483647]=NAME=Last|ADDRESS=pc99\n"
+        "[Users]\nTotal=2147483647\nUser[2147483647]=NAME=Last|ADDRESS=pc99\nUzer[6]=NAME=D|"
+        "ADDRESS=d\n"
         "User[3]=NAME=Anna|ADDRESS=pc01\nUser[05]=NAME=B|ADDRESS=b\nUser[+4]=NAME=C|ADDRESS=c\n");
     EXPECT_EQ(Shown(), (QStringList{u"Anna"_s, u"Last"_s}));
 

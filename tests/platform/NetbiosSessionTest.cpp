@@ -406,8 +406,7 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
             EXPECT_EQ(*body, QByteArray("bob\0PC7\0hi\0\0", 12)) << what;
         }
     }
-    // A nameless sender's long text is no name too long.
-    EXPECT_TRUE(NamesFit(QByteArray("\0PC7\0", 5).append(300, 't')));
+    EXPECT_TRUE(NamesFit(QByteArray("\0PC7\0", 5).append(300, 't')));  // a nameless long text
 }
 
 TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabels) {
