@@ -357,12 +357,12 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     QTest::mouseClick(w->imgOstrellLogo, Qt::LeftButton);
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
 
-    // Esc on Close closes it, saving the place and clearing the flag.
+    // Esc on Close closes it, saving the place and clearing the flag; the focus alone does not.
     w->move(60, 90);
     w->cmdClose->setFocus();
+    EXPECT_TRUE(w->isVisible());
     QTest::keyClick(w->cmdClose, Qt::Key_Escape);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(state().AboutWindowOpen);
+    EXPECT_FALSE(w->isVisible() || state().AboutWindowOpen);
     const QByteArray saved = ReadBytes(settings());
     EXPECT_TRUE(saved.contains("wAbout Window Left=900\r\nwAbout Window Top=1350\r\n"))
         << saved.constData();
