@@ -197,8 +197,8 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
 }
 
-// On a widget the bar takes the widget's size, font and text colour, and the widget shows what
-// the bar painted instead of painting itself.
+// On a widget the bar takes the widget's size and text colour, and the widget shows what the
+// bar painted instead of painting itself.
 TEST(NoStatusBarPaint, OnAWidgetTheBarFollowsItAndIsWhatItShows) {
     QWidget widget;
     QPalette red;
