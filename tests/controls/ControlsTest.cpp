@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QRadioButton>
@@ -83,10 +82,8 @@ TEST_F(HyperLinkTest, ALeftClickOpensTheURLAndMinimisesOrClosesTheWindow) {
         EXPECT_EQ(host.isVisible(), c.visible);
         EXPECT_EQ(up.value(0).mid(0, 2), (QVariantList{qint16(1), qint16(0)}));  // left, no keys
         if (!c.overrideClick) {
-            EXPECT_EQ(
-                RecordedBy(opener),
-                (QStringList{QDir::currentPath(), u"https://example.invalid/?from="_s +
-                                                      QCoreApplication::applicationDirPath()}));
+            EXPECT_EQ(RecordedBy(opener).value(1),
+                      u"https://example.invalid/?from="_s + QCoreApplication::applicationDirPath());
         }
     }
 }

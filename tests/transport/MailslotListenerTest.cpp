@@ -213,7 +213,8 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
         EXPECT_TRUE(outcome.startsWith(expected + u' ') && outcome.contains(why)) << outcome;
     }
     EXPECT_EQ(Outcome({u"b\u0151b"_s, u"."_s, u"hi"_s}).left(8), u"error 5 "_s);
-    EXPECT_EQ(Outcome({QString(2000, u'x'), u"."_s, u"hi"_s}).left(8), u"error 5 "_s);
+    EXPECT_EQ(Outcome({QString(254, u'x'), u"."_s, u"hi"_s}).left(8), u"error 5 "_s);  // too long
+    EXPECT_EQ(Outcome({QString(253, u'x'), u"two words|"_s, u"hi"_s}).left(9), u"result 3 "_s);
 
     // Only the longest message reached the slot.
     ASSERT_TRUE(WaitForMessages(slot, 1));
