@@ -123,12 +123,13 @@ struct SambaDaemon {
     QProcess process;
 };
 
-// Who the listener's capture helper is and what it may do: "Uid:... CapPrm:... NoNewPrivs:...".
+// What the capture helper keeps once done dropping: "Uid:... CapPrm:... NoNewPrivs:...".
 QString CaptureHelperOf(qint64 listener) {
     static const QRegularExpression caps(u"^(Uid|Cap(Prm|Eff|Amb)|NoNewPrivs):.*$"_s,
                                          QRegularExpression::MultilineOption);
     QStringList held;
     [[maybe_unused]] const bool found = QTest::qWaitFor([&] {
+        held.clear();
         for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
             const QString status = QString::fromLatin1(ReadBytes(u"/proc/"_s + pid + u"/status"_s));
             if (status.contains(u"Name:\tparlane-capture\n"_s) &&
@@ -138,7 +139,7 @@ QString CaptureHelperOf(qint64 listener) {
                 }
             }
         }
-        return !held.isEmpty();
+        return held.value(held.size() - 1) == u"NoNewPrivs:\t1"_s;
     });
     return held.join(u' ');
 }
