@@ -56,6 +56,9 @@ TEST_F(HyperLinkTest, GrowsWithItsCaptionAndANegativeDelayWatchesAtOnce) {
 
     link->ReadProperties({{u"MouseOutCheckDelay"_s, -5}});
     EXPECT_EQ(link->tmrMouseOut.interval(), 0);
+    // A value no number can be read from leaves the delay a new link has.
+    link->ReadProperties({{u"MouseOutCheckDelay"_s, QVariantList{}}});
+    EXPECT_EQ(link->tmrMouseOut.interval(), HyperLink().tmrMouseOut.interval());
 }
 
 TEST_F(HyperLinkTest, ALeftClickOpensTheURLAndMinimisesOrClosesTheWindow) {

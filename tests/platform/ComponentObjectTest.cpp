@@ -1,5 +1,6 @@
 // Late-bound components, window places and what the desktop opens. The windows' and contact
 // lists' tests drive the popup, answer message boxes and use the keyed collection.
+#include "glimmertip/GlimmertipIds.h"
 #include "platform/ComponentObject.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/ShellLaunch.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -102,6 +104,10 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
     EXPECT_FALSE(tip->Invoke("Show", {u"a_b"_s, 77}, &error));
     EXPECT_TRUE(error.contains(u"340"_s)) << error;
     EXPECT_FALSE(tip->Invoke("Vanish", {}, &error));
+    EXPECT_FALSE(tip->Invoke("Show", {QPoint(1, 2)}, &error));
+    EXPECT_EQ(error, u"Argument 1 of Show has the wrong type"_s);
+    EXPECT_EQ(QList({tip->DispId(u"Show"_s), tip->DispId(u"Vanish"_s)}),
+              QList({int(GlimmertipIds::DISPID_Show), -1}));
 }
 
 TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {

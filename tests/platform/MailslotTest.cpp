@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QNetworkInterface>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -19,6 +20,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,19 @@ TEST(Ipv4, OnlyTheFormAnAddressPrintsInIsOneAndSambasMappedFormIsReadToo) {
             EXPECT_EQ(platform::ipv4::Text(*c.typed), c.text.toLatin1());
         }
     }
+    // The machine's interfaces: its IPv4 addresses, none read out of another family's entry.
+    QList<std::uint32_t> machine, read;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            machine << address.toIPv4Address();
+        }
+    }
+    for (const platform::ipv4::Interface& nic : platform::ipv4::Interfaces()) {
+        read << nic.address;
+    }
+    std::sort(machine.begin(), machine.end());
+    std::sort(read.begin(), read.end());
+    EXPECT_EQ(read, machine);
 }
 
 TEST(MailslotNames, OwnNamesComeFromTheHostNameAndSambasWorkgroup) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 using namespace platform::netbios;
 using namespace Qt::StringLiterals;
@@ -347,10 +348,11 @@ TEST(MailslotDatagram, EncodesTheExamplePacketAndRoundTripsEveryBodySizeAndNameB
         write.type = kDirectGroup;
         write.body = QByteArray(size, '\xE9');
         write.source = {"\xC9t\xE9 15 bytes!!\xFF", kWorkstationSuffix};  // Windows-1252 letters
+        write.mailslot = "\\MAILSLOT\\" + QByteArray(size % 13, 'L');     // shorter or longer
         const auto parsed = ParseMailslotWrite(EncodeMailslotWrite(write));
         ASSERT_TRUE(parsed) << size;
-        EXPECT_EQ(parsed->body, write.body);
-        EXPECT_EQ(parsed->source, write.source);
+        EXPECT_EQ(std::tie(parsed->body, parsed->source, parsed->mailslot),
+                  std::tie(write.body, write.source, write.mailslot));
     }
     EXPECT_EQ(UpperName("pc7 \xE9\xFF\xDF"), QByteArray("PC7 \xC9\x9F\xDF"));
 }

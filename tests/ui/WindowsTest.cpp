@@ -23,6 +23,7 @@
 #include "ui/shared/WindowList.h"
 
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -351,8 +352,12 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     EXPECT_TRUE(state().AboutWindowOpen);
     EXPECT_EQ(wAbout::Open(context()), w);
 
-    // The link opens from the keys as from the mouse, and so does the maker's logo.
+    // The link opens from the keys and a screen reader as from the mouse, and so does the logo.
     QTest::keyClick(w->labWebsite, Qt::Key_Return);
+    EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
+    QAccessible::queryAccessibleInterface(w->labWebsite)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
     QTest::mouseClick(w->imgOstrellLogo, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(opener + u".out"_s));  // the browser is not waited for
