@@ -1,8 +1,9 @@
-// Late-bound components, window places and what the desktop opens. The windows' and contact
-// lists' tests drive the popup, answer message boxes and use the keyed collection.
+// Late-bound components, window places, what the desktop opens, a session's end. The windows'
+// and contact lists' tests drive the popup, answer message boxes and use the keyed collection.
 #include "glimmertip/GlimmertipIds.h"
 #include "platform/ComponentObject.h"
 #include "platform/ComponentRegistry.h"
+#include "platform/SessionEnd.h"
 #include "platform/ShellLaunch.h"
 #include "platform/gui/WindowPos.h"
 #include "support/Files.h"
@@ -14,7 +15,10 @@
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace platform;
@@ -120,12 +124,14 @@ TEST_F(Component, AMissingOrOtherVersionComponentIsRefusedWithTheReason) {
     EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
     EXPECT_TRUE(error.contains(other) && error.contains(u"org.parlane.Component/2.0"_s)) << error;
 
-    // A corrupt registry is no registry, and is left as it is.
+    // A corrupt registry, or one that holds no object, is no registry and is left as it is.
     QDir().mkpath(QFileInfo(reg::RegistryFile()).absolutePath());
-    WriteBytes(reg::RegistryFile(), "]]");
-    EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
-    EXPECT_FALSE(reg::RegisterClass({u"{1}"_s, u"X.Y"_s, kBuilt, {}, {}}, &error));
-    EXPECT_EQ(ReadBytes(reg::RegistryFile()), QByteArray("]]"));
+    for (const QByteArray& corrupt : {QByteArray("]]"), QByteArray("[]")}) {
+        WriteBytes(reg::RegistryFile(), corrupt);
+        EXPECT_EQ(ComponentObject::Create(kProgId, &host, &error, programDir()), nullptr);
+        EXPECT_FALSE(reg::RegisterClass({u"{1}"_s, u"X.Y"_s, kBuilt, {}, {}}, &error));
+        EXPECT_EQ(ReadBytes(reg::RegistryFile()), corrupt);
+    }
 
     // Nor does a registry whose ProgID leads to no class, or to no class id.
     QFile::remove(other);
@@ -213,6 +219,18 @@ TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
     noOpener.file = url;
     EXPECT_FALSE(ShellExecuteExA(noOpener));
     SetShellOpener(u"xdg-open"_s);
+}
+
+// The signal that ends a session reaches the window's handler while it lives, and once it is gone
+// ends the program again.
+TEST(SessionEnd, TheHandlerTakesTheSignalOnlyWhileItsWindowLives) {
+    auto* window = new QObject;
+    int ends = 0;
+    platform::OnSessionEnd(window, [&] { ++ends; });
+    ::raise(SIGHUP);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ends == 1; }));
+    delete window;
+    EXPECT_EXIT(::raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace
