@@ -119,8 +119,7 @@ TEST_F(Fade, EachDelayFadesInItsOwnWayAndOutFromWhereItGot) {
         steps.clear();
         std::uint8_t opacity = std::uint8_t(c.opacity);
         wGlimmertip& w = Show(c.delay, opacity);
-        EXPECT_TRUE(w.isVisible());
-        EXPECT_TRUE(platform::IsTopMost(&w));
+        EXPECT_TRUE(w.isVisible() && platform::IsTopMost(&w));
         EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
         EXPECT_EQ(w.IsLayered(), c.layered);
         EXPECT_EQ(Alpha(w), c.shown);
@@ -210,8 +209,7 @@ TEST_F(Fade, AShowDuringTheFadeOutOpensAFreshPopup) {
     };
     Close(w);
     ASSERT_FALSE(fresh.isNull());
-    EXPECT_TRUE(closing.isNull());
-    EXPECT_TRUE(fresh->isVisible());
+    EXPECT_TRUE(closing.isNull() && fresh->isVisible());
     EXPECT_EQ(fresh->labTitle->text(), u"New"_s);
 }
 

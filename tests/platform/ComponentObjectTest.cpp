@@ -1,9 +1,8 @@
-// Late-bound components, window places, what the desktop opens, a session's end. The windows'
-// and contact lists' tests drive the popup, answer message boxes and use the keyed collection.
+// Late-bound components, window places and what the desktop opens. The windows' and contact
+// lists' tests drive the popup, answer message boxes and use the keyed collection.
 #include "glimmertip/GlimmertipIds.h"
 #include "platform/ComponentObject.h"
 #include "platform/ComponentRegistry.h"
-#include "platform/SessionEnd.h"
 #include "platform/ShellLaunch.h"
 #include "platform/gui/WindowPos.h"
 #include "support/Files.h"
@@ -15,10 +14,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QWidget>
-
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace platform;
@@ -73,10 +69,9 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        QFile::remove(beside);
-        QFile::remove(users);
-        QFile::remove(installed);
-        QFile::remove(reg::RegistryFile());
+        for (const QString& file : {beside, users, installed, reg::RegistryFile()}) {
+            QFile::remove(file);
+        }
         ASSERT_TRUE(QFile::copy(kBuilt, installed));
         if (c.besideThere) {
             ASSERT_TRUE(QFile::copy(kBuilt, beside));
@@ -102,13 +97,11 @@ TEST_F(Component, TheProgramDirectoryComesFirstThenTheUsersRegistryThenTheInstal
     ASSERT_NE(tip, nullptr) << error;
     EXPECT_TRUE(tip->SetProperty("Opacity", 220, &error)) << error;
     EXPECT_EQ(tip->Property("Opacity").toInt(), 220);
-    EXPECT_FALSE(tip->SetProperty("opacity", 10, &error));
-    EXPECT_FALSE(tip->Property("Nothing").isValid());
+    EXPECT_FALSE(tip->SetProperty("opacity", 10, &error) || tip->Property("Nothing").isValid());
     EXPECT_TRUE(tip->Invoke("Show", {u"Title_Text"_s}, &error)) << error;
     EXPECT_FALSE(tip->Invoke("Show", {u"a_b"_s, 77}, &error));
     EXPECT_TRUE(error.contains(u"340"_s)) << error;
-    EXPECT_FALSE(tip->Invoke("Vanish", {}, &error));
-    EXPECT_FALSE(tip->Invoke("Show", {QPoint(1, 2)}, &error));
+    EXPECT_FALSE(tip->Invoke("Vanish", {}, &error) || tip->Invoke("Show", {QPoint(1, 2)}, &error));
     EXPECT_EQ(error, u"Argument 1 of Show has the wrong type"_s);
     EXPECT_EQ(QList({tip->DispId(u"Show"_s), tip->DispId(u"Vanish"_s)}),
               QList({int(GlimmertipIds::DISPID_Show), -1}));
@@ -147,8 +140,7 @@ TEST(WindowPos, ChangingTheBandKeepsTheWindowWhereItIsAndShown) {
     QWidget w;
     SetWindowPos(&w, HWND_TOP, 10, 20, 100, 80, SWP_SHOWWINDOW);
     ASSERT_TRUE(SetWindowPos(&w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE));
-    EXPECT_TRUE(IsTopMost(&w));
-    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(IsTopMost(&w) && w.isVisible());
     EXPECT_EQ(w.pos(), QPoint(10, 20));
     SetWindowPos(&w, HWND_TOP, 30, 40, 200, 150, SWP_NOZORDER);
     EXPECT_EQ(w.frameGeometry().size(), QSize(200, 150));  // the whole window, frame included
@@ -219,18 +211,6 @@ TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
     noOpener.file = url;
     EXPECT_FALSE(ShellExecuteExA(noOpener));
     SetShellOpener(u"xdg-open"_s);
-}
-
-// The signal that ends a session reaches the window's handler while it lives, and once it is gone
-// ends the program again.
-TEST(SessionEnd, TheHandlerTakesTheSignalOnlyWhileItsWindowLives) {
-    auto* window = new QObject;
-    int ends = 0;
-    platform::OnSessionEnd(window, [&] { ++ends; });
-    ::raise(SIGHUP);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ends == 1; }));
-    delete window;
-    EXPECT_EXIT(::raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace
