@@ -241,7 +241,7 @@ protected:
     PelGlimmertip c{&host};
 };
 
-TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusCloses) {
+TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusOrAClickCloses) {
     QCursor::setPos(300, 200);
     c.SetTitle(u"Title"_s);
     c.SetBody(u"Body"_s);
@@ -262,6 +262,8 @@ TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusC
 
     QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
     QApplication::sendEvent(&c, &out);
+    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+    QTest::mouseClick(Show(u"Click_closes"_s).labBody, Qt::LeftButton);  // a click too, by default
     EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
 
     // Errors reach the caller once, the popup made but not shown.

@@ -69,8 +69,7 @@ TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
     listener.EnableCommunications();  // No
     EXPECT_EQ(state.MailSlotHandle, first);
     listener.EnableCommunications();  // Yes: closes and listens again on the same port
-    EXPECT_GT(state.MailSlotHandle, 0);
-    EXPECT_NE(state.MailSlotHandle, first);
+    EXPECT_TRUE(state.MailSlotHandle > 0 && state.MailSlotHandle != first);
 
     listener.DisableCommunications();
     EXPECT_EQ(state.MailSlotHandle, 0);
@@ -152,8 +151,7 @@ TEST_F(MailslotListenerTest, TakenSessionAndNamePortsLeaveTheMailslotListening) 
     ASSERT_TRUE(
         nmbd.bind(QHostAddress::AnyIPv4, network.NamePort(), QAbstractSocket::DontShareAddress));
     listener.OpenMailSlot();
-    EXPECT_GT(state.MailSlotHandle, 0);
-    EXPECT_TRUE(listener.tmrMailSlot.isActive());
+    EXPECT_TRUE(state.MailSlotHandle > 0 && listener.tmrMailSlot.isActive());
     ASSERT_TRUE(listener.Netbios());
     QString problems;
     for (const auto& gap : listener.Netbios()->Gaps()) {
