@@ -143,8 +143,7 @@ TEST_F(Fade, EachDelayFadesInItsOwnWayAndOutFromWhereItGot) {
     for (const long delay : {-1L, 65536L}) {
         std::uint8_t opacity = 100;
         EXPECT_THROW(Show(delay, opacity), platform::RuntimeError) << delay;
-        EXPECT_TRUE(Tip().isVisible());
-        EXPECT_FALSE(Tip().IsLayered());
+        EXPECT_TRUE(Tip().isVisible() && !Tip().IsLayered());
     }
 }
 
@@ -269,8 +268,7 @@ TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusO
     // Errors reach the caller once, the popup made but not shown.
     c.Show(u"x_y"_s, 33);
     EXPECT_EQ(c.GetErrorInfo().value(u"Number"_s).toInt(), 340);
-    EXPECT_TRUE(c.GetErrorInfo().isEmpty());
-    EXPECT_FALSE(Tip().isVisible());
+    EXPECT_TRUE(c.GetErrorInfo().isEmpty() && !Tip().isVisible());
 }
 
 TEST_F(PopupControl, SplitsTheTextAtTheFirstUnderscoreAndBreaksLinesAtBars) {

@@ -3,6 +3,7 @@
 #include "core/AppVersion.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
+#include "platform/gui/WindowPos.h"
 #include "platform/mailslot/MailslotDatagram.h"
 #include "support/Files.h"
 #include "support/MailslotNetwork.h"
@@ -218,8 +219,7 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
 
     // Contacts came before the group state: Users could be expanded.
     EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
-    EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
-    EXPECT_FALSE(Node(u"_domains"_s)->isExpanded());
+    EXPECT_TRUE(Node(u"_users"_s)->isExpanded() && !Node(u"_domains"_s)->isExpanded());
 
     // A double-click on a group unfolds it and opens nothing.
     const auto before = context().windows.LoadedWindows().size();
@@ -251,6 +251,11 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     w.tvwContacts->setCurrentItem(Node(u"_unknown_catchall"_s));  // keypad Enter opens it
     QTest::keyClick(w.tvwContacts, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(app->Chats().CatchAll() && app->Chats().CatchAll()->isVisible());
+
+    w.mCONTACTLIST_ALWAYSONTOP->trigger();  // Always on Top: into the band, and out again
+    EXPECT_TRUE(platform::IsTopMost(&w));
+    w.mCONTACTLIST_ALWAYSONTOP->trigger();
+    EXPECT_FALSE(platform::IsTopMost(&w));
 
     // No keeps the contact; Yes is the desktop journeys'.
     EXPECT_EQ(Remove(u"_users_pc02"_s, platform::vbNo).size(), 1);
@@ -689,8 +694,7 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
         EXPECT_EQ(context().windows.Find(u"wSettings"_s), nullptr);
         EXPECT_FALSE(state().SettingsWindowOpen);
         EXPECT_EQ(ReadBytes(settings()), before);
-        EXPECT_TRUE(state().SkinningEnabled);
-        EXPECT_FALSE(state().DisplaySplash);
+        EXPECT_TRUE(state().SkinningEnabled && !state().DisplaySplash);
     };
 
     wSettings* w = OpenSettings();
