@@ -59,6 +59,7 @@ TEST(ContactParse, FieldsFollowTheEntryStringRules) {
         {u"NAME=Anna|ADDRESS=pc01"_s, u"|"_s, u"address"_s, u""_s},
         {u"NAME=A|B|ADDRESS=pc03"_s, u"|"_s, u"ADDRESS"_s, u"pc03"_s},
         {u"A=1;B=2"_s, u";"_s, u"B"_s, u"2"_s},
+        {u"|NAME=Anna"_s, u"|"_s, u"NAME"_s, u"default"_s},  // an empty first part: no fields
     };
     for (const auto& [entry, separator, field, value] : cases) {
         EXPECT_EQ(modParse::GetFieldValue(entry, field, separator, u"="_s, u"default"_s), value)
