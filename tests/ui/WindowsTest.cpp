@@ -282,6 +282,7 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
         w.tvwContacts_NodeDoubleClick(Node(u"_unknown_catchall"_s));
         w.tvwContacts_NodeDoubleClick(Node(u"_users_pc01"_s));
         w.move(150, 250);
+        w.resize(310, 410);
         if (shown == u"maximised"_s) {
             w.showMaximized();
         } else if (shown == u"minimised"_s) {
@@ -296,7 +297,7 @@ TEST_F(MainWindow, ClosingClosesEveryWindowAndSavesThePlaceOnlyWhenNormal) {
             saved.contains("Users Expanded=1\r\nDomains Expanded=1\r\nUnknown Expanded=1\r\n"));
         EXPECT_TRUE(saved.contains(shown == u"normal"_s
                                        ? "wMain Window Left=2250\r\nwMain Window Top=3750\r\n"
-                                         "wMain Window Width=4500\r\nwMain Window Height=6000\r\n"
+                                         "wMain Window Width=4650\r\nwMain Window Height=6150\r\n"
                                        : "wMain Window Left=1500\r\nwMain Window Top=3000\r\n"))
             << saved.constData();
         EXPECT_FALSE(state().AboutWindowOpen || state().AddContactWindowOpen ||
