@@ -77,7 +77,7 @@ TEST_F(ContactFile, LoadingReadsEveryNumberUpToTotalAndSavingRenumbers) {
 
     Load(
         "[Users]\nTotal=5\nUser[0]=NAME=Zero|ADDRESS=pc00|TYPE=0\n"
-        "User[2]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\n"
+        "User[2]=NAME=Anna|ADDRESS=pc01|TYPE=0\nUser[3]=\nUser[5]=NAME=Bob|ADDRESS=PC02|TYPE=0\n"
         "User[7]=NAME=Past|ADDRESS=pc07|TYPE=0\n"
         "[Domains]\nTotal=1\nDomain[1]=NAME=Sales|ADDRESS=sales|TYPE=1\n");
     EXPECT_EQ(Shown({}), (QStringList{u"Unknown"_s, u"Users"_s, u"Domains"_s}));

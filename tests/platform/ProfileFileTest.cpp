@@ -78,8 +78,8 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
                       {u"Skinning"_s, u"Extra"_s, u"x"_s}}),
               "; kept comment\r\n[Contact List]\r\nDomains Expanded=1\r\n; inner\r\n"
               "Users Expanded=1\r\nUnknown Expanded=0\r\n\r\n[Skinning]\nEnable=0\r\nExtra=x\r\n");
-    EXPECT_EQ(Edited("[A]\nK=1\n", {{u"A"_s, u"K"_s, u"9"_s}, {u"A"_s, u"L"_s, u"2"_s}}),
-              "[A]\nK=9\nL=2\n");
+    EXPECT_EQ(Edited(";\n[A]\nK=1\n", {{u"A"_s, u"K"_s, u"9"_s}, {u"A"_s, u"L"_s, u"2"_s}}),
+              ";\n[A]\nK=9\nL=2\n");
     EXPECT_EQ(Edited("[A]\nK=1", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\nK=1\n\n[B]\nM=3\n");
 
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
