@@ -3,7 +3,6 @@
 #include "platform/gui/MessageBox.h"
 
 #include <QMessageBox>
-#include <QStringList>
 
 #include <deque>
 #include <vector>
