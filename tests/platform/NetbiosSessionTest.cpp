@@ -286,13 +286,13 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
         const char* outcome;
         bool holdersClosed = false;
     } cases[] = {
-        {"trickling from four addresses", 16, 4, 1, false, 700ms, "ok"},
+        {"trickling past the idle time, from four addresses", 16, 4, 1, false, 1200ms, "ok"},
         {"from one address, at once", 16, 1, 1, false, 0ms, "ok"},
         {"from one address, for a moment, to it", 16, 1, 2, false, 700ms, "ok"},
         {"all new, from as many addresses", 16, 16, 1, false, 0ms, "negative 83"},
         {"keep-alives past the idle time", 16, 4, 1, true, 1300ms, "ok", true},
         {"trickling past a session's life", 16, 4, 1, false, 2300ms, "ok", true},
-        {"a text with a zero inside", 0, 1, 1, false, 0ms, "error"},
+        {"a text with a zero inside", 0, 1, 1, false, 0ms, "error", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -334,7 +334,7 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
         EXPECT_EQ(outcome, QString::fromUtf8(c.outcome));
         std::lock_guard guard(lock);
         EXPECT_EQ(delivered, outcome == u"ok"_s ? QByteArrayList{text} : QByteArrayList{});
-        EXPECT_TRUE(!c.holdersClosed || server->OpenSessions() == 1);
+        EXPECT_EQ(server->OpenSessions() <= 1, c.holdersClosed);  // the newcomer's at most
     }
 }
 
