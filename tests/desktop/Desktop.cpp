@@ -161,10 +161,7 @@ QString ItemOf(qint64 pid) {
 // A UDP socket bound to the port of that address (0: any); -1 when it cannot be bound.
 int BoundUdp(const char* address, int port) {
     const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(port);
-    at.sin_addr.s_addr = address ? inet_addr(address) : INADDR_ANY;
+    const sockaddr_in at{AF_INET, htons(port), {address ? inet_addr(address) : INADDR_ANY}, {}};
     if (s >= 0 && bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
         close(s);
         return -1;
@@ -497,11 +494,15 @@ public:
         settingsPath_ = dir_.filePath(u".home/parlane/Settings.ini"_s);
         Launch(installed.program);
     }
-    ~ParlaneCopy() { Stop(); }
+    ~ParlaneCopy() {
+        Stop();
+        std::fputs(Told().constData(), stderr);
+    }
 
     qint64 Pid() const { return pid_; }
     QString SettingsPath() const { return settingsPath_; }
     QByteArray Settings() const { return ReadBytes(settingsPath_); }
+    QByteArray Told() const { return ReadBytes(dir_.filePath(u"told"_s)); }  // on standard error
     // The copy's window with exactly this title; none when there is no such window.
     x::Window Find(const QString& title) const {
         const QList<x::Window> windows = x::Windows(pid_);
@@ -598,13 +599,8 @@ public:
     std::optional<int> Stop(int signal = SIGTERM, int ms = 10000) {
         if (Running()) {
             ::kill(pid_, signal);
-            if (!process_.waitForFinished(ms)) {
-                process_.kill();
-                process_.waitForFinished(ms);
-                return std::nullopt;
-            }
         }
-        return WaitForExit(0);
+        return WaitForExit(ms);  // what has not ended by then, QProcess's destructor kills
     }
 
 private:
@@ -643,7 +639,8 @@ private:
             env.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
         }
         process_.setProcessEnvironment(env);
-        StartChild(process_, program, {}, QProcess::ForwardedChannels);
+        process_.setStandardErrorFile(dir_.filePath(u"told"_s));
+        StartChild(process_, program, {}, QProcess::ForwardedOutputChannel);
         process_.waitForStarted(10000);
         pid_ = process_.processId();
     }
@@ -1056,15 +1053,18 @@ TEST(Wayland, KeysStayInAddContactThePlaceSurvivesAndTheNotificationBringsTheWin
 }
 
 // A Wayland session with an X server runs on X (XWayland's part); a platform that cannot start
-// here (Wayland asked for, no compositor) gives way to the X server.
+// here (Wayland asked for, no compositor) gives way to the X server, and the user is told.
 TEST(Wayland, ASessionWithAnXServerRunsOnItAndAPlatformThatCannotStartGivesWay) {
     Sway sway;
     for (const QStringList& env :
          {QStringList{u"QT_QPA_PLATFORM="_s, u"XDG_SESSION_TYPE=wayland"_s,
                       u"WAYLAND_DISPLAY="_s + sway.display},
-          QStringList{u"QT_QPA_PLATFORM=wayland"_s, u"WAYLAND_DISPLAY=/nonexistent"_s}}) {
+          QStringList{u"QT_QPA_PLATFORM=wayland"_s, u"WAYLAND_DISPLAY=/nonexistent"_s},
+          QStringList{}}) {  // X asked for, and there
         ParlaneCopy parlane({}, TrayKind::XEmbed, Look::Light, env);
         EXPECT_TRUE(parlane.WaitForWindow(u"Parlane"_s)) << env.join(u' ').toStdString();
+        EXPECT_EQ(parlane.Told().contains("could not start here"),
+                  env.contains(u"QT_QPA_PLATFORM=wayland"_s));
     }
 }
 
