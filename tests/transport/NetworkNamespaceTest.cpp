@@ -350,6 +350,11 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         }
     }
     EXPECT_EQ(tmp.entryList({u"msg.*"_s}), messageFiles);  // smbd's files are taken away
+    // Where it cannot become nobody (root of a user namespace that has no nobody), the capture
+    // helper ends rather than capture as root.
+    EXPECT_TRUE(RunTool({u"netns"_s, u"exec"_s, nsA_, u"unshare"_s, u"-Urn"_s,
+                         dir.filePath(u"parlane-capture"_s), u"138"_s})
+                    .second.contains(u"cannot filter or give up privileges"_s));
 }
 
 // What a machine sends cannot turn the listener against its user or the LAN. parlane-listen
