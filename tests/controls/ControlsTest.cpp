@@ -122,8 +122,7 @@ TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
     MessageBoxes boxes({platform::vbOK});
     link->SetURL(dir.filePath(u"missing.html"_s));
     Click();
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(boxes.shown().size() == 1 && boxes.shown()[0].icon == QMessageBox::Critical);
 }
 
 // A host saves only what differs from a new link's properties, and reading them back gives the

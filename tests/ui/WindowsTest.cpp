@@ -132,11 +132,9 @@ protected:
     static QStringList BoxesShownBy(std::deque<int> answers, const std::function<void()>& action) {
         MessageBoxes boxes(std::move(answers));
         action();
-        QStringList texts;
-        for (const auto& shown : boxes.shown()) {
-            texts << shown.text;
-        }
-        return texts;
+        QStringList said;
+        std::ranges::transform(boxes.shown(), std::back_inserter(said), &MessageBoxes::Shown::text);
+        return said;
     }
     // Removes the contact through its node's menu; the texts of the boxes shown meanwhile.
     QStringList Remove(const QString& key, int answer = platform::vbYes) {
@@ -313,10 +311,13 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     {
         // Started into the tray, whose icon has its menu.
         wMain& w = Start("Minimise On Startup=1\r\n");
-        EXPECT_FALSE(w.isVisible());
         emit app->Tray().TrayIcon()->activated(QSystemTrayIcon::Context);
-        EXPECT_TRUE(w.mSYSTRAY->isVisible());
+        EXPECT_TRUE(!w.isVisible() && w.mSYSTRAY->isVisible());
         w.mSYSTRAY->hide();
+        // Shown from the icon, Escape puts it back there, not in the task bar.
+        emit app->Tray().TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }) && !w.isMinimized());
         app.reset();
     }
 
