@@ -199,6 +199,7 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
         {u"."_s, QString(65529, u'x'), u"result 3"_s, u"424"_s},
         {u"."_s, QString(424 - 8 + 1, u'x'), u"result 3"_s, u"424"_s},
         {u"two words|"_s, u"hi"_s, u"result 3"_s, u"NetBIOS"_s},
+        {u".\\mailslot"_s, u"hi"_s, u"result 3"_s, u"not a mailslot path"_s},  // no other slot
         {u"."_s, {}, u"result 1"_s, {}},
         {u"."_s, QString(424 - 8, u'x'), u"result 0"_s, {}},
     };
