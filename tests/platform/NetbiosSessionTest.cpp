@@ -106,8 +106,7 @@ QString Replies(QByteArrayView bytes) {
 
 TEST(NetbiosSession, ReadsAndWritesTheHandWrittenPackets) {
     const Frame request = NextFrame(kRequest);
-    ASSERT_EQ(request.status, Frame::Complete);
-    EXPECT_EQ(request.type, kSessionRequest);
+    ASSERT_TRUE(request.status == Frame::Complete && request.type == kSessionRequest);
     const auto names = ParseSessionRequest(request.payload);
     ASSERT_TRUE(names);
     EXPECT_EQ(names->called, (Name{"PC7", kMessengerSuffix}));

@@ -343,6 +343,7 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     modMailSlots::CloseMailSlot(held);
     EXPECT_TRUE(m.labErrorHelp->isVisible());
     QTest::mouseClick(m.labErrorHelp, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(opener + u".out"_s));  // the browser is not waited for
     EXPECT_EQ(RecordedBy(opener).value(1),
               dir.filePath(u"Data/Help/Errors/CouldNotOpenMailSlot.html"_s));
     // Enabling again, now that the port is free, hides the link.
