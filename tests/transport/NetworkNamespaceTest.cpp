@@ -366,7 +366,7 @@ TEST_F(NetworkNamespaces, TheListenerShowsNoControlCharacterAndAnswersNoBroadcas
     Machine alpha(nsA_, u"alpha"_s);
     ASSERT_EQ(alpha.Listen(), QString());
     // ESC, BEL, CR, LF, DEL, and 0x81 and 0x9D, which Windows-1252 leaves to C1 controls.
-    const QStringList send{kTools + u"/parlane-send"_s, u"--from"_s, u"B\x1b[8m"_s, u"10.99.0.1"_s,
+    const QStringList send{kTools + u"/parlane-send"_s, u"--from=B\x1b[8m"_s, u"10.99.0.1"_s,
                            u"\x1b[2J\x1b]0;title\x07\r\nFrom: Boss\x7f\u0081\u009d"_s};
     ASSERT_EQ(RunTool(Inside(nsB_, u"beta"_s, send)).first, 0);
     EXPECT_TRUE(alpha.Received(u"\\x1b[2J\\x1b]0;title\\x07\\x0d\\x0aFrom: Boss\\x7f\\x81\\x9d"_s)
