@@ -305,10 +305,6 @@ private:
     QTemporaryDir dir_;
 };
 
-QString Hex(qulonglong id) {
-    return u"0x"_s + QString::number(id, 16);
-}
-
 qulonglong Id(const QString& text) {
     return text.trimmed().toULongLong(nullptr, 0);
 }
@@ -355,7 +351,7 @@ qulonglong ActiveWindow() {
 
 // Asks the window manager to activate the window, and waits until it is.
 bool Activate(qulonglong id) {
-    Run(u"xdotool"_s, {u"windowactivate"_s, Hex(id)});
+    Run(u"xdotool"_s, {u"windowactivate"_s, QString::number(id)});
     return QTest::qWaitFor([&] { return ActiveWindow() == id; }, 5000);
 }
 
@@ -388,13 +384,13 @@ void Click(QPoint at, int count = 1, int button = 1) {
 
 // Closes the window as its close box does (WM_DELETE_WINDOW).
 void Close(qulonglong id) {
-    Run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, Hex(id)});
+    Run(u"wmctrl"_s, {u"-i"_s, u"-c"_s, QString::number(id)});
 }
 
 // The window's pixels as they are on the screen now; null when it cannot be read.
 QImage Screenshot(qulonglong id) {
     QProcess dump;
-    dump.start(u"sh"_s, {u"-c"_s, u"xwd -silent -id %1 | xwdtopnm"_s.arg(Hex(id))});
+    dump.start(u"sh"_s, {u"-c"_s, u"xwd -silent -id %1 | xwdtopnm"_s.arg(id)});
     dump.waitForFinished(10000);
     return QImage::fromData(dump.readAllStandardOutput(), "PPM");
 }
@@ -1252,7 +1248,8 @@ TEST(Everyone, AHelpPopupIsDrawnOpaqueWhereNothingComposites) {
         return bool(popup);
     }));
     EXPECT_FALSE(
-        ::Run(u"xprop"_s, {u"-id"_s, Hex(popup.id), u"_NET_WM_WINDOW_OPACITY"_s}).contains(u'='));
+        ::Run(u"xprop"_s, {u"-id"_s, QString::number(popup.id), u"_NET_WM_WINDOW_OPACITY"_s})
+            .contains(u'='));
     // What the screen shows there: the popup's own colours, never black.
     const QImage shown = x::Screenshot(popup.id);
     ASSERT_FALSE(shown.isNull());
