@@ -218,8 +218,7 @@ TEST_F(Fade, AFastFadeStopsWhenThePopupClosesInTheMiddle) {
         }
     };
     c->Show(u"Fast_closed early"_s);
-    EXPECT_EQ(steps.size(), 50u);
-    EXPECT_EQ(modGlimmertip::TipWindow(), nullptr);
+    EXPECT_TRUE(steps.size() == 50 && !modGlimmertip::TipWindow()) << steps.size();
 }
 
 class PopupControl : public TipTest {
@@ -330,10 +329,19 @@ TEST_F(PopupControl, OpensAtTheCursorAndStaysOnTheScreen) {
 }
 
 // A scheme number outside the list paints like the first scheme; each one inside has its own.
-TEST(Schemes, ANumberOutsideTheListGivesTheFirstScheme) {
-    const auto title = [](long scheme) { return modGlimmertip::ColoursOfScheme(scheme).Title; };
+// A number outside the list gives the first scheme. A colour given replaces its scheme's; none (0,
+// else black) keeps it.
+TEST_F(PopupControl, ColoursComeFromTheSchemeUnlessGiven) {
+    const auto colours = [](long scheme) { return modGlimmertip::ColoursOfScheme(scheme); };
     for (const long scheme : {-1L, 1L, 7L, 8L}) {
-        EXPECT_EQ(title(scheme) == title(0), scheme < 1 || scheme > 7) << scheme;
+        EXPECT_EQ(colours(scheme).Title == colours(0).Title, scheme < 1 || scheme > 7) << scheme;
+    }
+    for (const quint32 given : {0u, platform::RGB(1, 2, 3)}) {
+        c.SetScheme(PelGlimmertip::tipLime), c.SetTitleColor(given), c.SetBodyColor(given);
+        const wGlimmertip& w = Show(u"A_b"_s);
+        const auto [title, body] = given ? modGlimmertip::SchemeColours{given, given} : colours(3);
+        EXPECT_EQ(w.palette().window().color(), platform::ToQColor(body));
+        EXPECT_EQ(w.labHeader->palette().window().color(), platform::ToQColor(title));
     }
 }
 
@@ -348,8 +356,7 @@ TEST_F(PopupControl, HostsFindEveryMemberByNameAndNothingElse) {
     for (const QString& name : names) {
         ids << c.GetIDsOfNames(name);
     }
-    EXPECT_EQ(ids.size(), names.size());
-    EXPECT_FALSE(ids.contains(-1));
+    EXPECT_TRUE(ids.size() == names.size() && !ids.contains(-1));
     EXPECT_EQ(c.GetIDsOfNames(u"Vanish"_s), -1);
 }
 

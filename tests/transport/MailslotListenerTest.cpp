@@ -72,8 +72,7 @@ TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
     EXPECT_TRUE(state.MailSlotHandle > 0 && state.MailSlotHandle != first);
 
     listener.DisableCommunications();
-    EXPECT_EQ(state.MailSlotHandle, 0);
-    EXPECT_FALSE(listener.tmrMailSlot.isActive());
+    EXPECT_TRUE(state.MailSlotHandle == 0 && !listener.tmrMailSlot.isActive());
     listener.EnableCommunications();
     EXPECT_EQ(prompts.questions.size(), 2);
     EXPECT_TRUE(listener.tmrMailSlot.isActive());
