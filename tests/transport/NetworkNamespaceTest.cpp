@@ -375,6 +375,7 @@ TEST_F(NetworkNamespaces, TheListenerShowsNoControlCharacterAndAnswersNoBroadcas
     EXPECT_FALSE(
         alpha.Printed().contains(QRegularExpression(u"[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f]"_s)));
     EXPECT_EQ(alpha.Told().count(u"Ready for communication."_s), 1);  // once, not at every look
+    EXPECT_EQ(QProcess::execute(kTools + u"/parlane-send"_s, {u"--help"_s}), 0);  // no error
 
     const QString pid = QString::number(getpid());
     ASSERT_TRUE(RunIp(u"-n %1 addr add 10.98.0.1/16 brd + dev pla%2"_s.arg(nsA_, pid)) &&
