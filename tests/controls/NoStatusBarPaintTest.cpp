@@ -1,5 +1,6 @@
 #include "controls/StatusBarHost.h"
 #include "controls/cNoStatusBar.h"
+#include "platform/OsVersion.h"
 #include "platform/RuntimeError.h"
 #include "support/QtPrinters.h"
 
@@ -36,6 +37,7 @@ long ErrorOf(const std::function<void()>& call) {
 }
 
 constexpr long kInvalidIndex = cNoStatusBar::InvalidPanelIndexError;
+constexpr long kNoXPStyles = cNoStatusBar::XPStylesNotSupportedError;
 
 // Colours as "#aarrggbb", as an image holds them.
 QString Hex(const QColor& colour) {
@@ -119,8 +121,7 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     }
     // A key that reads as a number is only ever a position.
     bar.SetPanelKey(5, 7);
-    EXPECT_EQ(bar.PanelKey(5), u"7"_s);
-    EXPECT_FALSE(bar.PanelExists(u"7"_s));
+    EXPECT_TRUE(bar.PanelKey(5) == u"7"_s && !bar.PanelExists(u"7"_s));
 
     bar.RemovePanel(u"b"_s);
     EXPECT_EQ(bar.PanelKey(2), u"c"_s);
@@ -129,6 +130,12 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     }
     EXPECT_EQ(ErrorOf([&] { bar.AddPanel(); }), cNoStatusBar::TooManyPanelsError);
     EXPECT_EQ(bar.PanelCount(), cNoStatusBar::MaxPanels);
+    // XP styles came with Windows XP (5.1); an older Windows refuses them.
+    for (const int minor : {0, 1}) {
+        platform::OverrideOsVersion(platform::OsVersion{5, minor});
+        EXPECT_EQ(ErrorOf([] { cNoStatusBar().SetAllowXPStyles(true); }), minor ? 0 : kNoXPStyles);
+    }
+    platform::OverrideOsVersion(std::nullopt);
 }
 
 TEST(NoStatusBarPanels, FitsAPanelToItsTextAndMeasuresNothingWithoutAHost) {

@@ -384,12 +384,10 @@ TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
     ASSERT_TRUE(reg::RegisterClass({u"{1}"_s, u"Other.Thing"_s, u"/opt/other.so"_s, {}, u"2.0"_s}));
     const QString progId = QString::fromLatin1(GlimmertipIds::kProgID);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(DllRegisterServer(), reg::S_OK);
-        EXPECT_TRUE(reg::FindByProgId(progId).has_value());
+        EXPECT_TRUE(DllRegisterServer() == reg::S_OK && reg::FindByProgId(progId).has_value());
     }
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(DllUnregisterServer(), reg::S_OK);
-        EXPECT_FALSE(reg::FindByProgId(progId).has_value());
+        EXPECT_TRUE(DllUnregisterServer() == reg::S_OK && !reg::FindByProgId(progId).has_value());
         EXPECT_EQ(reg::FindByProgId(u"Other.Thing"_s)->Library, u"/opt/other.so"_s);
     }
 
