@@ -124,6 +124,7 @@ TEST_F(ProfileWrite, RefusesTextTheFileCannotHoldAndChangesNothing) {
     WriteBytes(path, "[S]\r\nK=1\r\n");
     const std::array<QString, 3> cases[] = {
         {u"S"_s, u"K"_s, u"two\r\nInjected=1"_s},
+        {u"S"_s, u"K"_s, u"cut\0short"_s},  // a reader would stop at the zero
         {u"S"_s, u"A=B"_s, u"1"_s},
         {u"S]"_s, u"K"_s, u"1"_s},
         {u""_s, u"K"_s, u"1"_s},
