@@ -327,18 +327,18 @@ TEST_F(PopupControl, OpensAtTheCursorAndStaysOnTheScreen) {
     }
 }
 
-// A scheme number outside the list paints like the first scheme; each one inside has its own.
-// A number outside the list gives the first scheme. A colour given replaces its scheme's; none (0,
-// else black) keeps it.
+// A scheme number outside the list paints like the first scheme; each one inside has its own. A
+// colour given replaces its scheme's; none (0, else black) keeps it.
 TEST_F(PopupControl, ColoursComeFromTheSchemeUnlessGiven) {
     const auto colours = [](long scheme) { return modGlimmertip::ColoursOfScheme(scheme); };
+    const modGlimmertip::SchemeColours lime = colours(PelGlimmertip::tipLime);
     for (const long scheme : {-1L, 1L, 7L, 8L}) {
         EXPECT_EQ(colours(scheme).Title == colours(0).Title, scheme < 1 || scheme > 7) << scheme;
     }
     for (const quint32 given : {0u, platform::RGB(1, 2, 3)}) {
         c.SetScheme(PelGlimmertip::tipLime), c.SetTitleColor(given), c.SetBodyColor(given);
         const wGlimmertip& w = Show(u"A_b"_s);
-        const auto [title, body] = given ? modGlimmertip::SchemeColours{given, given} : colours(3);
+        const auto [title, body] = given ? modGlimmertip::SchemeColours{given, given} : lime;
         EXPECT_EQ(w.palette().window().color(), platform::ToQColor(body));
         EXPECT_EQ(w.labHeader->palette().window().color(), platform::ToQColor(title));
     }
