@@ -114,8 +114,7 @@ TEST(NetbiosSession, ReadsAndWritesTheHandWrittenPackets) {
     EXPECT_EQ(EncodeSessionPacket(kSessionRequest, EncodeSessionRequest(*names)), kRequest);
 
     const auto command = ParseSmbMessageCommand(NextFrame(kSingleBlock).payload);
-    ASSERT_TRUE(command);
-    EXPECT_EQ(command->command, kSmbSendMessage);
+    ASSERT_TRUE(command && command->command == kSmbSendMessage);
     EXPECT_EQ(command->originator + '|' + command->destination + '|' + command->text, "bob|PC7|hi");
     SmbMessageCommand plain = *command;
     plain.header = {};

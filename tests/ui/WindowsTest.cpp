@@ -479,8 +479,7 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     // user's back; markup stays text, and "|" and CR LF break the line.
     Route(u"PC01"_s, u"<b>hi</b>"_s);
     wChat* anna = app->Chats().Chat(u"_users_pc01"_s);
-    ASSERT_NE(anna, nullptr);
-    EXPECT_TRUE(anna->isVisible());
+    ASSERT_TRUE(anna && anna->isVisible());
     // What the user selected meanwhile is no place to write to.
     QTextCursor selection(anna->rtbHistory->document());
     selection.setPosition(2, QTextCursor::KeepAnchor);
@@ -749,8 +748,7 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::RightButton);
     EXPECT_TRUE(w->chkEnableApplicationSkinning->isChecked());
     EXPECT_EQ(PopupTitle(), u"Enable Application Skinning"_s);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(ReadBytes(settings()), before);
+    EXPECT_TRUE(w->isVisible() && ReadBytes(settings()) == before);
 
     // Closing (Escape on Cancel) takes the popup along before the component's code may go.
     QTest::keyClick(w->cmdCancel, Qt::Key_Escape);
