@@ -199,8 +199,7 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
                          bar.Draw();  // ignored inside a pass
                      });
     bar.Draw();
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(host.RedPixels(QRect(0, 0, 100, 22)), 0);
+    EXPECT_TRUE(asked == 1 && host.RedPixels(QRect(0, 0, 100, 22)) == 0);
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
 }
 
@@ -220,6 +219,39 @@ TEST(NoStatusBarPaint, OnAWidgetTheBarFollowsItAndIsWhatItShows) {
     EXPECT_EQ(host.ClientRect(), QRect(0, 0, 300, 24));
     EXPECT_EQ(widget.grab().toImage().convertToFormat(host.Image().format()), host.Image());
     EXPECT_EQ(host.ForeColor(), QColor(Qt::red));
+}
+
+// The classic size grip: from the corner out, two dark lines and a light one run along the
+// diagonal, whole ridges alike along the bottom and up the side; the host gets its font back.
+TEST(NoStatusBarPaint, TheClassicSizeGripsRidgesRunAlongTheCornersDiagonal) {
+    TestHost host(QSize(200, 22));
+    QFont font(u"Sans"_s, -1, QFont::Bold, true);
+    font.setPixelSize(12);
+    host.SetFont(font);
+    cNoStatusBar bar;
+    bar.SetAllowXPStyles(false);
+    bar.Create(&host);
+    bar.SetSizeGrip(true);
+    const QPalette palette = host.Palette();
+    const QRgb light = GetSysColor(COLOR_BTNHIGHLIGHT, palette).rgb();
+    const auto at = [&](int x, int y) {
+        const QRgb c = host.Image().pixel(x, y);
+        return c == light ? 'l' : c == GetSysColor(COLOR_BTNSHADOW, palette).rgb() ? 'd' : '.';
+    };
+    int right = 0, bottom = 0;  // the corner: the last column and row the grip reaches
+    for (int y = 0; y < 22; ++y) {
+        for (int x = 150; x < 200; ++x) {
+            right = at(x, y) == '.' ? right : std::max(right, x);
+            bottom = at(x, y) == '.' ? bottom : y;
+        }
+    }
+    std::string along, up;
+    for (int d = 0; d < 16; ++d) {
+        along += at(right - d, bottom);
+        up += at(right, bottom - d);
+    }
+    EXPECT_EQ(along + '|' + up, ".ddl.ddl.ddl....|.ddl.ddl.ddl....");
+    EXPECT_TRUE(host.Font() == font && host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, palette));
 }
 
 }  // namespace
