@@ -160,8 +160,7 @@ TEST_F(ContactFile, EntriesThatCannotBeShownAreSkippedButKept) {
             text += "User[" + QByteArray::number(i + 1) + "]=NAME=Same|ADDRESS=pc01\n";
         }
         Load(text);
-        ASSERT_EQ(prompts.warnings.size(), 1u);
-        EXPECT_EQ(prompts.warnings[0].count(u"[457]"_s), 10);
+        ASSERT_TRUE(prompts.warnings.size() == 1u && prompts.warnings[0].count(u"[457]"_s) == 10);
         EXPECT_EQ(prompts.warnings[0].contains(u"\n\n1 more"_s), duplicates == 11);
     }
 }

@@ -779,8 +779,7 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
                              Arrival{u"stranger"_s, kCatchAll, u"n"_s, false},
                              Arrival{u"pc01"_s, u"Message: Anna"_s, u"a"_s, true}}) {
         if (a.closedFirst) {
-            ASSERT_TRUE(parlane.Close(a.window));
-            ASSERT_TRUE(x::Activate(dialog.id));
+            ASSERT_TRUE(parlane.Close(a.window) && x::Activate(dialog.id));
         }
         ASSERT_EQ(wire::Send(a.from, u"."_s, u"hello <b>|second line"_s), 0);
         ASSERT_TRUE(parlane.WaitForWindow(a.window)) << a.window.toStdString();
@@ -941,8 +940,7 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
         if (!c.from.isEmpty()) {
             ASSERT_EQ(wire::Send(c.from, u"."_s, u"hello"_s), 0);
         }
-        ASSERT_TRUE(parlane.WaitForWindow(c.window));
-        ASSERT_TRUE(parlane.Close(c.window));
+        ASSERT_TRUE(parlane.WaitForWindow(c.window) && parlane.Close(c.window));
 
         EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll) && parlane.Running());
@@ -1252,8 +1250,7 @@ TEST(Everyone, AHelpPopupIsDrawnOpaqueWhereNothingComposites) {
             .contains(u'='));
     // What the screen shows there: the popup's own colours, never black.
     const QImage shown = x::Screenshot(popup.id);
-    ASSERT_FALSE(shown.isNull());
-    EXPECT_NE(shown.pixel(shown.rect().center()), qRgb(0, 0, 0));
+    ASSERT_TRUE(!shown.isNull() && shown.pixel(shown.rect().center()) != qRgb(0, 0, 0));
 }
 
 // The Debian package as a user meets it: unpacked, its program started from where it was

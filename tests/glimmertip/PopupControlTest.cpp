@@ -200,8 +200,7 @@ TEST_F(Fade, AShowDuringTheFadeOutOpensAFreshPopup) {
         }
     };
     Close(w);
-    ASSERT_FALSE(fresh.isNull());
-    EXPECT_TRUE(closing.isNull() && fresh->isVisible());
+    ASSERT_TRUE(!fresh.isNull() && closing.isNull() && fresh->isVisible());
     EXPECT_EQ(fresh->labTitle->text(), u"New"_s);
 }
 
@@ -370,8 +369,7 @@ TEST_F(PopupControl, AboutShowsTheComponentsBoxModally) {
         }
     });
     c.About();
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(shown && !QApplication::activeModalWidget());
 }
 
 // Registering or unregistering twice changes nothing; unregistering leaves the other classes.

@@ -52,8 +52,7 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
     ASSERT_GT(slot, 0) << LastErrorText();
     ASSERT_TRUE(DeliverToMailslot(slot, "one") && DeliverToMailslot(slot, "two"));
     DWORD next = 0;
-    ASSERT_TRUE(GetMailslotInfo(slot, nullptr, &next, nullptr, nullptr));
-    EXPECT_EQ(next, 3u);
+    ASSERT_TRUE(GetMailslotInfo(slot, nullptr, &next, nullptr, nullptr) && next == 3u);
     // A buffer one byte short fails the read and leaves the message waiting.
     EXPECT_TRUE(Take(slot, 2) == "<nothing>" && GetLastError() == ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(Take(slot, 3), "one");
@@ -66,8 +65,7 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
     const QByteArray longest(netbios::kMaxLocalDelivery - 4, '\0');  // after the sender's address
     EXPECT_FALSE(netbios::SendLocalDelivery(network.Port(), 7, longest + 'h', &why));
     ASSERT_TRUE(netbios::SendLocalDelivery(network.Port(), 7, longest, &why)) << why;
-    ASSERT_TRUE(WaitForMessages(slot, 1));
-    EXPECT_EQ(Take(slot), longest);
+    ASSERT_TRUE(WaitForMessages(slot, 1) && Take(slot) == longest);
 
     // Senders take turns, and none crowds out the others.
     constexpr std::uint32_t flooder = 0x0A000001, quiet = 0x0A000002, other = 0x0A000003;

@@ -108,8 +108,7 @@ TEST(NetbiosSession, ReadsAndWritesTheHandWrittenPackets) {
     const Frame request = NextFrame(kRequest);
     ASSERT_TRUE(request.status == Frame::Complete && request.type == kSessionRequest);
     const auto names = ParseSessionRequest(request.payload);
-    ASSERT_TRUE(names);
-    EXPECT_EQ(names->called, (Name{"PC7", kMessengerSuffix}));
+    ASSERT_TRUE(names && names->called == (Name{"PC7", kMessengerSuffix}));
     EXPECT_EQ(names->calling, (Name{"BOB", kWorkstationSuffix}));
     EXPECT_EQ(EncodeSessionPacket(kSessionRequest, EncodeSessionRequest(*names)), kRequest);
 
@@ -339,8 +338,7 @@ TEST(NetbiosSessionServer, AClientThatSendsPromptlyGetsInWhateverOthersDo) {
 TEST(MailslotDatagram, EncodesTheExamplePacketAndRoundTripsEveryBodySizeAndNameByte) {
     EXPECT_EQ(EncodeMailslotWrite(kExampleWrite).toHex(' '), kExample.toHex(' '));
     const auto example = ParseMailslotWrite(kExample);
-    ASSERT_TRUE(example);
-    EXPECT_EQ(EncodeMailslotWrite(*example).toHex(' '), kExample.toHex(' '));
+    ASSERT_TRUE(example && EncodeMailslotWrite(*example) == kExample);
     for (const qsizetype size : {0, 1, 3, 4, 5, 423, 424, 1000}) {
         MailslotWrite write = kExampleWrite;
         write.type = kDirectGroup;
@@ -420,8 +418,7 @@ TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabe
     QByteArray scoped = kExample;
     scoped.insert(47, QByteArray("\x03lan", 4));
     const auto parsed = ParseMailslotWrite(scoped);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->destination, (Name{"PC7", kMessengerSuffix}));
+    ASSERT_TRUE(parsed && parsed->destination == (Name{"PC7", kMessengerSuffix}));
     EXPECT_EQ(parsed->body, QByteArray("bob\0PC7\0hi\0\0", 12));
 
     EXPECT_FALSE(ParseMailslotWrite(kExample.first(47).append("\x3Flabel", 6)));

@@ -74,8 +74,7 @@ TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
     listener.DisableCommunications();
     EXPECT_TRUE(state.MailSlotHandle == 0 && !listener.tmrMailSlot.isActive());
     listener.EnableCommunications();
-    EXPECT_EQ(prompts.questions.size(), 2);
-    EXPECT_TRUE(listener.tmrMailSlot.isActive());
+    EXPECT_TRUE(prompts.questions.size() == 2 && listener.tmrMailSlot.isActive());
 
     listener.StopListening();
     EXPECT_FALSE(listener.tmrMailSlot.isActive());
@@ -98,8 +97,7 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     EXPECT_EQ(clients[0]->Ask(QByteArray::fromHex("817e0000")), "closed");  // garbled
     EXPECT_GT(clients[1]->Send(QByteArray(MessageSession::kMaxTextBytes + 1, 'x')), 0);
     EXPECT_EQ(clients[1]->Answer(), "closed");
-    EXPECT_EQ(clients[2]->Send("hello\r\nthere"), 0);
-    EXPECT_EQ(clients[2]->Send("again"), 0);
+    EXPECT_TRUE(clients[2]->Send("hello\r\nthere") == 0 && clients[2]->Send("again") == 0);
     SessionClient next(network.SessionPort());
     EXPECT_TRUE(next.Open("TESTHOST"));
     EXPECT_EQ(next.Send(QByteArray(MessageSession::kMaxTextBytes, 'y')), 0);

@@ -390,15 +390,12 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
 TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
     StartQuietly({});
 
-    EXPECT_EQ(Add(false, u"Anna"_s, u" PC01 "_s), QStringList());
-    EXPECT_FALSE(state().AddContactWindowOpen);
-    EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
-    EXPECT_TRUE(Node(u"_users"_s)->isExpanded());
+    EXPECT_TRUE(Add(false, u"Anna"_s, u" PC01 "_s).isEmpty() && !state().AddContactWindowOpen);
+    EXPECT_TRUE(Children(u"_users"_s) == QStringList{u"Anna"_s} && Node(u"_users"_s)->isExpanded());
     EXPECT_TRUE(ReadBytes(settings()).contains("User[1]=NAME=Anna|ADDRESS=pc01|TYPE=0\r\n"));
     app->Chats().RouteMessage(main().Contacts(), {u"PC01"_s, {}, u"hello"_s});
     wChat* chat = app->Chats().Chat(u"_users_pc01"_s);
-    ASSERT_NE(chat, nullptr);
-    EXPECT_EQ(chat->rtbHistory->toPlainText(), u"Anna: hello\n"_s);
+    ASSERT_TRUE(chat && chat->rtbHistory->toPlainText() == u"Anna: hello\n"_s);
 
     // The same address: refused as a user, welcome as a domain.
     EXPECT_EQ(Add(false, u"Other"_s, u"pc01"_s),
@@ -424,8 +421,7 @@ TEST_F(AddContact, EmptyInputIsRefusedAndTheSeparatorNeverGetsIn) {
               QStringList{u"Please enter a name for this entry."_s});
     EXPECT_EQ(Add(false, u"Anna"_s, u""_s),
               QStringList{u"Please enter the address of the computer or domain for this entry."_s});
-    ASSERT_NE(AddWindow(), nullptr);
-    EXPECT_EQ(AddWindow()->txtName->text(), u"Anna"_s);
+    ASSERT_TRUE(AddWindow() && AddWindow()->txtName->text() == u"Anna"_s);
 
     // An address no message could ever reach is refused with the reason (which: tests/platform).
     const QStringList refused = Add(false, u"Anna"_s, u"\u0141\u00f3d\u017a"_s);
@@ -462,8 +458,7 @@ TEST_F(AddContact, AContactThatCannotBeSavedIsNotAddedAndTheWindowKeepsIt) {
     const QStringList boxes = Add(false, u"\u0141ukasz"_s, u"pc07.lan"_s);
     EXPECT_EQ(boxes.size(), 1);
     wAddContact* w = AddWindow();
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->txtName->text() == u"\u0141ukasz"_s && Children(u"_users"_s).isEmpty());
+    ASSERT_TRUE(w && w->txtName->text() == u"\u0141ukasz"_s && Children(u"_users"_s).isEmpty());
 
     ASSERT_TRUE(QDir().rmdir(settings()));
     EXPECT_TRUE(
@@ -492,8 +487,7 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     EXPECT_EQ(app->Chats().CatchAll(), nullptr);
     Route(u"SALES"_s, u"all hands"_s);
     wCatchAll* log = app->Chats().CatchAll();
-    ASSERT_NE(log, nullptr);
-    EXPECT_EQ(log->rtbHistory->toPlainText(), u"SALES: all hands\n"_s);
+    ASSERT_TRUE(log && log->rtbHistory->toPlainText() == u"SALES: all hands\n"_s);
     EXPECT_TRUE(QTest::qWaitFor([log] { return !log->tmrBringToFront.isActive(); }));
 
     // A domain's window, once open, takes its messages.
@@ -577,8 +571,7 @@ TEST_F(Conversations, TwoContactsUnderOneNameEachKeepTheirOwnWindow) {
               2);
     EXPECT_TRUE(two->Loaded());
     Route(u"pc01"_s, u"again"_s);
-    EXPECT_TRUE(one->Loaded());
-    EXPECT_EQ(one->rtbHistory->toPlainText(), u"Twin: again\n"_s);
+    EXPECT_TRUE(one->Loaded() && one->rtbHistory->toPlainText() == u"Twin: again\n"_s);
     EXPECT_EQ(two->rtbHistory->toPlainText(), u"Twin: from two\n"_s);
 }
 
@@ -607,8 +600,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     // desktop journeys show).
     me->rtbChat->insertPlainText(u"snow \u2603"_s);
     EXPECT_EQ(BoxesShownBy({platform::vbOK}, [me] { Send(me); }).size(), 1);
-    EXPECT_EQ(me->StatusState(), 4);
-    EXPECT_EQ(me->rtbChat->toPlainText(), u"snow \u2603"_s);
+    EXPECT_TRUE(me->StatusState() == 4 && me->rtbChat->toPlainText() == u"snow \u2603"_s);
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 }
 
@@ -649,8 +641,7 @@ TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
 
     // No component is registered or beside the program: the window works without help.
     wSettings* w = OpenSettings();
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->ToolTip, nullptr);
+    ASSERT_TRUE(w && !w->ToolTip);
     QTest::mouseClick(w->cmdSave, Qt::RightButton);
     EXPECT_TRUE(w->isVisible());
 
@@ -696,8 +687,7 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     };
 
     wSettings* w = OpenSettings();
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->pos(), QPoint(80, 60));
+    ASSERT_TRUE(w && w->pos() == QPoint(80, 60));
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
     // Each section shows its own boxes alone, the first at once: no hidden box takes the focus.
@@ -742,8 +732,7 @@ TEST_F(SettingsWindow, ARightClickShowsHelpAndDoesNothingElse) {
     EXPECT_EQ(PopupTitle(), u"Cancel Changes"_s);
     // In the tree it selects nothing, so the pane stays.
     ClickSection(w, u"Interface"_s, Qt::RightButton);
-    EXPECT_EQ(PopupTitle(), u"Sections"_s);
-    EXPECT_TRUE(w->tvwSections->selectedItems().isEmpty());
+    EXPECT_TRUE(PopupTitle() == u"Sections"_s && w->tvwSections->selectedItems().isEmpty());
     ClickSection(w, u"Skinning"_s);
     QTest::mouseClick(w->chkEnableApplicationSkinning, Qt::RightButton);
     EXPECT_TRUE(w->chkEnableApplicationSkinning->isChecked());
@@ -782,8 +771,7 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
         windows.otherCopySaves = changed ? settings() : QString();
         windows.Start();
         EXPECT_TRUE(windows.splashBeforeMain == splash && !windows.Splash());
-        ASSERT_NE(windows.MainWindow(), nullptr);
-        EXPECT_TRUE(windows.MainWindow()->isVisible());
+        ASSERT_TRUE(windows.MainWindow() && windows.MainWindow()->isVisible());
     }
 }
 
