@@ -1281,8 +1281,7 @@ TEST(InstalledPackage, StartsFromTheInstalledTreeAndSavesOnlyIntoTheUsersDirecto
         ParlaneCopy parlane(ParlaneCopy::Installed{root.filePath(u"usr/bin/parlane"_s)});
         // The first start of an installed copy: no settings yet, so the splash, then the window
         // with its tray icon. Where it finds its skins is the start-up's unit test.
-        ASSERT_TRUE(parlane.WaitForTrayIcon(20000));
-        EXPECT_FALSE(QFileInfo::exists(parlane.SettingsPath()));
+        ASSERT_TRUE(parlane.WaitForTrayIcon(20000) && !QFileInfo::exists(parlane.SettingsPath()));
 
         // The session's end saves the window's place: into the user's directory.
         EXPECT_EQ(parlane.Stop(), 0);

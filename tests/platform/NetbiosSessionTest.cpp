@@ -404,7 +404,11 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
             EXPECT_EQ(*body, QByteArray("bob\0PC7\0hi\0\0", 12)) << what;
         }
     }
-    EXPECT_TRUE(NamesFit(QByteArray("\0PC7\0", 5).append(300, 't')));  // a nameless long text
+    // From and To may each be as long as the longest host name, not a byte more; a text, longer.
+    const QByteArray name(kMaxHostNameBytes, 'n'), end(1, '\0');
+    const auto fits = [](const QByteArray& body) { return NamesFit(body); };
+    EXPECT_TRUE(fits(name + end + name + end + name + name) && fits(end + end + name + name) &&
+                !fits(name + 'n' + end + end) && !fits(end + name + 'n' + end));
 }
 
 TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabels) {
