@@ -120,8 +120,8 @@ struct SambaDaemon {
     QProcess process;
 };
 
-// What the capture helper keeps once done dropping: "Uid:... CapPrm:... NoNewPrivs:...".
-QString CaptureHelperOf(qint64 listener) {
+// What the capture helper keeps once done dropping ("Uid:... NoNewPrivs:..."); then signalled.
+QString CaptureHelperOf(qint64 listener, int signal = 0) {
     static const QRegularExpression caps(u"^(Uid|Cap(Prm|Eff|Amb)|NoNewPrivs):.*$"_s,
                                          QRegularExpression::MultilineOption);
     QStringList held;
@@ -133,6 +133,10 @@ QString CaptureHelperOf(qint64 listener) {
                 status.contains(u"PPid:\t%1\n"_s.arg(listener))) {
                 for (auto m = caps.globalMatch(status); m.hasNext();) {
                     held << m.next().captured();
+                }
+                if (signal && held.endsWith(u"NoNewPrivs:\t1"_s)) {  // and waits until it is gone
+                    ::kill(pid.toInt(), signal);
+                    EXPECT_TRUE(QTest::qWaitFor([&] { return !QDir(u"/proc/"_s + pid).exists(); }));
                 }
             }
         }
@@ -304,10 +308,13 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         // The listener holds TCP 139 of its namespace, none of this one's.
         EXPECT_EQ(ProcessesHolding(u"parlane-listen"_s, Transport::Tcp, 139), QStringList());
         if ((setup & Nmbd) && !(setup & NoRaw)) {
-            // Started once nmbd shares the port, as nobody holding no privilege at all.
-            EXPECT_EQ(CaptureHelperOf(alpha.listener_.processId()),
-                      u"Uid:\t65534\t65534\t65534\t65534 CapPrm:\t%1 CapEff:\t%1 CapAmb:\t%1 "
-                      u"NoNewPrivs:\t1"_s.arg(u"0000000000000000"_s));
+            // Started once nmbd shares the port, as nobody holding no privilege at all; and again
+            // when it ends, before anything below is sent.
+            for (const int signal : {SIGKILL, 0}) {
+                EXPECT_EQ(CaptureHelperOf(alpha.listener_.processId(), signal),
+                          u"Uid:\t65534\t65534\t65534\t65534 CapPrm:\t%1 CapEff:\t%1 CapAmb:\t%1 "
+                          u"NoNewPrivs:\t1"_s.arg(u"0000000000000000"_s));
+            }
         }
         const QString to[] = {u"ALPHA"_s, QString::fromLatin1(platform::netbios::OwnWorkgroup()),
                               u"*"_s, u"10.99.0.1"_s};
