@@ -898,8 +898,7 @@ TEST(StartAndExit, TwoCopiesOnOneSettingsFileKeepEachOthersContacts) {
         x::Key(u"Return"_s);
         ASSERT_TRUE(copy->WaitUntilHidden(kAddContact));
     }
-    EXPECT_TRUE(bothList({u"Anna"_s, u"Bert"_s}));
-    ASSERT_TRUE(second.Activate(u"Parlane"_s));
+    ASSERT_TRUE(bothList({u"Anna"_s, u"Bert"_s}) && second.Activate(u"Parlane"_s));
     x::Type(u"Anna"_s);
     ASSERT_TRUE(FocusComesTo(second.Pid(), u"table cell Anna"_s));
     x::Key(u"Menu r"_s);

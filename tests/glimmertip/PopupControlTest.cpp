@@ -119,9 +119,8 @@ TEST_F(Fade, EachDelayFadesInItsOwnWayAndOutFromWhereItGot) {
         wGlimmertip& w = Show(c.delay, opacity);
         EXPECT_TRUE(w.isVisible() && platform::IsTopMost(&w));
         EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
-        EXPECT_EQ(w.IsLayered(), c.layered);
-        EXPECT_EQ(Alpha(w), c.shown);
-        EXPECT_EQ(int(steps.size()), c.pumped);
+        EXPECT_EQ(std::tuple(w.IsLayered(), Alpha(w), int(steps.size())),
+                  std::tuple(c.layered, c.shown, c.pumped));
         EXPECT_EQ(opacity, c.opacity == 0 && c.delay > 0 && c.major > 4 ? 255 : c.opacity);
         int ticks = 0;
         for (; w.tmrFade.isActive() && ticks < 300; ++ticks) {

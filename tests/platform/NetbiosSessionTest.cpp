@@ -404,9 +404,8 @@ TEST(MailslotDatagram, TakesOnlyWholeWritesToThisMachinesMailslot) {
             EXPECT_EQ(*body, QByteArray("bob\0PC7\0hi\0\0", 12)) << what;
         }
     }
-    // From and To may each be as long as the longest host name, not a byte more; a text, longer.
-    const QByteArray name(kMaxHostNameBytes, 'n'), end(1, '\0');
-    const auto fits = [](const QByteArray& body) { return NamesFit(body); };
+    const QByteArray name(kMaxHostNameBytes, 'n'), end(1, '\0');  // From and To at their longest
+    const auto fits = [](const QByteArray& body) { return NamesFit(body); };  // a text, longer
     EXPECT_TRUE(fits(name + end + name + end + name + name) && fits(end + end + name + name) &&
                 !fits(name + 'n' + end + end) && !fits(end + name + 'n' + end));
 }
