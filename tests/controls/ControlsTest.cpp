@@ -90,16 +90,18 @@ TEST_F(HyperLinkTest, ALeftClickOpensTheURLAndMinimisesOrClosesTheWindow) {
 TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
     const QColor linkColour = TextColour();
     link->SetHilightColour(platform::RGB(200, 0, 0));
-    QCursor::setPos(link->mapToGlobal(QPoint(5, 5)));
-    QTest::mouseMove(link->labLink, QPoint(5, 5));
-    EXPECT_TRUE(TextColour() == QColor(200, 0, 0) && link->labLink->font().underline());
-    link->tmrMouseOut_Timer();
-    EXPECT_TRUE(link->tmrMouseOut.isActive());
-    // The edge counts as outside.
-    QCursor::setPos(link->mapToGlobal(QPoint(0, 5)));
-    link->tmrMouseOut_Timer();
-    EXPECT_FALSE(link->tmrMouseOut.isActive());
-    EXPECT_TRUE(TextColour() == linkColour && !link->labLink->font().underline());
+    for (int visit = 1; visit <= 2; ++visit) {  // the cursor comes back as often as it likes
+        QCursor::setPos(link->mapToGlobal(QPoint(5, 5)));
+        QTest::mouseMove(link->labLink, QPoint(5, 5));
+        EXPECT_TRUE(TextColour() == QColor(200, 0, 0) && link->labLink->font().underline());
+        link->tmrMouseOut_Timer();
+        EXPECT_TRUE(link->tmrMouseOut.isActive());
+        // The edge counts as outside.
+        QCursor::setPos(link->mapToGlobal(QPoint(0, 5)));
+        link->tmrMouseOut_Timer();
+        EXPECT_FALSE(link->tmrMouseOut.isActive());
+        EXPECT_TRUE(TextColour() == linkColour && !link->labLink->font().underline()) << visit;
+    }
 
     // A click also gives the look back.
     link->SetOverrideClick(true);

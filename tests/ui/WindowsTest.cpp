@@ -1,5 +1,6 @@
 #include "app/ParlaneApp.h"
 #include "controls/ContactTreeWidget.h"
+#include "controls/MultiRule.h"
 #include "core/AppVersion.h"
 #include "platform/ProfileFile.h"
 #include "platform/ShellLaunch.h"
@@ -367,6 +368,8 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w->labWebsite);
     EXPECT_EQ(reader->text(QAccessible::Description), QString());  // its name alone says it
+    // A rule inside, made from a plain widget as the window is, is no window to a screen reader.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->ruleMiddle)->role(), QAccessible::Client);
     reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
     QTest::mouseClick(w->imgOstrellLogo, Qt::LeftButton);
