@@ -96,8 +96,7 @@ TEST_F(HyperLinkTest, HoveringLightsTheLinkUntilTheCursorLeaves) {
         EXPECT_TRUE(TextColour() == QColor(200, 0, 0) && link->labLink->font().underline());
         link->tmrMouseOut_Timer();
         EXPECT_TRUE(link->tmrMouseOut.isActive());
-        // The edge counts as outside.
-        QCursor::setPos(link->mapToGlobal(QPoint(0, 5)));
+        QCursor::setPos(link->mapToGlobal(QPoint(0, 5)));  // the edge counts as outside
         link->tmrMouseOut_Timer();
         EXPECT_FALSE(link->tmrMouseOut.isActive());
         EXPECT_TRUE(TextColour() == linkColour && !link->labLink->font().underline()) << visit;
@@ -184,8 +183,7 @@ TEST(MiscFunctions, OptionsAndPictures) {
     EXPECT_EQ(SelectedOptionIndex({&first, nullptr, &second}, 7), 7);
     second.setChecked(true);
     EXPECT_EQ(SelectedOptionIndex({&first, nullptr, &second}, 7), 2);
-    // No window, nothing to show: no crash.
-    ShowFormAt(nullptr, 1, 2);
+    ShowFormAt(nullptr, 1, 2);  // no window, nothing to show: no crash
 
     QTemporaryDir dir;
     WriteBytes(dir.filePath(u"junk.png"_s), "\x89PNG not really");

@@ -241,8 +241,7 @@ TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusO
     EXPECT_EQ(w.labTitle->text(), u"Save Changes"_s);
     EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipGlobe)->isVisibleTo(&w));
     const QPoint atCursor(w.Left(), w.Top());
-    // The control's popups never close by themselves.
-    EXPECT_FALSE(w.tmrAutoClose.isActive());
+    EXPECT_FALSE(w.tmrAutoClose.isActive());  // the control's popups never close by themselves
     c.Show(QString(), PelGlimmertip::tipKey, 3000, 2000);
     EXPECT_EQ(w.labTitle->text() + w.labBody->text(), u"TitleBody"_s);
     EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipKey)->isVisibleTo(&w));
@@ -373,8 +372,7 @@ TEST_F(PopupControl, AboutShowsTheComponentsBoxModally) {
 
 // Registering or unregistering twice changes nothing; unregistering leaves the other classes.
 TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
-    // Never the user's own registry.
-    QTemporaryDir dir;
+    QTemporaryDir dir;  // never the user's own registry
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
     ASSERT_TRUE(reg::RegistryFile().startsWith(dir.path()));
     ASSERT_TRUE(reg::RegisterClass({u"{1}"_s, u"Other.Thing"_s, u"/opt/other.so"_s, {}, u"2.0"_s}));
@@ -399,8 +397,7 @@ TEST(Registration, KeepsOtherClassesAndTheLibraryWhileAControlLives) {
     EXPECT_EQ(DllCanUnloadNow(), reg::S_FALSE);
     qobject_cast<PelGlimmertip*>(made)->Show(u"Counted_too"_s);
     delete made;
-    // The last control took its popup along.
-    EXPECT_EQ(DllCanUnloadNow(), reg::S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), reg::S_OK);  // the last control took its popup along
 }
 
 }  // namespace
