@@ -147,12 +147,13 @@ TEST_F(HyperLinkTest, ItsSavedPropertiesReadBackTheSameLink) {
 // Contrast as the guidelines for the web figure it; a text too faint on its background is made
 // darker on a light one and lighter on a dark one, until it reads.
 TEST(Readable, ContrastIsTheGuidelinesOneAndTooFaintATextIsMadeToRead) {
-    const QColor grey(0x77, 0x77, 0x77), blue(Qt::blue);
+    const QColor grey(0x77, 0x77, 0x77), blue(Qt::blue), mid(0x75, 0x75, 0x75);
     EXPECT_NEAR(Readable::Contrast(grey, Qt::white), 4.48, 0.01);
     EXPECT_NEAR(Readable::Contrast(Qt::red, Qt::black), 5.25, 0.01);
     const QColor onBlack = Readable::On(blue, Qt::black), onWhite = Readable::On(grey, Qt::white);
     EXPECT_TRUE(Readable::Contrast(onBlack, Qt::black) >= 4.5 && onBlack.lightness() > 127);
     EXPECT_TRUE(Readable::Contrast(onWhite, Qt::white) >= 4.5 && onWhite.lightness() < 0x77);
+    EXPECT_EQ(Readable::On(mid, mid), QColor(Qt::white));  // where only the end of the scale reads
 }
 
 // A rule lies along its longer side unless told otherwise, and saves what it was told.

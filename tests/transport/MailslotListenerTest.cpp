@@ -208,8 +208,7 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
     EXPECT_EQ(Outcome({QString(254, u'x'), u"."_s, u"hi"_s}).left(8), u"error 5 "_s);  // too long
     EXPECT_EQ(Outcome({QString(253, u'x'), u"two words|"_s, u"hi"_s}).left(9), u"result 3 "_s);
 
-    // Only the longest message reached the slot.
-    ASSERT_TRUE(WaitForMessages(slot, 1));
+    ASSERT_TRUE(WaitForMessages(slot, 1));  // only the longest message reached the slot
     EXPECT_TRUE(ReadMailSlot(slot).Text.size() == 416 && ReadMailSlot(slot) == MailSlotMessage{});
 
     // Unset fields: from "Parlane User" to everyone (sent or not, as this machine can broadcast).
