@@ -204,18 +204,20 @@ TEST_F(Fade, AShowDuringTheFadeOutOpensAFreshPopup) {
 }
 
 TEST_F(Fade, AFastFadeStopsWhenThePopupClosesInTheMiddle) {
-    QWidget host;
-    auto* c = new PelGlimmertip(&host);
-    c->SetFadeDelay(5);
-    onStep = [&] {
-        if (steps.size() == 50) {
-            // A click, and the host deleting the control, while the fade pumps events.
-            Tip().CloseIfClickCloses();
-            delete c;
-        }
-    };
-    c->Show(u"Fast_closed early"_s);
-    EXPECT_TRUE(steps.size() == 50 && !modGlimmertip::TipWindow()) << steps.size();
+    for (const bool deleted : {false, true}) {  // a click, or the host deleting the control too
+        QWidget host;
+        auto* c = new PelGlimmertip(&host);
+        c->SetFadeDelay(5);
+        steps.clear();
+        onStep = [&] {
+            if (steps.size() == 50) {
+                Tip().CloseIfClickCloses();
+                deleted ? delete c : void();
+            }
+        };
+        c->Show(u"Fast_closed early"_s);
+        EXPECT_TRUE(steps.size() == 50 && !modGlimmertip::TipWindow()) << steps.size();
+    }
 }
 
 class PopupControl : public TipTest {

@@ -326,8 +326,7 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     trayAvailable = false;
     wMain& w = Start();
     EXPECT_TRUE(w.isVisible() && w.isMinimized());
-    // Restored from the task bar: the next minimise works as it should.
-    w.showNormal();
+    w.showNormal();  // restored from the task bar: the next minimise works as it should
     QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
     EXPECT_TRUE(!QTest::qWaitFor([&] { return !w.isVisible(); }, 300) && w.isMinimized());
 }
@@ -410,8 +409,7 @@ TEST_F(AddContact, AddsSavesAndRoutesAtOnceAndRefusesDuplicatesPerKind) {
               QStringList{u"Sorry, but this domain already exists in your contact list."_s});
     AddWindow()->close();
 
-    // Removed, then added again in the same run.
-    Remove(u"_users_pc01"_s);
+    Remove(u"_users_pc01"_s);  // removed, then added again in the same run
     EXPECT_EQ(Add(false, u"Anna"_s, u"pc01"_s), QStringList());
     EXPECT_EQ(Children(u"_users"_s), QStringList{u"Anna"_s});
 }
