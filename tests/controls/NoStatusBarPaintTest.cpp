@@ -119,8 +119,7 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
             EXPECT_EQ(ErrorOf([&] { property(outside); }), kInvalidIndex) << outside;
         }
     }
-    // A key that reads as a number is only ever a position.
-    bar.SetPanelKey(5, 7);
+    bar.SetPanelKey(5, 7);  // a key that reads as a number is only ever a position
     EXPECT_TRUE(bar.PanelKey(5) == u"7"_s && !bar.PanelExists(u"7"_s));
 
     bar.RemovePanel(u"b"_s);

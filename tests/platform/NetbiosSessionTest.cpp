@@ -417,8 +417,7 @@ TEST(MailslotDatagram, ReadsTheDataAtItsOffsetWhetherPaddedOrNotAndPastScopeLabe
     At(kSmb + 53, 87, At(kSmb + 57, 87))(unpadded);
     EXPECT_EQ(TakeBody(unpadded, kPc7), QByteArray("bob\0PC7\0hi\0\0", 12));
 
-    // A scope label moves the destination name and the SMB along.
-    QByteArray scoped = kExample;
+    QByteArray scoped = kExample;  // a scope label moves the destination name and the SMB along
     scoped.insert(47, QByteArray("\x03lan", 4));
     const auto parsed = ParseMailslotWrite(scoped);
     ASSERT_TRUE(parsed && parsed->destination == (Name{"PC7", kMessengerSuffix}));

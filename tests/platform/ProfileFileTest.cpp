@@ -252,8 +252,7 @@ TEST_F(ProfileWrite, ABatchWritesOnceAndOnlyWhenCommitted) {
               "[Users]\r\nUser[1]=1\r\nUser[2]=2\r\nUser[3]=3\r\nTotal=3\r\n\r\n[Skinning]\r\n"
               "Enable=0\r\n");
 
-    // An error escaping a batch discards its writes.
-    const QByteArray committed = ReadBytes(path);
+    const QByteArray committed = ReadBytes(path);  // an error escaping a batch discards its writes
     try {
         ProfileBatch batch(path);
         WritePrivateProfileString(u"Users"_s, std::nullopt, {}, path);
@@ -289,8 +288,9 @@ TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
         {"single quotes", "[S]\r\nK='x'\r\n", u"S"_s, u"K"_s, u"x"_s},
         {"unbalanced quote kept", "[S]\r\nK=\"x\r\n", u"S"_s, u"K"_s, u"\"x"_s},
         {"one pair only", "[S]\r\nK=\"\"x\"\"\r\n", u"S"_s, u"K"_s, u"\"x\""_s},
+        {"a pair alone", "[S]\r\nK=\"\"\r\n", u"S"_s, u"K"_s, u""_s},
         {"empty value", "[S]\r\nK=\r\n", u"S"_s, u"K"_s, u""_s},
-        {"a comment never matches", "[S]\r\n;K=0\r\nK=1\r\n", u"S"_s, u"K"_s, u"1"_s},
+        {"a comment is no key", "[S]\r\n;K=0\r\n", u"S"_s, u";K"_s, u"<default>"_s},
         {"duplicate keys: the first", "[S]\r\nK=1\r\nK=2\r\n", u"S"_s, u"K"_s, u"1"_s},
         {"duplicate sections: the first", "[S]\r\nA=1\r\n[S]\r\nK=2\r\n", u"S"_s, u"K"_s,
          u"<default>"_s},
