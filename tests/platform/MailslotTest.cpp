@@ -176,7 +176,7 @@ TEST(MailslotNames, OwnNamesComeFromTheHostNameAndSambasWorkgroup) {
     const QByteArray command = "message command = /usr/libexec/parlane/parlane-samba-message %I\n";
     const std::pair<QByteArray, bool> handsOn[] = {
         {"[global]\nserver min protocol = NT1\n" + command, true},
-        {"[global]\n MIN PROTOCOL = lanman2\n" + command, true},
+        {" MIN PROTOCOL = lanman2\n[global]\n" + command, true},  // before any section: global
         {"[global]\n" + command, false},
         {"[global]\nserver min protocol = SMB2\n" + command, false},
         {"[global]\nserver min protocol = NT1\nmessage command = mail -s %f root < %s\n", false},
