@@ -171,7 +171,7 @@ TEST(MultiRule, LiesAlongItsLongerSideUnlessToldOtherwise) {
         const auto drawn = [&, size = size](int x, int y) {
             return image.pixel(x, y) != image.pixel(size.width() / 2, size.height() / 2);
         };
-        EXPECT_EQ(drawn(size.width() / 2, 0), horizontal);
+        EXPECT_TRUE(drawn(size.width() / 2, 0) == horizontal && !rule.PropertyChanged());  // read
         EXPECT_EQ(drawn(0, size.height() / 2), !horizontal);
         QVariantMap bag;
         rule.WriteProperties(bag);
