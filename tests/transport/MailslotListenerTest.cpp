@@ -10,6 +10,7 @@
 #include "transport/modMailSlots.h"
 
 #include <gtest/gtest.h>
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QUdpSocket>
 
@@ -216,6 +217,12 @@ TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {
     SendMailSlotMessage(u"messngr"_s, defaults);
     EXPECT_EQ(defaults, (MailSlotMessage{u"Parlane User"_s, u"*"_s, u"x"_s}));
     CloseMailSlot(slot);
+    // To another machine, the header names the address the datagram leaves from.
+    QUdpSocket peer;
+    ASSERT_TRUE(peer.bind(QHostAddress::LocalHost, network.Port()));
+    EXPECT_EQ(Outcome({u"bob"_s, u"127.0.0.1"_s, u"hi"_s}), u"result 0 "_s);
+    ASSERT_TRUE(peer.waitForReadyRead(5000));
+    EXPECT_EQ(peer.receiveDatagram().data().mid(4, 4), QByteArray("\x7f\0\0\x01", 4));
 }
 
 TEST(ReadMailSlot, SplitsOneDatagramPerReadAndDropsWhatTheBufferCannotHold) {

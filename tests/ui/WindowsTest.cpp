@@ -327,6 +327,7 @@ TEST_F(MainWindow, TheTrayHoldsTheWindowAndWithoutATrayItStaysReachable) {
     wMain& w = Start();
     EXPECT_TRUE(w.isVisible() && w.isMinimized());
     w.showNormal();  // restored from the task bar: the next minimise works as it should
+    EXPECT_EQ(w.mSYSTRAY_SHOWHIDE->text(), w.HideCaption());  // as a tray that comes shows it
     QTest::keyClick(w.tvwContacts, Qt::Key_Escape);
     EXPECT_TRUE(!QTest::qWaitFor([&] { return !w.isVisible(); }, 300) && w.isMinimized());
 }
