@@ -98,12 +98,9 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     };
     for (const auto& [key, index] : cases) {
         SCOPED_TRACE(key.toString().toStdString());
-        EXPECT_EQ(bar.PanelExists(key), index > 0);
-        if (index > 0) {
-            EXPECT_EQ(bar.PanelIndex(key), index);
-        } else {
-            EXPECT_EQ(ErrorOf([&, key = key] { bar.SetPanelText(key, u"x"_s); }), kInvalidIndex);
-        }
+        EXPECT_EQ(bar.PanelExists(key) ? bar.PanelIndex(key) : 0, index);
+        EXPECT_EQ(ErrorOf([&, key = key] { bar.SetPanelText(key, u"x"_s); }),
+                  index ? 0 : kInvalidIndex);
     }
     // Every property of a panel refuses a position past either end.
     const std::function<void(int)> properties[] = {

@@ -1041,8 +1041,7 @@ TEST(Wayland, KeysStayInAddContactThePlaceSurvivesAndTheNotificationBringsTheWin
     EXPECT_FALSE(wire.Heard("XYZ", 1000));
     EXPECT_EQ(Sway::Windows(parlane.Pid()), QStringList{u"Parlane"_s});
     notifications->Activate(1);
-    EXPECT_TRUE(Sway::WaitForFocus(parlane.Pid(), u"Message: Anna"_s));
-    EXPECT_EQ(parlane.Stop(), 0);
+    EXPECT_TRUE(Sway::WaitForFocus(parlane.Pid(), u"Message: Anna"_s) && parlane.Stop() == 0);
     EXPECT_TRUE(parlane.Settings().contains(place)) << parlane.Settings().data();
 }
 
