@@ -81,6 +81,15 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
          {"flood 0", "quiet", "other 1", "flood 1", "other 2", "flood 2", "flood 3"}) {
         EXPECT_EQ(Take(slot), expected);
     }
+    // The host's contacts are read first, yet a stranger waiting gets a turn after each run.
+    SetKnownSenders(slot, {u"10.0.0.3"_s});
+    const QByteArray run(Queue::kKnownRun, 'k'), order = run + 'f' + run + "fk";
+    for (const char c : order) {
+        ASSERT_TRUE(c == 'f' || DeliverToMailslot(slot, "k", other));
+    }
+    for (const char c : order) {
+        EXPECT_EQ(Take(slot).at(0), c);
+    }
     EXPECT_TRUE(CloseHandle(slot));
     EXPECT_FALSE(CloseHandle(slot) || DeliverToMailslot(slot, "late", quiet) ||
                  netbios::SendLocalDelivery(network.Port(), quiet, "late", &why));
