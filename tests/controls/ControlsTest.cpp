@@ -123,8 +123,7 @@ TEST_F(HyperLinkTest, ALaunchUsesTheGivenDirectoryAndAFailedOneShowsOneBox) {
     EXPECT_TRUE(boxes.shown().size() == 1 && boxes.shown()[0].icon == QMessageBox::Critical);
 }
 
-// A host saves only what differs from a new link's properties, and reading them back gives the
-// same link.
+// A host saves only what differs from a new link, and reading it back gives the same link.
 TEST_F(HyperLinkTest, ItsSavedPropertiesReadBackTheSameLink) {
     link->SetCaption(u"Visit"_s);
     link->SetURL(u"https://example.invalid/"_s);

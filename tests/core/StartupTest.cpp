@@ -38,8 +38,7 @@ TEST(Settings, FlagsAreZeroOrAnyOtherNumberOrTrueOrFalseElseTheDefault) {
                 state.DesktopNotifications);
 }
 
-// Hand-edited window places: a value that is no whole number of twips leaves the window where
-// it is.
+// Hand-edited places: a value that is no whole number of twips leaves the window where it is.
 TEST(WindowMetrics, OnlyWholeNumbersOfTwipsAreRead) {
     const std::pair<QString, std::optional<long>> cases[] = {
         {u" 1500.4 "_s, 1500}, {u"-2147483648"_s, -2147483648L}, {u"2147483647"_s, 2147483647},
@@ -68,8 +67,7 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
         {"installed", "usr/share/parlane", false, false, Installed, User},
         {"a lone program", "", false, false, Beside, User},
     };
-    // Root writes anywhere: its read-only disk is a read-only bind mount in a mount namespace of
-    // the test's own.
+    // Root writes anywhere: its read-only disk is a read-only bind mount in a namespace of its own.
     const bool asRoot = geteuid() == 0;
     if (asRoot) {
         ASSERT_EQ(unshare(CLONE_NEWNS), 0);

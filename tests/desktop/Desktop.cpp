@@ -102,8 +102,7 @@ public:
     QStringList items;  // each as "service/path"
 
 public Q_SLOTS:
-    // Items name either their service (the path is the usual one) or their path (the service
-    // is the caller).
+    // Items name their service (the path is the usual one) or their path (the caller's service).
     void RegisterStatusNotifierItem(const QString& serviceOrPath) {
         items << (serviceOrPath.startsWith(u'/') ? message().service() + serviceOrPath
                                                  : serviceOrPath + u"/StatusNotifierItem"_s);
@@ -583,8 +582,7 @@ public:
             << 0 << 0);
     }
     bool Running() const { return process_.state() != QProcess::NotRunning; }
-    // The exit code once the program has ended by itself within ms; nothing while it runs or
-    // when it crashed.
+    // The exit code once the program ended by itself within ms; nothing while it runs or crashed.
     std::optional<int> WaitForExit(int ms = 10000) {
         if ((Running() && !process_.waitForFinished(ms)) ||
             process_.exitStatus() != QProcess::NormalExit) {
@@ -1124,8 +1122,7 @@ TEST(Everyone, EveryTextReadsOnEveryThemeAndEveryControlTellsAScreenReaderWhatIt
                 screen.save(pictures + u'/' + title.toLower().replace(u' ', u'-').remove(u':') +
                             u'-' + QLatin1StringView(name) + u".png"_s);
             }
-            // Places from the window's corner in its own pixels, which at a scale are not the
-            // screen's.
+            // Places from the window's corner in its own pixels: at a scale, not the screen's.
             const QList<Accessible> objects = ReadAccessibleTree(parlane.Pid());
             const auto frame = std::ranges::find_if(objects, [t = title](const Accessible& a) {
                 return a.name == t && (a.role == u"frame"_s || a.role == u"dialog"_s);
@@ -1177,8 +1174,7 @@ TEST(Everyone, ADaysWorkWithTheKeysAlone) {
     x::Type(u"Alice"_s);
     ASSERT_TRUE(FocusComesTo(parlane.Pid(), u"table cell Alice"_s));
 
-    // Return opens the chat with the keys in its box; what is typed goes out, and Tab leaves the
-    // box for Send.
+    // Return opens the chat, keys in its box; what is typed goes out; Tab leaves the box for Send.
     wire::Capture wire;
     x::Key(u"Return"_s);
     ASSERT_TRUE(FocusComesTo(parlane.Pid(), u"text Message to send"_s));
@@ -1224,8 +1220,7 @@ TEST(Everyone, ADaysWorkWithTheKeysAlone) {
     EXPECT_EQ(parlane.WaitForExit(), 0);
 }
 
-// Openbox alone composites nothing, so no opacity can show: the help popup, asked for with a
-// right click on Save, is drawn opaque.
+// Openbox composites nothing: the help popup, asked for by a right click on Save, is opaque.
 TEST(Everyone, AHelpPopupIsDrawnOpaqueWhereNothingComposites) {
     SKIP_WITHOUT_ACCESSIBILITY();  // Save is found as a screen reader finds it
     ParlaneCopy parlane("[Contact List]\r\nUsers Expanded=1\r\n", TrayKind::StatusNotifier);

@@ -313,8 +313,7 @@ TEST_F(PopupControl, SizesItselfToItsTextsAndShowsOneIconOrNone) {
     EXPECT_FALSE(w.imgInfo(3)->isVisibleTo(&w));
 }
 
-// Kept inside the screen's right and bottom edges with the cursor still inside it, so that moving
-// off closes it.
+// Kept inside the screen's right and bottom edges, the cursor inside it, so moving off closes it.
 TEST_F(PopupControl, OpensAtTheCursorAndStaysOnTheScreen) {
     const QRect screen(QPoint(0, 0), QSize(1024, 768));
     for (const QPoint at : {QPoint(100, 100), QPoint(1000, 700), QPoint(1020, 20)}) {

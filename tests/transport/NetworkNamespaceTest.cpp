@@ -200,10 +200,9 @@ QByteArrayList NameAnswers(const QString& ns, const char* to, const char* from =
 
 }  // namespace
 
-// The listener beside Samba's daemons, or none, run as an unprivileged user with only the
-// capabilities the package grants: each kind of message arrives, or it says which cannot, whichever
-// starts first; names are answered once, by nmbd where it runs; nmbd goes on answering and smbd
-// serving shares.
+// The listener beside Samba's daemons, or none, as an unprivileged user with only the package's
+// capabilities: each kind of message arrives, or it says which cannot, whichever starts first;
+// names are answered once, by nmbd where it runs; nmbd goes on answering and smbd serving shares.
 TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWorking) {
     if (QStandardPaths::findExecutable(u"nmbd"_s, {u"/usr/sbin"_s}).isEmpty()) {
         GTEST_SKIP() << "needs Samba (scripts/deps.sh --test)";
