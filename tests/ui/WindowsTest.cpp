@@ -229,6 +229,9 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     QTest::mouseDClick(w.tvwContacts->viewport(), Qt::LeftButton, {}, group);
     EXPECT_TRUE(Node(u"_domains"_s)->isExpanded());
     EXPECT_EQ(context().windows.LoadedWindows().size(), before);
+    w.tvwContacts->setCurrentItem(Node(u"_domains"_s));
+    QTest::keyClick(w.tvwContacts, Qt::Key_Return);  // Return folds it again
+    EXPECT_FALSE(Node(u"_domains"_s)->isExpanded());
 
     const QByteArray saved = ReadBytes(settings());
 
@@ -237,8 +240,7 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
-    // Shift+F10 opens a node's menu beside the node, wherever the pointer is (the Menu key is
-    // the desktop journeys').
+    // Shift+F10 opens a node's menu beside it, wherever the pointer is (Menu key: the desktop tests).
     w.tvwContacts->setCurrentItem(Node(u"_users_pc01"_s));
     const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
     const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
