@@ -212,8 +212,7 @@ std::string Packet(std::uint16_t port, const std::string& payload, int words = 5
 
 }  // namespace
 
-// What the capture helper passes on: only whole datagrams to the port, framed so that the pipe
-// may cut them anywhere.
+// The capture helper passes on only whole datagrams to the port, framed so a pipe may cut them.
 TEST(MailslotCapture, PassesWholeDatagramsToThePortInFrames) {
     using platform::capture::ParseIpv4Udp;
     const std::pair<std::string, bool> packets[] = {

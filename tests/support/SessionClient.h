@@ -40,8 +40,7 @@ public:
     void Write(const QByteArray& bytes) {
         ::send(fd_, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);
     }
-    // Sends the packet and returns the type of the answer and its payload; "closed" when the
-    // service hung up instead.
+    // Sends the packet; the type of the answer and its payload, or "closed" if the service hung up.
     QByteArray Ask(const QByteArray& packet) {
         Write(packet);
         return Answer();

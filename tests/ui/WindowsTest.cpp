@@ -240,7 +240,7 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
     EXPECT_FALSE(w.mCONTEXTMENU_REMOVECONTACT->isVisible());
     w.mCONTEXTMENU->hide();
 
-    // Shift+F10 opens a node's menu beside it, wherever the pointer is (Menu key: the desktop tests).
+    // Shift+F10 opens a node's menu beside it, wherever the pointer is (Menu key: on the desktop).
     w.tvwContacts->setCurrentItem(Node(u"_users_pc01"_s));
     const QRect row = w.tvwContacts->visualItemRect(Node(u"_users_pc01"_s));
     const QPoint below = w.tvwContacts->viewport()->mapToGlobal(row.bottomLeft());
