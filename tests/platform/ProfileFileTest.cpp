@@ -24,8 +24,7 @@ using Entries = std::vector<std::pair<QString, QString>>;
 
 namespace {
 
-// What the file holds after the edits, from the given bytes (none: no file). No key deletes the
-// section, no value the key.
+// An edit of the file: no key deletes the section, no value the key.
 struct Edit {
     QString section;
     std::optional<QString> key = {}, value = {};
@@ -39,6 +38,7 @@ protected:
     void Write(const QString& section, const QString& key, const QString& value) {
         WritePrivateProfileString(section, key, value, path);
     }
+    // What the file holds after the edits, from the given bytes (none: no file).
     QByteArray Edited(const QByteArray& before, const std::vector<Edit>& edits) {
         QFile::remove(path);
         if (!before.isEmpty()) {
@@ -81,6 +81,7 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
     EXPECT_EQ(Edited(";\n[A]\nK=1\n", {{u"A"_s, u"K"_s, u"9"_s}, {u"A"_s, u"L"_s, u"2"_s}}),
               ";\n[A]\nK=9\nL=2\n");
     EXPECT_EQ(Edited("[A]\nK=1", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\nK=1\n\n[B]\nM=3\n");
+    EXPECT_EQ(Edited("[A]", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\r\n\r\n[B]\r\nM=3\r\n");  // no keys
 
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
     const QByteArray users =
