@@ -207,6 +207,13 @@ TEST(MiscFunctions, OptionsAndPictures) {
             EXPECT_EQ(shown.pixelColor(at) == QColor(Qt::red), extend) << at.x() << "," << at.y();
         }
     }
+    // A label put on a dark picture later reads on it (the guidelines' 4.5) once it is polished.
+    picture.fill(Qt::black);
+    PictureBox dark;
+    dark.SetPicture(picture);
+    const QLabel label(u"x"_s, &dark);
+    label.ensurePolished();
+    EXPECT_GE(Readable::Contrast(label.palette().color(QPalette::WindowText), Qt::black), 4.5);
 }
 
 TEST(ContactTreeWidget, NodesKeepTheirOrderAndKeysWhateverTheOrderOfCalls) {
