@@ -176,8 +176,7 @@ TEST_F(ContactFile, AnUnreadableTotalLeavesItsSectionAlone) {
     EXPECT_EQ(Shown(ContactKeys::kDomains), (QStringList{u"Sales"_s, u"Home"_s}));
     EXPECT_TRUE(tree->Node(ContactKeys::kUsers)->font(0).bold());  // loading finished
 
-    // Removing a domain rewrites Domains only; a user added now cannot be stored, and saving
-    // says so after storing the rest.
+    // Removing a domain rewrites only Domains; a user it cannot store fails the save, not the rest.
     state.DomainContacts.Remove(u"_domains_sales"_s);
     auto added = std::make_shared<clsContact>();
     added->Entry = u"NAME=New|ADDRESS=pc09|TYPE=0"_s;

@@ -111,8 +111,7 @@ public Q_SLOTS:
 
 StatusNotifierWatcher* watcher = nullptr;
 
-// The desktop's notification server: keeps what it is asked to show; Activate stands for the
-// user's click on a notification.
+// The desktop's notification server keeps what it is asked to show; Activate is the user's click.
 class NotificationServer : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -354,8 +353,7 @@ bool Activate(qulonglong id) {
     return QTest::qWaitFor([&] { return ActiveWindow() == id; }, 5000);
 }
 
-// Keys, one after the other (xdotool names: "Return", "alt+f x", "ctrl+a ctrl+c"), and text
-// typed into whatever has the focus.
+// Keys in turn (xdotool names: "Return", "alt+f x", "ctrl+a ctrl+c"); text typed at the focus.
 void Key(const QString& keys) {
     Run(u"xdotool"_s,
         QStringList{u"key"_s, u"--clearmodifiers"_s, u"--delay"_s, u"50"_s} + keys.split(u' '));
@@ -816,9 +814,8 @@ TEST(Conversations, WindowsOpenedByMessagesLeaveTheKeysWhereTheUserTypes) {
 // on a screen, and closing completes whatever fails on the way.
 const QRect kScreen(0, 0, 1024, 768);  // the test desktop's
 
-// File > Exit and the session's end (each signal) run the same closing sequence: the port is
-// freed and the place, brought onto the screen, is saved. A session that ends waits for no one,
-// even when nothing can be saved.
+// File > Exit and the session's end (each signal) close alike: the port is freed and the place,
+// brought onto the screen, is saved. An ending session waits for no one, even if nothing saves.
 TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSavesIt) {
     const struct {
         const char* what;
@@ -869,8 +866,7 @@ TEST(StartAndExit, ARememberedPlaceOffTheScreenIsBroughtOntoItAndEveryEndingSave
     }
 }
 
-// Two copies on one settings file: each adds a contact, one removes the other's, and the file
-// and both lists keep every change.
+// Two copies on one settings file each add a contact, one removes the other's: nothing is lost.
 TEST(StartAndExit, TwoCopiesOnOneSettingsFileKeepEachOthersContacts) {
     SKIP_WITHOUT_ACCESSIBILITY();  // the lists are read as a screen reader reads them
     ParlaneCopy first("[Contact List]\r\nUsers Expanded=1\r\n", TrayKind::StatusNotifier);
@@ -1294,8 +1290,7 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    // Before any thread exists: namespaces of our own, so that port 138 is ours and mounts made
-    // by the journeys stay private.
+    // Before any thread: namespaces of our own, so port 138 is ours and the journeys' mounts too.
     if (geteuid() != 0) {
         noDesktopReason = u"the desktop journeys need root (network namespace, port 138)"_s;
     } else if (unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS) != 0 ||

@@ -7,8 +7,7 @@
 
 #include <unistd.h>
 
-// Runs ip with the arguments and the input; its exit code (-1 when it did not end of itself) and
-// what it printed.
+// Runs ip with the arguments and input; its exit code (-1 if it did not end itself) and output.
 inline std::pair<int, QString> RunTool(const QStringList& ip, const QByteArray& input = {}) {
     QProcess tool;
     tool.setProcessChannelMode(QProcess::MergedChannels);
