@@ -48,6 +48,12 @@ QByteArray Take(HANDLE slot, qsizetype size = 65536) {
 // Writes on loopback by name and address are the transport's (tests/transport).
 TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
     ScopedMailslotNetwork network;
+    // A slot to listen on is named "\\.\mailslot\NAME" and nothing else.
+    for (const char* path : {"x\\\\.\\mailslot\\m", "\\\\.\\mailslot\\", "\\\\\\mailslot\\m",
+                             "\\\\.\\slot\\m", "\\x\\.\\mailslot\\m", "\\\\pc\\mailslot\\m"}) {
+        EXPECT_EQ(CreateMailslotA(QString::fromLatin1(path), 0, 0, {}), INVALID_HANDLE_VALUE)
+            << path;
+    }
     const HANDLE slot = Listen();
     ASSERT_GT(slot, 0) << LastErrorText();
     ASSERT_TRUE(DeliverToMailslot(slot, "one") && DeliverToMailslot(slot, "two"));
