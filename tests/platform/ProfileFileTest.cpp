@@ -105,8 +105,7 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
     EXPECT_EQ(Edited({}, {{u"S"_s, u"All"_s, text}}), "[S]\r\nAll=<" + page + ">\r\n");
     EXPECT_EQ(Read(u"S"_s, u"All"_s), text);
 
-    // Names in any script, even from their first letter: the file becomes UTF-8 as a whole and
-    // reads back as it did.
+    // Names in any script, even at their first letter: the file turns UTF-8 whole and reads back.
     EXPECT_EQ(Edited("; caf\xe9\r\n[Users]\r\nUser[1]=NAME=Ren\xe9"
                      "e \x80\r\n\r\n[S]\r\nK=1\r\n",
                      {{u"\u0141\u00f3d\u017a"_s, u"\u017bona"_s, u"1"_s},

@@ -2,8 +2,7 @@
 
 #include "core/UserPrompts.h"
 
-// For programs that judge the results instead of the warnings: every warning is dropped and every
-// question answered no.
+// For programs that judge results, not warnings: warnings are dropped, every question answered no.
 class SilentPrompts : public UserPrompts {
 public:
     void Warn(const QString&) override {}

@@ -60,8 +60,7 @@ QString Outcome(MailSlotMessage message) {
 
 }  // namespace
 
-// Listening again asks first and No keeps the slot; a disabled slot listens again without asking,
-// and stopping frees the port.
+// Listening again asks first (No keeps the slot), but not after Disable; stopping frees the port.
 TEST_F(MailslotListenerTest, AsksBeforeListeningAgainAndStoppingFreesThePort) {
     prompts = RecordingPrompts({false, true});
     listener.OpenMailSlot();
@@ -120,9 +119,8 @@ TEST_F(MailslotListenerTest, SessionMessagesJoinTheQueueAndABadSessionIsClosedAl
     EXPECT_FALSE(listener.Netbios() || SessionClient(network.SessionPort()).Connected());
 }
 
-// A datagram's address proves nothing: the host's contacts, known by address or by sender name,
-// are read first, and a flood from forged addresses leaves them room. A change of contacts
-// reaches the slot by the next tick.
+// A datagram's address proves nothing: the host's contacts (by address or sender name) are read
+// first, and forged floods leave them room. A change of contacts reaches the slot by the next tick.
 TEST_F(MailslotListenerTest, TheHostsContactsAreReadFirstAndNeverCrowdedOut) {
     host.known = {u"10.0.0.9"_s};
     listener.OpenMailSlot();

@@ -96,9 +96,8 @@ struct Machine {
     QString told_;
 };
 
-// A Samba daemon of Debian's in namespace A, in the foreground with the test's smb.conf, stopped
-// by its process id whatever happens. It ends by signalling its whole process group, so it gets
-// a session of its own.
+// Debian's Samba daemon in namespace A, in the foreground on the test's smb.conf, stopped by its
+// process id whatever happens; it ends by signalling its process group, so it has its own session.
 struct SambaDaemon {
     SambaDaemon(const QString& ns, const QString& program, const QString& conf) : conf(conf) {
         process.setStandardOutputFile(conf + u'.' + program);
@@ -269,8 +268,7 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
         }
         WriteBytes(state + u"/smb.conf"_s, conf);
         std::optional<SambaDaemon> smbd, nmbd;
-        // Answers to a broadcast and a unicast query: as nmbd gives them once it has registered,
-        // else the listener's one.
+        // Answers to a broadcast and a unicast query: nmbd's once registered, else the listener's.
         const char* names[] = {"10.99.0.255", "10.99.0.1"};
         QByteArrayList nmbdAlone[2];
         QByteArray listenerAnswer;  // until the listener sees nmbd, it answers too

@@ -600,8 +600,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
               (MailSlotMessage{u"TESTHOST"_s, u"testhost"_s, u"hello|there"_s}));
     EXPECT_EQ(modMailSlots::ReadMailSlot(state().MailSlotHandle), MailSlotMessage{});
 
-    // A text the network cannot carry: the box says why, the text stays (and takes keys, as the
-    // desktop journeys show).
+    // A text the network cannot carry: the box says why, and the text stays for the user to fix.
     me->rtbChat->insertPlainText(u"snow \u2603"_s);
     EXPECT_EQ(BoxesShownBy({platform::vbOK}, [me] { Send(me); }).size(), 1);
     EXPECT_TRUE(me->StatusState() == 4 && me->rtbChat->toPlainText() == u"snow \u2603"_s);
