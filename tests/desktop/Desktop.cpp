@@ -1009,10 +1009,9 @@ private:
     QProcess sway_, keyboard_;
 };
 
-// Parlane natively on Wayland, as it runs where there is no X server: a message that arrives
-// while the user types into Add Contact takes no key (its window waits, and a notification stands
-// for it), the remembered place is not overwritten by one the compositor keeps to itself, and the
-// notification brings the window.
+// Parlane natively on Wayland, as where there is no X server: a message arriving while the user
+// types into Add Contact takes no key (its window waits; a notification stands for it), the place
+// remembered is kept from one the compositor keeps to itself, and the notification brings it.
 TEST(Wayland, KeysStayInAddContactThePlaceSurvivesAndTheNotificationBringsTheWindow) {
     Sway sway;
     ASSERT_FALSE(sway.display.isEmpty()) << "sway did not start";

@@ -165,8 +165,7 @@ TEST(WindowPos, APlaceOffTheScreensIsMovedAndShrunkOntoTheNearest) {
     }
 }
 
-// Documents and addresses go to the opener, a program runs itself with its parameters, and
-// nothing starts for what is not there.
+// Documents and addresses go to the opener, programs run with their parameters, and nothing else.
 TEST(ShellLaunch, OpensWhatIsThereAndRunsProgramsAndStartsNothingElse) {
     QTemporaryDir dir;
     const QString opener = MakeRecordingScript(dir.filePath(u"opener"_s));
