@@ -694,7 +694,7 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
     // Each section shows its own boxes alone, the first at once: no hidden box takes the focus.
-    EXPECT_TRUE(w->picContainer[0]->isVisible());
+    EXPECT_TRUE(w->findChild<QLabel*>(u"labContactList"_s)->isVisible());
     ClickSection(w, u"Interface"_s);
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isVisible());
     EXPECT_FALSE(w->chkEnableApplicationSkinning->isVisible());
