@@ -67,7 +67,7 @@ TEST(StartupPaths, DataBesideOrInstalledAndSettingsBesideOrPerUser) {
         {"installed", "usr/share/parlane", false, false, Installed, User},
         {"a lone program", "", false, false, Beside, User},
     };
-    // Root writes anywhere: its read-only disk is a read-only bind mount in a namespace of its own.
+    // Root writes anywhere: its read-only disk is a read-only bind mount in the test's namespace.
     const bool asRoot = geteuid() == 0;
     if (asRoot) {
         ASSERT_EQ(unshare(CLONE_NEWNS), 0);

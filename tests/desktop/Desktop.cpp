@@ -1289,7 +1289,7 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    // Before any thread: namespaces of our own, so port 138 is ours and the journeys' mounts too.
+    // Before any thread: namespaces of our own, so port 138 and the journeys' mounts stay ours.
     if (geteuid() != 0) {
         noDesktopReason = u"the desktop journeys need root (network namespace, port 138)"_s;
     } else if (unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS) != 0 ||
