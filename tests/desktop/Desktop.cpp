@@ -237,10 +237,10 @@ public:
         accessibility = new AccessibilityBus;
         // The accessibility bus, and the registry on it that screen readers ask.
         if (const QString registry = u"/usr/libexec/at-spi2-registryd"_s; QFile::exists(registry)) {
-            QProcess& a11y =
-                Start(u"dbus-daemon"_s,
-                      {u"--config-file=/usr/share/defaults/at-spi2/accessibility.conf"_s,
-                       u"--nofork"_s, u"--print-address=1"_s});
+            QProcess& a11y = Start(
+                u"dbus-daemon"_s,
+                {u"--config-file=/usr/share/defaults/at-spi2/accessibility.conf"_s, u"--nofork"_s,
+                 u"--print-address=1"_s, u"--address=unix:path="_s + dir_.filePath(u"a11y"_s)});
             accessibility->address = FirstLine(a11y);
             qputenv("AT_SPI_BUS_ADDRESS", accessibility->address.toUtf8());
             Start(registry, {});
