@@ -217,6 +217,11 @@ TEST_F(MainWindow, TheListShowsTheContactsAndRemoveAsksAndSavesAtOnce) {
         "Domains Expanded=0\r\n" +
         kContacts);
     EXPECT_TRUE(w.picStatus->Picture().isNull() && none.shown().empty());
+    // A status the bar cannot hold is cut, and whole in its tool tip; one it holds has none.
+    w.SetStatusText(QString(500, u'x'));
+    EXPECT_TRUE(w.labStatus->text().size() < 500 && w.labStatus->toolTip() == QString(500, u'x'));
+    w.SetStatusText(u"Ready"_s);
+    EXPECT_TRUE(w.labStatus->text() == u"Ready"_s && w.labStatus->toolTip().isEmpty());
 
     // Contacts came before the group state: Users could be expanded.
     EXPECT_EQ(Children(u"_users"_s), (QStringList{u"Anna"_s, u"Bob"_s, u"Carl"_s}));
@@ -386,8 +391,7 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     EXPECT_FALSE(w->isVisible() || state().AboutWindowOpen);
     const QByteArray saved = ReadBytes(settings());
     EXPECT_TRUE(saved.contains("wAbout Window Left=900\r\nwAbout Window Top=1350\r\n") &&
-                !saved.contains("wAbout Window Width"))
-        << saved.constData();
+                !saved.contains("wAbout Window Width"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_NE(wAbout::Open(context()), nullptr);
 }
