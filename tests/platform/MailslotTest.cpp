@@ -122,14 +122,14 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
 
 // Asked when a contact is added, and again before a write goes out.
 TEST(MailslotNames, SaysWhyARecipientCannotBeReached) {
-    for (const QString& name : {u"*"_s, u"."_s, u"10.0.0.7"_s, u"FIFTEEN-LETTERS"_s, u"PC 7"_s,
-                                u"Caf\u00e9"_s, u"host.example"_s}) {
-        EXPECT_TRUE(netbios::RecipientProblem(name).isEmpty()) << name;
-    }
+    const QString longest = QString(63, u'a').append(u'.').repeated(3) + QString(61, u'a');  // 253
+    const QStringList reachable{u"*"_s,    u"."_s,         u"10.0.0.7"_s,     u"FIFTEEN-LETTERS"_s,
+                                u"PC 7"_s, u"Caf\u00e9"_s, u"host.example"_s, longest};
     for (const QString& name :
-         {u"SIXTEEN-LETTERS!"_s, u"PC\u001F7"_s, u" "_s, u"bad|name"_s, u"Zo\u0142y"_s, u"a..b"_s,
-          u"-a.b"_s, u"10.0.0.256"_s, u"pc*1"_s, u"fe80::1"_s}) {
-        EXPECT_FALSE(netbios::RecipientProblem(name).isEmpty()) << name;
+         reachable + QStringList{u"SIXTEEN-LETTERS!"_s, u"PC\u001F7"_s, u" "_s, u"bad|name"_s,
+                                 u"Zo\u0142y"_s, u"a..b"_s, u"-a.b"_s, u"10.0.0.256"_s, u"pc*1"_s,
+                                 u"fe80::1"_s, longest + u'a'}) {
+        EXPECT_EQ(netbios::RecipientProblem(name).isEmpty(), reachable.contains(name)) << name;
     }
 }
 
