@@ -1258,9 +1258,7 @@ TEST(InstalledPackage, StartsFromTheInstalledTreeAndSavesOnlyIntoTheUsersDirecto
     }
     const QString package = QStringLiteral(PARLANE_PACKAGE_DIR) + u'/' + built.first();
     const QTemporaryDir root;
-    int unpacked = -1;
-    ::Run(u"dpkg-deb"_s, {u"-x"_s, package, root.path()}, &unpacked, 60000);
-    ASSERT_EQ(unpacked, 0);
+    ASSERT_EQ(QProcess::execute(u"dpkg-deb"_s, {u"-x"_s, package, root.path()}), 0);
     const QStringList before = Listing(root.path());
 
     {

@@ -246,8 +246,11 @@ TEST_F(PopupControl, ShowTakesTextIconAndPlaceFromArgumentsOrPropertiesAndFocusO
     c.Show(QString(), PelGlimmertip::tipKey, 3000, 2000);
     EXPECT_EQ(w.labTitle->text() + w.labBody->text(), u"TitleBody"_s);
     EXPECT_TRUE(w.imgInfo(PelGlimmertip::tipKey)->isVisibleTo(&w));
-    // Positions count only without PositionAtCursor.
+    // Positions count only without PositionAtCursor; there 0 takes the property's, 1 is kept.
     EXPECT_EQ(QPoint(w.Left(), w.Top()), atCursor);
+    c.SetPositionAtCursor(false), c.SetX(1500), c.SetY(1200);
+    c.Show(QString(), 0, 1, 0);
+    EXPECT_EQ(QPoint(w.Left(), w.Top()), QPoint(1, 1200));
 
     QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
     QApplication::sendEvent(&c, &out);
