@@ -21,18 +21,6 @@ namespace {
 void Complain(const QString& text) {
     std::fprintf(stderr, "parlane-samba-message: %s\n", qPrintable(text));
 }
-
-// Characters the code page lacks become "?", as Windows does when it converts.
-QByteArray Encode(const QString& text) {
-    QString encodable = text;
-    for (qsizetype from = 0, at;
-         (at = Windows1252::FirstUnencodable(QStringView(encodable).sliced(from))) >= 0;) {
-        from += at;
-        encodable.replace(from, QChar::isSurrogate(encodable[from].unicode()) ? 2 : 1, u'?');
-        ++from;
-    }
-    return Windows1252::Encode(encodable).value_or(QByteArray());
-}
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -53,18 +41,17 @@ int main(int argc, char* argv[]) {
     QString text = QString::fromUtf8(file.read(netbios::MessageSession::kMaxTextBytes * 4 + 1));
     file.remove();
     text.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
-    const QByteArray encoded = Encode(text);
+    const QByteArray encoded = Windows1252::EncodeReplacing(text);
     if (encoded.size() > netbios::MessageSession::kMaxTextBytes) {
         Complain(u"the message is longer than %1 bytes and is refused whole"_s.arg(
             netbios::MessageSession::kMaxTextBytes));
         return 1;
     }
     const std::uint32_t sender = platform::ipv4::ParseMaybeMapped(argv[1]).value_or(0);
-    QByteArray body = Encode(QString::fromUtf8(argv[2]));
+    QByteArray body = Windows1252::EncodeReplacing(QString::fromUtf8(argv[2]));
     // The name the client called, which smbd gives in lower case; NetBIOS names go upper case.
-    body.append('\0').append(Encode(QString::fromUtf8(argv[3]).toUpper())).append('\0');
-    body.append(encoded);
-    body.append('\0').append('\0');
+    body.append('\0').append(Windows1252::EncodeReplacing(QString::fromUtf8(argv[3]).toUpper()));
+    body.append('\0').append(encoded).append('\0').append('\0');
     QString why;
     if (!netbios::SendLocalDelivery(netbios::CurrentMailslotNetwork().port, sender, body, &why)) {
         Complain(why);

@@ -51,6 +51,20 @@ std::optional<QByteArray> Encode(QStringView text) {
     return bytes;
 }
 
+QByteArray EncodeReplacing(QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto b = EncodeOne(text[i].unicode());
+        bytes.append(b.value_or('?'));
+        if (!b && text[i].isHighSurrogate() && i + 1 < text.size() &&
+            text[i + 1].isLowSurrogate()) {
+            ++i;
+        }
+    }
+    return bytes;
+}
+
 qsizetype FirstUnencodable(QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!EncodeOne(text[i].unicode())) {

@@ -17,6 +17,9 @@ QString Decode(QByteArrayView bytes);
 // Nothing when a character has no code in the page.
 std::optional<QByteArray> Encode(QStringView text);
 
+// Each character without a code becomes "?", a surrogate pair one "?", as Windows converts.
+QByteArray EncodeReplacing(QStringView text);
+
 // Index of the first character without a code, or -1.
 qsizetype FirstUnencodable(QStringView text);
 

@@ -316,25 +316,25 @@ TEST_F(ProfileWrite, ReadsWhatWindowsFinds) {
     }
 }
 
-// The first character the page has no code for, named as the user is told of it. A surrogate
-// pair is one character, but not when the text was cut between its halves.
-TEST(Windows1252, CharactersOutsideThePageAreFoundAndNamed) {
+// The first character the page has no code for, named as the user is told of it; each is "?" in
+// a text that must go out anyway. A surrogate pair is one, but not when cut between its halves.
+TEST(Windows1252, CharactersOutsideThePageAreFoundNamedAndReplaced) {
     const QString emoji = u"a\U0001F600"_s;
     const QChar high(0xD83D);
     const QString lone = QString(high) + u'x';
-    const std::tuple<QStringView, qsizetype, QString> cases[] = {
-        {u"\u007F\u00A0\u00FF", -1, {}},
-        {u"Zo\u0142y", 2, u"'\u0142' (U+0142)"_s},
+    const std::tuple<QStringView, qsizetype, QString, QByteArray> cases[] = {
+        {u"\u007F\u00A0\u00FF", -1, {}, "\x7F\xA0\xFF"},
+        {u"Zo\u0142y", 2, u"'\u0142' (U+0142)"_s, "Zo?y"},
         // C1 controls: Windows-1252 gives their codes printable meanings.
-        {u"\u0080", 0, u"'\u0080' (U+0080)"_s},
-        {u"\u009F", 0, u"'\u009F' (U+009F)"_s},
-        {emoji, 1, u"'\U0001F600' (U+1F600)"_s},
-        {QStringView(emoji).first(2), 1, u"'"_s + high + u"' (U+D83D)"_s},
-        {lone, 0, u"'"_s + high + u"' (U+D83D)"_s},
+        {u"\u0080", 0, u"'\u0080' (U+0080)"_s, "?"},
+        {u"\u009F\u0142", 0, u"'\u009F' (U+009F)"_s, "??"},
+        {emoji, 1, u"'\U0001F600' (U+1F600)"_s, "a?"},
+        {QStringView(emoji).first(2), 1, u"'"_s + high + u"' (U+D83D)"_s, "a?"},
+        {lone, 0, u"'"_s + high + u"' (U+D83D)"_s, "?x"},
     };
-    for (const auto& [text, first, named] : cases) {
+    for (const auto& [text, first, named, replaced] : cases) {
         SCOPED_TRACE(named.toStdString());
-        EXPECT_EQ(cp::FirstUnencodable(text), first);
+        EXPECT_TRUE(cp::FirstUnencodable(text) == first && cp::EncodeReplacing(text) == replaced);
         EXPECT_EQ(cp::Encode(text).has_value(), first < 0);
         if (first >= 0) {
             EXPECT_EQ(cp::DescribeCharacter(text, first), named);
