@@ -272,7 +272,6 @@ public:
         delete watcher;
         delete accessibility;
         delete notifications;
-        Run(u"ip"_s, {u"netns"_s, u"del"_s, peerNamespace});
     }
 
 private:
@@ -1282,11 +1281,13 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    // Before any thread: namespaces of our own, so port 138 and the journeys' mounts stay ours.
+    // Before any thread: namespaces of our own, so port 138 and the journeys' mounts stay ours;
+    // the peer's name too, on a folder of names that goes with this process however it ends.
     if (geteuid() != 0) {
         noDesktopReason = u"the desktop journeys need root (network namespace, port 138)"_s;
     } else if (unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS) != 0 ||
                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+               !QDir().mkpath(u"/run/netns"_s) || mount("", "/run/netns", "tmpfs", 0, nullptr) ||
                sethostname(kHostName.toLatin1().constData(), std::size_t(kHostName.size())) != 0) {
         noDesktopReason =
             u"cannot make private namespaces: "_s + QString::fromLocal8Bit(strerror(errno));
