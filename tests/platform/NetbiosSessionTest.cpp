@@ -161,6 +161,7 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
          {open, {S::Start}, {S::Text, limit}, {S::Text, "x"}, {S::End}},
          "positive group ok error closed"},
         {"text before the start", {open, {S::Text, "x"}}, "positive error closed"},
+        {"an end before the start", {open, {S::End}}, "positive error closed"},
         {"a start inside a message", {open, {S::Start}, {S::Start}}, "positive group error closed"},
         {"another group's text",
          {open, {S::Start}, {S::Text, "x", kMessengerSuffix, true}},
@@ -200,11 +201,8 @@ TEST(NetbiosSession, AnswersEachInputAndClosesAtTheFirstFault) {
             bool closed = false;
             std::uint16_t group = 0;
             for (const Step& step : c.steps) {
-                SmbMessageCommand command;
-                command.originator = "bob";
-                command.destination = "PC7";
-                command.groupId = group + (step.otherGroup ? 1 : 0);
-                command.text = step.arg;
+                const auto id = std::uint16_t(group + (step.otherGroup ? 1 : 0));
+                SmbMessageCommand command{{}, 0, "bob", "PC7", id, step.arg};
                 QByteArray bytes = step.arg;
                 if (step.kind == S::Request) {
                     bytes = EncodeSessionPacket(
