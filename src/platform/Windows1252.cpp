@@ -26,6 +26,12 @@ std::optional<char> EncodeOne(char16_t c) {
     return std::nullopt;
 }
 
+// Whether a whole surrogate pair starts at index.
+bool PairAt(QStringView text, qsizetype index) {
+    return text[index].isHighSurrogate() && index + 1 < text.size() &&
+           text[index + 1].isLowSurrogate();
+}
+
 }  // namespace
 
 QString Decode(QByteArrayView bytes) {
@@ -57,8 +63,7 @@ QByteArray EncodeReplacing(QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const auto b = EncodeOne(text[i].unicode());
         bytes.append(b.value_or('?'));
-        if (!b && text[i].isHighSurrogate() && i + 1 < text.size() &&
-            text[i + 1].isLowSurrogate()) {
+        if (!b && PairAt(text, i)) {
             ++i;
         }
     }
@@ -77,8 +82,7 @@ qsizetype FirstUnencodable(QStringView text) {
 QString DescribeCharacter(QStringView text, qsizetype index) {
     char32_t code = text[index].unicode();
     qsizetype length = 1;
-    if (text[index].isHighSurrogate() && index + 1 < text.size() &&
-        text[index + 1].isLowSurrogate()) {
+    if (PairAt(text, index)) {
         code = QChar::surrogateToUcs4(text[index], text[index + 1]);
         length = 2;
     }
