@@ -45,15 +45,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The desktop every journey of this program runs on, started once for all of them:
-// - a private X server (Xvfb, 1024x768) with a window manager (openbox) and an XEmbed tray
-//   (trayer); DISPLAY names it for this process and everything it starts;
-// - a private D-Bus session bus with a StatusNotifierWatcher that reports a tray host, for
-//   copies started with TrayKind::StatusNotifier;
+// - a private X server (Xvfb, 1024x768), a window manager (openbox), an XEmbed tray (trayer);
+// - a private session bus whose watcher reports a tray host (TrayKind::StatusNotifier);
 // - the network: this program runs in network, mount and UTS namespaces of its own, named
 //   kHostName, with lo up and 10.99.0.1/24 on a veth pair whose other end, 10.99.0.2/24, is the
 //   peer machine. Port 138 here is free for the copies; nothing reaches the real network.
-// - names: the hosts file gives this machine kLongHost too, and the peer machine
-//   "pc01"; any other name with a dot goes to a name server that never answers.
+// - names: kLongHost is this machine and "pc01" the peer; other dotted names are never answered.
 // Needs root; without it every journey is skipped with the reason.
 const QString kHostName = QStringLiteral("deskhost");
 // Long enough that a full box of text no longer fits a datagram beside it.
