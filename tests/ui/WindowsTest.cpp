@@ -50,6 +50,7 @@
 #include <memory>
 #include <optional>
 
+#include <sys/file.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -380,7 +381,6 @@ TEST_F(AboutWindow, OpensWithTheProgramsVersionAndPlaceAndLinksOpenTheirPages) {
     reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
     QTest::mouseClick(w->imgOstrellLogo, Qt::LeftButton);
-    EXPECT_FALSE(QFile::exists(opener + u".out"_s));  // the browser is not waited for
     EXPECT_EQ(RecordedBy(opener).value(1), wAbout::kWebsite);
 
     // Esc on Close closes it, saving the place and clearing the flag; the focus alone does not.
@@ -770,6 +770,9 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
         {" 1 ", true, false}, {"1", true, true},      {"0", false, false},
         {"01", false, false}, {"True", false, false},
     };
+    // A copy started later can tell that one runs: the marker stays locked while it does.
+    const QByteArray temp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
     for (const auto& [value, splash, changed] : cases) {
         SCOPED_TRACE(value.constData());
         WriteBytes(settings(), "[Contact List - Interface]\r\nDisplay Splash=" + value + "\r\n");
@@ -780,6 +783,9 @@ TEST_F(Launch, TheSplashComesOnlyForExactlyOneBeforeTheMainWindowAndGoesAfterIt)
         EXPECT_TRUE(windows.splashBeforeMain == splash && !windows.Splash());
         ASSERT_TRUE(windows.MainWindow() && windows.MainWindow()->isVisible());
     }
+    qputenv("TMPDIR", temp);
+    QFile marker(dir.filePath(u"OSTRELL_Parlane.lock"_s));
+    EXPECT_TRUE(marker.open(QFile::ReadOnly) && ::flock(marker.handle(), LOCK_EX | LOCK_NB) != 0);
 }
 
 // A settings file that is no file is never opened (a pipe would block start-up), told of once,
