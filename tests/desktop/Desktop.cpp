@@ -47,9 +47,8 @@ namespace {
 // The desktop every journey of this program runs on, started once for all of them:
 // - a private X server (Xvfb, 1024x768), a window manager (openbox), an XEmbed tray (trayer);
 // - a private session bus whose watcher reports a tray host (TrayKind::StatusNotifier);
-// - the network: this program runs in network, mount and UTS namespaces of its own, named
-//   kHostName, with lo up and 10.99.0.1/24 on a veth pair whose other end, 10.99.0.2/24, is the
-//   peer machine. Port 138 here is free for the copies; nothing reaches the real network.
+// - the network: namespaces of this program's own (network, mount, UTS; host kHostName), lo up,
+//   10.99.0.1/24 on a veth pair to the peer machine, 10.99.0.2/24. Port 138 free; nothing leaves.
 // - names: kLongHost is this machine and "pc01" the peer; other dotted names are never answered.
 // Needs root; without it every journey is skipped with the reason.
 const QString kHostName = QStringLiteral("deskhost");
@@ -86,9 +85,8 @@ QString busAddress;
 // Made in main, before any thread exists; the reason when there is no desktop.
 QString noDesktopReason;
 
-// The desktop's side of StatusNotifierItem trays: items register here, and a host is always
-// reported, so Qt on this bus chooses the D-Bus tray over XEmbed. It answers whenever the
-// journey lets events run, which every wait does.
+// The desktop's StatusNotifierItem tray: items register here, and a host is always reported, so
+// Qt on this bus picks it over XEmbed. It answers whenever the journey lets events run (any wait).
 class StatusNotifierWatcher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")

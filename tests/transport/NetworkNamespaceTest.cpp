@@ -364,11 +364,10 @@ TEST_F(NetworkNamespaces, BesideSambaEveryMessageArrivesOrIsToldAndSambaKeepsWor
                     .second.contains(u"cannot filter or give up privileges"_s));
 }
 
-// What a machine sends cannot turn the listener against its user or the LAN. parlane-listen
-// writes none of its control characters: each shows as an escape, in names and text alike, so a
-// message cannot clear or retitle the terminal or fake a line of its own. A name answer goes to
-// the one machine that asked, never to a broadcast address (the link's or another of the
-// interface's) or loopback, whatever source the query claims.
+// What a machine sends cannot turn the listener against its user or the LAN. parlane-listen writes
+// none of its control characters: each shows as an escape, in names and text alike, so a message
+// cannot clear or retitle the terminal or fake a line of its own. A name answer goes to the one
+// machine that asked, never to a broadcast address or loopback, whatever source the query claims.
 TEST_F(NetworkNamespaces, TheListenerShowsNoControlCharacterAndAnswersNoBroadcast) {
     Machine alpha(nsA_, u"alpha"_s);
     ASSERT_EQ(alpha.Listen(), QString());
