@@ -119,8 +119,9 @@ TEST(NoStatusBarPanels, FindsPanelsByPositionThenByKey) {
     bar.SetPanelKey(5, 7);  // a key that reads as a number is only ever a position
     EXPECT_TRUE(bar.PanelKey(5) == u"7"_s && !bar.PanelExists(u"7"_s));
 
+    bar.SetPanelKey(1, u"z"_s);
     bar.RemovePanel(u"b"_s);
-    EXPECT_EQ(bar.PanelKey(2), u"c"_s);
+    EXPECT_EQ(bar.PanelKey(1) + bar.PanelKey(2), u"zc"_s);
     while (bar.PanelCount() < cNoStatusBar::MaxPanels) {
         bar.AddPanel();
     }
