@@ -81,7 +81,8 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
     EXPECT_EQ(Edited(";\n[A]\nK=1\n", {{u"A"_s, u"K"_s, u"9"_s}, {u"A"_s, u"L"_s, u"2"_s}}),
               ";\n[A]\nK=9\nL=2\n");
     EXPECT_EQ(Edited("[A]\nK=1", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\nK=1\n\n[B]\nM=3\n");
-    EXPECT_EQ(Edited("[A]", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\r\n\r\n[B]\r\nM=3\r\n");  // no keys
+    EXPECT_EQ(Edited("[A]", {{u"B"_s, u"M"_s, u"3"_s}, {u"A"_s, u"K"_s, u"1"_s}}),
+              "[A]\r\nK=1\r\n\r\n[B]\r\nM=3\r\n");  // no keys, then a first
 
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
     const QByteArray users =
