@@ -274,6 +274,7 @@ TEST(Mailslot, AListenerBesideAnotherProgramWithoutTheHelperSaysWhatIsLost) {
         {u"/nonexistent/parlane-capture"_s, true, u"missing"_s},
         {u"/nonexistent/parlane-capture"_s, false, u"missing"_s},
         {QDir::tempPath(), true, u"cannot be started"_s},      // a folder: nothing to run
+        {u"/bin/true"_s, true, u"could not capture"_s},        // ends at once
         {u"/bin/sleep"_s, true, u"did not start in time"_s}};  // "sleep PORT": silent till ended
     for (const auto& [helper, shares, told] : rows) {
         network.CaptureWith(helper);
