@@ -929,8 +929,7 @@ TEST(Tray, TheIconTogglesTheWindowAndClosingAnyWindowOverItKeepsTheProgramListen
 
         EXPECT_EQ(wire::Send(u"stranger"_s, u"."_s, u"still there?"_s), 0);
         EXPECT_TRUE(parlane.WaitForWindow(kCatchAll) && parlane.Running());
-        if (c.tray ==
-            TrayKind::StatusNotifier) {  // its panel ends: the window goes to the task bar
+        if (c.tray == TrayKind::StatusNotifier) {  // its host ends: the window goes to the task bar
             QDBusConnection bus(kBusName);
             const auto back = qScopeGuard([&] { bus.registerService(kWatcher); });
             ASSERT_TRUE(bus.unregisterService(kWatcher));
