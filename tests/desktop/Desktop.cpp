@@ -1243,7 +1243,6 @@ QStringList Listing(const QString& root) {
 }
 
 TEST(InstalledPackage, StartsFromTheInstalledTreeAndSavesOnlyIntoTheUsersDirectory) {
-    // The package that `cpack` left in the build directory.
     const QStringList built = QDir(QStringLiteral(PARLANE_PACKAGE_DIR))
                                   .entryList({u"parlane_*.deb"_s}, QDir::Files, QDir::Time);
     if (built.isEmpty()) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <numeric>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -98,10 +99,8 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
         "\xEF\xBB\xBF[Other]\r\nK=Caf\xC3\xA9\r\n");
     EXPECT_EQ(Read(u"Other"_s, u"K"_s), u"Caf\u00E9"_s);
 
-    QByteArray page;
-    for (int b = 0x20; b <= 0xFF; ++b) {
-        page += char(b);
-    }
+    QByteArray page(0xE0, '\0');  // every byte from 0x20 on
+    std::iota(page.begin(), page.end(), char(0x20));
     const QString text = u"<"_s + cp::Decode(page) + u">"_s;
     EXPECT_EQ(Edited({}, {{u"S"_s, u"All"_s, text}}), "[S]\r\nAll=<" + page + ">\r\n");
     EXPECT_EQ(Read(u"S"_s, u"All"_s), text);

@@ -697,12 +697,14 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     EXPECT_FALSE(w->chkContactListInterface_DisplaySplash->isChecked());
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isChecked());
     // Each section shows its own boxes alone, the first at once: no hidden box takes the focus.
-    EXPECT_TRUE(w->findChild<QLabel*>(u"labContactList"_s)->isVisible());
+    const QLabel* first = w->findChild<QLabel*>(u"labContactList"_s);
+    EXPECT_TRUE(first->isVisible());
     ClickSection(w, u"Interface"_s);
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isVisible());
-    EXPECT_FALSE(w->chkEnableApplicationSkinning->isVisible());
     ClickSection(w, u"Skinning"_s);
     EXPECT_TRUE(w->chkEnableApplicationSkinning->isVisible());
+    ClickSection(w, u"Contact List"_s);  // and back to the first, alone again
+    EXPECT_TRUE(first->isVisible() && !w->chkEnableApplicationSkinning->isVisible());
     toggle(w);
     QTest::keyClick(w->tvwSections, Qt::Key_Escape);
     unchanged();
