@@ -62,7 +62,7 @@ TEST(Mailslot, ReadsOneMessagePerReadInArrivalOrderAndSendersTakeTurns) {
     // A buffer one byte short fails the read and leaves the message waiting.
     EXPECT_TRUE(Take(slot, 2) == "<nothing>" && GetLastError() == ERROR_INSUFFICIENT_BUFFER);
     EXPECT_TRUE(Take(slot, 3) == "one" && Take(slot) == "two");
-    EXPECT_TRUE(Take(slot) == "<nothing>" && GetLastError() == ERROR_SEM_TIMEOUT);  // no wait
+    EXPECT_TRUE(Take(slot) == "<nothing>" && GetLastError() == ERROR_SEM_TIMEOUT);  // never waits
 
     // What smbd hands on through parlane-samba-message comes whole, up to the longest taken.
     QString why;

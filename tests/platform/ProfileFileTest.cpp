@@ -83,7 +83,7 @@ TEST_F(ProfileWrite, ChangesOnlyTheLinesItMust) {
               ";\n[A]\nK=9\nL=2\n");
     EXPECT_EQ(Edited("[A]\nK=1", {{u"B"_s, u"M"_s, u"3"_s}}), "[A]\nK=1\n\n[B]\nM=3\n");
     EXPECT_EQ(Edited("[A]", {{u"B"_s, u"M"_s, u"3"_s}, {u"A"_s, u"K"_s, u"1"_s}}),
-              "[A]\r\nK=1\r\n\r\n[B]\r\nM=3\r\n");  // no keys, then a first
+              "[A]\r\nK=1\r\n\r\n[B]\r\nM=3\r\n");  // a first key goes above the blank line
 
     const QByteArray head = "[Contact List]\r\nUsers Expanded=1\r\n\r\n";
     const QByteArray users =
