@@ -50,7 +50,7 @@ void DrawMarlett(QPainter& p, const QRect& rect, const QString& text, unsigned f
     const int em = font.pixelSize() > 0
                        ? font.pixelSize()
                        : qRound(font.pointSizeF() * p.device()->logicalDpiY() / 72.0);
-    if (firstLine < 0 || em <= 0) {
+    if (firstLine < 0) {
         return;
     }
     const int x0 = (flags & DT_RIGHT)    ? rect.left() + rect.width() - em
@@ -161,9 +161,7 @@ void DrawStatusText(QPainter& p, const PixelRect& rect, const QString& text, int
 }
 
 void DrawIcon(QPainter& p, int x, int y, const QIcon& icon, int size) {
-    if (!icon.isNull() && size > 0) {
-        icon.paint(&p, QRect(x, y, size, size));
-    }
+    icon.paint(&p, QRect(x, y, size, size));  // a null icon or an empty square paints nothing
 }
 
 Theme::Theme(QStyle* style, const QWidget* widget, const QPalette& palette)
@@ -191,7 +189,7 @@ QStyleOption Option(const QWidget* widget, const QPalette& palette, const PixelR
 }
 }  // namespace
 
-bool Theme::DrawBackground(QPainter& p, int part, int /*state*/, const PixelRect& r) const {
+bool Theme::DrawBackground(QPainter& p, int part, const PixelRect& r) const {
     const QStyleOption option = Option(widget_, palette_, r);
     switch (part) {
         case SP_BACKGROUND:
@@ -200,8 +198,6 @@ bool Theme::DrawBackground(QPainter& p, int part, int /*state*/, const PixelRect
             style_->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &p, widget_);
             return true;
         case SP_PANE:
-        case SP_GRIPPERPANE:
-            // Styles draw every status bar item alike; the last one is no different.
             style_->drawPrimitive(QStyle::PE_FrameStatusBarItem, &option, &p, widget_);
             return true;
         case SP_GRIPPER: {
@@ -217,17 +213,14 @@ bool Theme::DrawBackground(QPainter& p, int part, int /*state*/, const PixelRect
     }
 }
 
-PixelRect Theme::BackgroundContentRect(int part, int /*state*/, const PixelRect& r) const {
-    if (part != SP_PANE && part != SP_GRIPPERPANE) {
-        return r;
-    }
+PixelRect Theme::PaneContentRect(const PixelRect& r) const {
     const QStyleOption option = Option(widget_, palette_, r);
     const int frame = style_->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, widget_);
     return {r.left + frame, r.top + frame, r.right - frame, r.bottom - frame};
 }
 
-void Theme::DrawText(QPainter& p, int /*part*/, int /*state*/, const QString& text, unsigned flags,
-                     const PixelRect& r, const QFont& font) const {
+void Theme::DrawText(QPainter& p, const QString& text, unsigned flags, const PixelRect& r,
+                     const QFont& font) const {
     const QRect rect = r.ToQRect();
     if (rect.isEmpty()) {
         return;

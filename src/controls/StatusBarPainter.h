@@ -54,9 +54,9 @@ inline constexpr int COLOR_BTNHIGHLIGHT = 20;
 inline constexpr int COLOR_3DDKSHADOW = 21;
 inline constexpr int COLOR_3DLIGHT = 22;
 
-// Parts of the class "Status"; the bar background is not one of the class's own parts.
+// Parts of the class "Status"; the bar background is not one of the class's own parts. Styles draw
+// every status bar item alike, so the last pane, the one beside the grip, is a pane like the rest.
 inline constexpr int SP_PANE = 1;
-inline constexpr int SP_GRIPPERPANE = 2;
 inline constexpr int SP_GRIPPER = 3;
 inline constexpr int SP_BACKGROUND = 4;
 
@@ -83,11 +83,13 @@ public:
     // Nothing when there is no style to draw with.
     static std::optional<Theme> Open(QStyle* style, const QWidget* widget, const QPalette& palette);
 
-    // False for a part the theme does not draw.
-    bool DrawBackground(QPainter& p, int part, int state, const PixelRect& r) const;
-    PixelRect BackgroundContentRect(int part, int state, const PixelRect& r) const;
-    void DrawText(QPainter& p, int part, int state, const QString& text, unsigned flags,
-                  const PixelRect& r, const QFont& font) const;
+    // False for a part the theme does not draw. Parts have no states of their own here: a
+    // style draws a status bar the same whether it is hot, pressed or neither.
+    bool DrawBackground(QPainter& p, int part, const PixelRect& r) const;
+    // What is left inside a pane's frame.
+    PixelRect PaneContentRect(const PixelRect& r) const;
+    void DrawText(QPainter& p, const QString& text, unsigned flags, const PixelRect& r,
+                  const QFont& font) const;
 
 private:
     Theme(QStyle* style, const QWidget* widget, const QPalette& palette);

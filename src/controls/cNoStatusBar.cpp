@@ -343,18 +343,16 @@ void cNoStatusBar::Layout() {
     }
 
     // Too wide a bar keeps its widths and is cut where it is painted.
-    if (right[count - 1] <= client.right) {
-        std::size_t spring = count - 1;
-        for (std::size_t i = count; i-- > 0;) {
-            if (panels_[i].spring) {
-                spring = i;
-                break;
-            }
+    const qint64 spare = std::max<qint64>(0, client.right - right[count - 1]);
+    std::size_t spring = count - 1;
+    for (std::size_t i = count; i-- > 0;) {
+        if (panels_[i].spring) {
+            spring = i;
+            break;
         }
-        const qint64 spare = client.right - right[count - 1];
-        for (std::size_t i = spring; i < count; ++i) {
-            right[i] += spare;
-        }
+    }
+    for (std::size_t i = spring; i < count; ++i) {
+        right[i] += spare;
     }
 
     for (std::size_t i = 0; i < count; ++i) {
@@ -388,7 +386,7 @@ void cNoStatusBar::Draw() {
         themesWanted_ ? Theme::Open(host_->Style(), host_->Widget(), host_->Palette())
                       : std::nullopt;
     const Theme* theme =
-        opened && opened->DrawBackground(p, SP_BACKGROUND, 0, client) ? &*opened : nullptr;
+        opened && opened->DrawBackground(p, SP_BACKGROUND, client) ? &*opened : nullptr;
     if (!theme) {
         p.fillRect(client.ToQRect(), GetSysColor(COLOR_BTNFACE, host_->Palette()));
     }
@@ -403,10 +401,9 @@ void cNoStatusBar::Draw() {
             }
         }
     } else if (theme) {
-        theme->DrawBackground(p, SP_GRIPPERPANE, 0, client);
-        const PixelRect content = theme->BackgroundContentRect(SP_GRIPPERPANE, 0, client);
-        theme->DrawText(p, SP_GRIPPERPANE, 0, u" "_s + simpleText_, kSimpleTextFlags, content,
-                        host_->Font());
+        theme->DrawBackground(p, SP_PANE, client);
+        const PixelRect content = theme->PaneContentRect(client);
+        theme->DrawText(p, u" "_s + simpleText_, kSimpleTextFlags, content, host_->Font());
     } else {
         DrawText(p, client, simpleText_, kSimpleTextFlags, host_->Font(), host_->ForeColor());
     }
@@ -421,7 +418,6 @@ void cNoStatusBar::Draw() {
 bool cNoStatusBar::PaintPanel(QPainter& p, const Theme* theme, std::size_t index,
                               const PixelRect& client) {
     const Panel panel = panels_[index];  // a copy: OwnerDraw may change the panels
-    const int part = index + 1 == panels_.size() ? SP_GRIPPERPANE : SP_PANE;
     PixelRect r = panel.rect;
     bool lastOne = false;
     if (r.right > client.right) {
@@ -443,13 +439,13 @@ bool cNoStatusBar::PaintPanel(QPainter& p, const Theme* theme, std::size_t index
     };
 
     if (!panel.icon.isNull() && theme) {
-        theme->DrawBackground(p, part, 0, r);
+        theme->DrawBackground(p, SP_PANE, r);
         ownerDraw();
         if (doDefault) {
-            PixelRect content = theme->BackgroundContentRect(part, 0, r);
+            PixelRect content = theme->PaneContentRect(r);
             DrawIcon(p, r.left + 2, iconTop(2), panel.icon, iconSize_);
             content.left += iconSize_ + 4;
-            theme->DrawText(p, SP_PANE, 0, u" "_s + panel.text, kIconTextFlags, content, font);
+            theme->DrawText(p, u" "_s + panel.text, kIconTextFlags, content, font);
         }
     } else if (!panel.icon.isNull()) {
         DrawStatusText(p, r, {}, panel.style, palette, font, colour);
@@ -462,11 +458,11 @@ bool cNoStatusBar::PaintPanel(QPainter& p, const Theme* theme, std::size_t index
             }
         }
     } else if (theme) {
-        theme->DrawBackground(p, part, 0, r);
+        theme->DrawBackground(p, SP_PANE, r);
         ownerDraw();
         if (doDefault) {
-            const PixelRect content = theme->BackgroundContentRect(part, 0, r);
-            theme->DrawText(p, SP_PANE, 0, u" "_s + panel.text, kSimpleTextFlags, content, font);
+            const PixelRect content = theme->PaneContentRect(r);
+            theme->DrawText(p, u" "_s + panel.text, kSimpleTextFlags, content, font);
         }
     } else {
         if (panel.style & SBT_OWNERDRAW) {
@@ -483,7 +479,7 @@ bool cNoStatusBar::PaintPanel(QPainter& p, const Theme* theme, std::size_t index
 void cNoStatusBar::PaintSizeGrip(QPainter& p, const Theme* theme, PixelRect grip) {
     if (theme) {
         grip.left = grip.right - (grip.bottom - grip.top);
-        theme->DrawBackground(p, SP_GRIPPER, 0, grip);
+        theme->DrawBackground(p, SP_GRIPPER, grip);
         return;
     }
     // The classic grip is two glyphs of the symbol font Marlett, a third larger than the text.
