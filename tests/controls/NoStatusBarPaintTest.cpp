@@ -200,6 +200,35 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
 }
 
+// Classic frames are dark above and left, light below and right, and stop short of the one-pixel
+// gap between panels; the last panel closes on the bar's last column, or just inside it when cut.
+TEST(NoStatusBarPaint, ClassicFramesCloseBeforeEachGapAndInsideTheBar) {
+    for (const auto& [width, top, middle] :
+         {std::tuple{100, "dlfdd|dl", "flfdf|fl"}, std::tuple{200, "dlfdd|lf", "flfdf|lf"}}) {
+        TestHost host(QSize(300, 22));
+        cNoStatusBar bar;
+        bar.SetAllowXPStyles(false);
+        bar.Create(&host);
+        bar.AddPanel(0, {}, -1, width);
+        bar.AddPanel(0, {}, -1, width);
+        bar.Draw();
+        const QPalette palette = host.Palette();
+        const auto row = [&](int y) {
+            std::string s;
+            for (const int x : {width - 3, width - 2, width - 1, width, width + 1, -1, 298, 299}) {
+                const QRgb c = x < 0 ? 0 : host.Image().pixel(x, y);
+                s += x < 0                                                 ? '|'
+                     : c == GetSysColor(COLOR_BTNSHADOW, palette).rgb()    ? 'd'
+                     : c == GetSysColor(COLOR_BTNHIGHLIGHT, palette).rgb() ? 'l'
+                     : c == GetSysColor(COLOR_BTNFACE, palette).rgb()      ? 'f'
+                                                                           : '.';
+            }
+            return s;
+        };
+        EXPECT_EQ(row(0) + ' ' + row(11), std::string(top) + ' ' + middle) << width;
+    }
+}
+
 // On a widget the bar takes the widget's size and text colour, and the widget shows what the
 // bar painted instead of painting itself.
 TEST(NoStatusBarPaint, OnAWidgetTheBarFollowsItAndIsWhatItShows) {
