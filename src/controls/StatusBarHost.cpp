@@ -62,8 +62,9 @@ void StatusBarWidgetHost::Painted() {
     widget_.update();
 }
 
-bool StatusBarWidgetHost::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &widget_ && event->type() == QEvent::Paint) {
+// Installed on the widget alone.
+bool StatusBarWidgetHost::eventFilter(QObject* /*watched*/, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
         QPainter p(&widget_);
         p.drawImage(0, 0, Image());
         return true;
