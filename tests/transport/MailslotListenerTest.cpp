@@ -169,8 +169,13 @@ TEST(MailslotDrops, TellsAtTheFirstDropThenAtMostOnceAMinuteWhileTheCountGrows) 
         const auto said =
             drops.Check(dropped, MailslotDrops::Clock::time_point() + std::chrono::seconds(second));
         EXPECT_EQ(said.has_value(), told) << second;
-        EXPECT_TRUE(!said || said->startsWith(QString::number(dropped) + u' ')) << second;
+        EXPECT_TRUE(!said ||
+                    said->startsWith(QString::number(dropped) + u" incoming messages dropped"_s))
+            << second;
     }
+    EXPECT_TRUE(MailslotDrops(MailslotDrops::Why::NamesTooLong)
+                    .Check(2)
+                    ->startsWith(u"2 incoming messages refused"_s));
 }
 
 TEST(SendMailSlotMessage, WritesTheFieldsOrSendsNothingAndSaysWhy) {

@@ -703,6 +703,8 @@ TEST_F(SettingsWindow, OpensOnTheSettingsInMemoryAndEscapeOrAFailedSaveChangeNot
     EXPECT_TRUE(w->chkContactListInterface_MinimiseOnStartup->isVisible());
     ClickSection(w, u"Skinning"_s);
     EXPECT_TRUE(w->chkEnableApplicationSkinning->isVisible());
+    ClickSection(w, u"Sounds"_s);
+    EXPECT_TRUE(w->findChild<QLabel*>(u"labSounds"_s)->isVisible());
     ClickSection(w, u"Contact List"_s);  // and back to the first, alone again
     EXPECT_TRUE(first->isVisible() && !w->chkEnableApplicationSkinning->isVisible());
     toggle(w);
