@@ -631,6 +631,26 @@ TEST_F(Conversations, TheInputHoldsFourHundredCharacters) {
               QString(10, u'a') + u"0123456"_s + QString(380, u'a') + u"END"_s);
 }
 
+// Shrunk a pixel at a time, the boxes and the button come up to the window's edges, never past.
+TEST_F(Conversations, AShrinkingChatWindowKeepsItsPartsInside) {
+    StartQuietly(kContacts);
+    wChat* anna = DoubleClick(u"_users_pc01"_s);
+    ASSERT_NE(anna, nullptr);
+    // The least top of the typing box, of the button and height of the history; then widths.
+    QList<int> least(5, 1000);
+    const auto keep = [&least](int i, int v) { least[i] = std::min(least[i], v); };
+    for (int h = 300; h > 0; --h) {
+        anna->resize(400, h);
+        keep(0, anna->rtbChat->y()), keep(1, anna->cmdSend->y()),
+            keep(2, anna->rtbHistory->height());
+    }
+    for (int w = 400; w > 0; --w) {
+        anna->resize(w, 300);
+        keep(3, anna->rtbChat->width()), keep(4, anna->cmdSend->x());
+    }
+    EXPECT_EQ(least, QList<int>(5, 0));
+}
+
 TEST_F(SettingsWindow, SaveWritesReloadsAndTakesThePicturesOffEveryOpenWindow) {
     LinkResources();
     wMain& m = Start("[Skinning]\r\nEnable=1\r\n");
