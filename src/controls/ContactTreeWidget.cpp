@@ -50,7 +50,7 @@ void ContactTreeWidget::EndAdding() {
 }
 
 void ContactTreeWidget::Flush() const {
-    if (pendingParent_ && !pending_.isEmpty()) {
+    if (pendingParent_) {
         pendingParent_->addChildren(pending_);
     }
     pending_.clear();

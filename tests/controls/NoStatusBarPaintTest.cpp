@@ -48,6 +48,15 @@ class TestHost : public StatusBarPictureHost {
 public:
     explicit TestHost(QSize size) : StatusBarPictureHost(size) { SetForeColor(Qt::red); }
     QString Pixel(int x, int y) const { return Hex(Image().pixelColor(x, y)); }
+    // The classic shade of a pixel: dark, light, the face, or '.' for anything else.
+    char Shade(int x, int y) const {
+        const QRgb c = Image().pixel(x, y);
+        const auto is = [&](int colour) { return c == GetSysColor(colour, Palette()).rgb(); };
+        return is(COLOR_BTNSHADOW)      ? 'd'
+               : is(COLOR_BTNHIGHLIGHT) ? 'l'
+               : is(COLOR_BTNFACE)      ? 'f'
+                                        : '.';
+    }
     // Pixels of the red text colour, blended or not.
     int RedPixels(const QRect& area) const {
         int n = 0;
@@ -212,16 +221,10 @@ TEST(NoStatusBarPaint, ClassicFramesCloseBeforeEachGapAndInsideTheBar) {
         bar.AddPanel(0, {}, -1, width);
         bar.AddPanel(0, {}, -1, width);
         bar.Draw();
-        const QPalette palette = host.Palette();
         const auto row = [&](int y) {
             std::string s;
             for (const int x : {width - 3, width - 2, width - 1, width, width + 1, -1, 298, 299}) {
-                const QRgb c = x < 0 ? 0 : host.Image().pixel(x, y);
-                s += x < 0                                                 ? '|'
-                     : c == GetSysColor(COLOR_BTNSHADOW, palette).rgb()    ? 'd'
-                     : c == GetSysColor(COLOR_BTNHIGHLIGHT, palette).rgb() ? 'l'
-                     : c == GetSysColor(COLOR_BTNFACE, palette).rgb()      ? 'f'
-                                                                           : '.';
+                s += x < 0 ? '|' : host.Shade(x, y);
             }
             return s;
         };
@@ -257,12 +260,7 @@ TEST(NoStatusBarPaint, TheClassicSizeGripsRidgesRunAlongTheCornersDiagonal) {
     bar.SetAllowXPStyles(false);
     bar.Create(&host);
     bar.SetSizeGrip(true);
-    const QPalette palette = host.Palette();
-    const QRgb light = GetSysColor(COLOR_BTNHIGHLIGHT, palette).rgb();
-    const auto at = [&](int x, int y) {
-        const QRgb c = host.Image().pixel(x, y);
-        return c == light ? 'l' : c == GetSysColor(COLOR_BTNSHADOW, palette).rgb() ? 'd' : '.';
-    };
+    const auto at = [&](int x, int y) { return host.Shade(x, y) == 'f' ? '.' : host.Shade(x, y); };
     int right = 0, bottom = 0;  // the corner: the last column and row the grip reaches
     for (int y = 0; y < 22; ++y) {
         for (int x = 150; x < 200; ++x) {
@@ -276,7 +274,8 @@ TEST(NoStatusBarPaint, TheClassicSizeGripsRidgesRunAlongTheCornersDiagonal) {
         up += at(right, bottom - d);
     }
     EXPECT_EQ(along + '|' + up, ".ddl.ddl.ddl....|.ddl.ddl.ddl....");
-    EXPECT_TRUE(host.Font() == font && host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, palette));
+    EXPECT_TRUE(host.Font() == font &&
+                host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, host.Palette()));
 }
 
 }  // namespace
