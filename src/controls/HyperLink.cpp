@@ -275,18 +275,17 @@ void HyperLink::labLink_MouseUp(qint16 button, qint16 shift, float x, float y) {
     emit MouseUp(button, shift, x, y);
 }
 
+// Installed on the label alone.
 bool HyperLink::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == labLink) {
-        if (event->type() == QEvent::MouseMove) {
-            labLink_MouseMove();
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPointF at = labLink->mapTo(this, mouse->position().toPoint());
-            labLink_MouseUp(ButtonCode(mouse->button()), ShiftCode(mouse->modifiers()),
-                            float(platform::PixelsToTwips(long(at.x()))),
-                            float(platform::PixelsToTwips(long(at.y()))));
-            return true;
-        }
+    if (event->type() == QEvent::MouseMove) {
+        labLink_MouseMove();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPointF at = labLink->mapTo(this, mouse->position().toPoint());
+        labLink_MouseUp(ButtonCode(mouse->button()), ShiftCode(mouse->modifiers()),
+                        float(platform::PixelsToTwips(long(at.x()))),
+                        float(platform::PixelsToTwips(long(at.y()))));
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

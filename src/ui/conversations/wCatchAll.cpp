@@ -83,8 +83,9 @@ void wCatchAll::Form_Load() {
     context_.state.CatchAllWindowOpen = true;
 }
 
+// Installed on the history and Close alone.
 bool wCatchAll::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == cmdClose || watched == rtbHistory) && event->type() == QEvent::KeyPress &&
+    if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         close();
         return true;

@@ -246,8 +246,9 @@ void wChat::rtbChat_Change() {
     UpdateCharsLeft();
 }
 
+// Installed on the typing box alone.
 bool wChat::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == rtbChat && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         return rtbChat_KeyPress(static_cast<QKeyEvent*>(event)->key());
     }
     return QWidget::eventFilter(watched, event);

@@ -330,14 +330,15 @@ void wMain::FitStatus() {
     labStatus->resize(room, labStatus->sizeHint().height());
 }
 
+// Installed on the contact tree alone.
 bool wMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tvwContacts && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool menuKeys = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
         return tvwContacts_KeyDown(menuKeys ? Qt::Key_Menu : key->key());
     }
     // The Menu key arrives as a request for the menu, made where the pointer happens to be.
-    if (watched == tvwContacts && event->type() == QEvent::ContextMenu &&
+    if (event->type() == QEvent::ContextMenu &&
         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
         return tvwContacts_KeyDown(Qt::Key_Menu);
     }
