@@ -187,6 +187,30 @@ TEST(NoStatusBarPaint, APictureShowsOnlyForAnIndexInsideTheImageList) {
     }
 }
 
+// A panel with a picture ends a text too long for it with an ellipsis, whose dots leave the top of
+// the line clear; one without cuts the text at its edge, where the letters run on.
+TEST(NoStatusBarPaint, OnlyAPanelWithAPictureEndsALongTextWithAnEllipsis) {
+    TestHost host(QSize(300, 22));
+    QFont font(u"Sans"_s);
+    font.setPixelSize(12);
+    host.SetFont(font);
+    cNoStatusBar bar;
+    bar.SetAllowXPStyles(false);
+    bar.Create(&host);
+    QPixmap green(16, 16);
+    green.fill(Qt::green);
+    bar.SetImageList({green});
+    for (const int picture : {0, -1}) {
+        bar.AddPanel(0, QString(40, u'M'), picture, 100);
+    }
+    bar.AddPanel();
+    bar.Draw();
+    const auto inkAtTheEnd = [&](int i) {
+        return host.RedPixels(QRect(bar.GetPanelRect(i).right - 8, 0, 6, 10));
+    };
+    EXPECT_TRUE(inkAtTheEnd(1) == 0 && inkAtTheEnd(2) > 0) << inkAtTheEnd(1) << inkAtTheEnd(2);
+}
+
 // A panel past the right edge is cut and ends the pass: the owner of a later one is not asked.
 TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     TestHost host(QSize(300, 22));

@@ -592,7 +592,7 @@ TEST_F(Conversations, TheSendCycleShowsEachOutcome) {
     // Sent, with this machine as the sender, once only although Enter waited meanwhile.
     QTest::keyClicks(me->rtbChat, u"hello|there"_s);
     QTest::mouseClick(me->cmdSend, Qt::LeftButton);
-    EXPECT_FALSE(me->cmdSend->isEnabled());
+    EXPECT_TRUE(!me->cmdSend->isEnabled() && !me->imgStatus->pixmap().isNull());  // and says so
     Send(me, true);
     EXPECT_TRUE(me->StatusText().startsWith(u"Message sent successfully at "_s));
     EXPECT_EQ(me->StatusState(), 1);
