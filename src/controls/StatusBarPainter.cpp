@@ -13,20 +13,20 @@ using namespace Qt::StringLiterals;
 namespace StatusBarPainter {
 namespace {
 
+Qt::Alignment Alignment(unsigned flags) {
+    const Qt::Alignment across = (flags & DT_RIGHT)    ? Qt::AlignRight
+                                 : (flags & DT_CENTER) ? Qt::AlignHCenter
+                                                       : Qt::AlignLeft;
+    // Only a single line can be placed vertically.
+    const Qt::Alignment down = !(flags & DT_SINGLELINE) ? Qt::AlignTop
+                               : (flags & DT_BOTTOM)    ? Qt::AlignBottom
+                               : (flags & DT_VCENTER)   ? Qt::AlignVCenter
+                                                        : Qt::AlignTop;
+    return across | down | Qt::AlignAbsolute;
+}
+
 int QtFlags(unsigned flags) {
-    int f = (flags & DT_RIGHT)    ? Qt::AlignRight
-            : (flags & DT_CENTER) ? Qt::AlignHCenter
-                                  : Qt::AlignLeft;
-    if (flags & DT_SINGLELINE) {
-        // Only a single line can be placed vertically.
-        f |= Qt::TextSingleLine;
-        f |= (flags & DT_BOTTOM)    ? Qt::AlignBottom
-             : (flags & DT_VCENTER) ? Qt::AlignVCenter
-                                    : Qt::AlignTop;
-    } else {
-        f |= Qt::AlignTop;
-    }
-    return f | Qt::AlignAbsolute;
+    return int(Alignment(flags)) | ((flags & DT_SINGLELINE) ? Qt::TextSingleLine : 0);
 }
 
 QString Shown(const QString& text, unsigned flags, const QFont& font, const QPainter& p,
@@ -46,21 +46,18 @@ void FillPixel(QPainter& p, int x, int y, const QColor& colour) {
 // light line and two dark ones run parallel to the diagonal, starting one pixel from the corner.
 void DrawMarlett(QPainter& p, const QRect& rect, const QString& text, unsigned flags,
                  const QFont& font, const QColor& colour) {
-    const int firstLine = text == u"o"_s ? 3 : text == u"p"_s ? 1 : -1;
+    const bool light = text == u"o"_s;
+    if (!light && text != u"p"_s) {
+        return;  // the font's other glyphs are not the grip's
+    }
     const int em = font.pixelSize() > 0
                        ? font.pixelSize()
                        : qRound(font.pointSizeF() * p.device()->logicalDpiY() / 72.0);
-    if (firstLine < 0) {
-        return;
-    }
-    const int x0 = (flags & DT_RIGHT)    ? rect.left() + rect.width() - em
-                   : (flags & DT_CENTER) ? rect.left() + (rect.width() - em) / 2
-                                         : rect.left();
-    const bool single = flags & DT_SINGLELINE;
-    const int y0 = single && (flags & DT_BOTTOM)    ? rect.top() + rect.height() - em
-                   : single && (flags & DT_VCENTER) ? rect.top() + (rect.height() - em) / 2
-                                                    : rect.top();
-    const int lines = text == u"o"_s ? 1 : 2;
+    const QRect square = QStyle::alignedRect(Qt::LeftToRight, Alignment(flags), {em, em}, rect);
+    const int x0 = square.left();
+    const int y0 = square.top();
+    const int firstLine = light ? 3 : 1;
+    const int lines = light ? 1 : 2;
     p.save();
     p.setClipRect(rect, Qt::IntersectClip);
     for (int ridge = 0; 4 * ridge + 3 < em - 1; ++ridge) {
