@@ -636,17 +636,15 @@ TEST_F(Conversations, AShrinkingChatWindowKeepsItsPartsInside) {
     StartQuietly(kContacts);
     wChat* anna = DoubleClick(u"_users_pc01"_s);
     ASSERT_NE(anna, nullptr);
-    // The least top of the typing box, of the button and height of the history; then widths.
+    // The least top of the typing box and of the button, height of the history, width of the
+    // typing box and left of the button, as the window gets lower and then narrower.
     QList<int> least(5, 1000);
-    const auto keep = [&least](int i, int v) { least[i] = std::min(least[i], v); };
-    for (int h = 300; h > 0; --h) {
-        anna->resize(400, h);
-        keep(0, anna->rtbChat->y()), keep(1, anna->cmdSend->y()),
-            keep(2, anna->rtbHistory->height());
-    }
-    for (int w = 400; w > 0; --w) {
-        anna->resize(w, 300);
-        keep(3, anna->rtbChat->width()), keep(4, anna->cmdSend->x());
+    for (int step = 1; step < 700; ++step) {
+        anna->resize(step < 300 ? 400 : 700 - step, step < 300 ? 300 - step : 300);
+        const int now[] = {anna->rtbChat->y(), anna->cmdSend->y(), anna->rtbHistory->height(),
+                           anna->rtbChat->width(), anna->cmdSend->x()};
+        std::ranges::transform(least, now, least.begin(),
+                               [](int a, int b) { return std::min(a, b); });
     }
     EXPECT_EQ(least, QList<int>(5, 0));
 }
