@@ -157,13 +157,13 @@ QStringList EntriesHeld(const ContactSection& section) {
 
 }  // namespace
 
-bool ReloadContacts(SharedState& state, ContactTree& tree) {
+void ReloadContacts(SharedState& state, ContactTree& tree) {
     const platform::ProfileSnapshot snapshot(state.SettingsFile);
     const auto sections = ContactSections(state);
     if (std::ranges::all_of(sections, [&](const ContactSection& section) {
             return EntriesOnDisk(state.SettingsFile, section) == EntriesHeld(section);
         })) {
-        return false;
+        return;
     }
     QList<platform::RuntimeError> problems;  // told once, at start-up
     tree.BeginAdding();
@@ -175,7 +175,6 @@ bool ReloadContacts(SharedState& state, ContactTree& tree) {
         LoadSection(state, tree, section, problems);
     }
     tree.EndAdding();
-    return true;
 }
 
 void LoadContacts(SharedState& state, ContactTree& tree, UserPrompts& prompts) {

@@ -13,7 +13,7 @@ namespace modLoadContacts {
 void LoadContacts(SharedState& state, ContactTree& tree, UserPrompts& prompts);
 
 // Brings the collections and the tree to the contacts the file holds now, which another copy of
-// the program may have changed; nothing when they agree. True when anything changed.
-bool ReloadContacts(SharedState& state, ContactTree& tree);
+// the program may have changed; nothing when they agree.
+void ReloadContacts(SharedState& state, ContactTree& tree);
 
 }  // namespace modLoadContacts
