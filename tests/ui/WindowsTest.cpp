@@ -498,6 +498,8 @@ TEST_F(Conversations, ListedSendersGetTheirChatWindowAndEveryoneElseTheCatchAll)
     wCatchAll* log = app->Chats().CatchAll();
     ASSERT_TRUE(log && log->rtbHistory->toPlainText() == u"SALES: all hands\n"_s);
     EXPECT_TRUE(QTest::qWaitFor([log] { return !log->tmrBringToFront.isActive(); }));
+    QTest::keyClick(log->rtbHistory, Qt::Key_Escape);
+    EXPECT_FALSE(log->isVisible());  // Escape in it closes it
 
     // A domain's window, once open, takes its messages.
     wChat* sales = DoubleClick(u"_domains_sales"_s);
