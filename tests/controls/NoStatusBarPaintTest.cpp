@@ -39,15 +39,9 @@ long ErrorOf(const std::function<void()>& call) {
 constexpr long kInvalidIndex = cNoStatusBar::InvalidPanelIndexError;
 constexpr long kNoXPStyles = cNoStatusBar::XPStylesNotSupportedError;
 
-// Colours as "#aarrggbb", as an image holds them.
-QString Hex(const QColor& colour) {
-    return colour.name(QColor::HexArgb);
-}
-
 class TestHost : public StatusBarPictureHost {
 public:
     explicit TestHost(QSize size) : StatusBarPictureHost(size) { SetForeColor(Qt::red); }
-    QString Pixel(int x, int y) const { return Hex(Image().pixelColor(x, y)); }
     // Pixels of the red text colour, blended or not.
     int RedPixels(const QRect& area) const {
         int n = 0;
@@ -175,7 +169,7 @@ TEST(NoStatusBarPaint, APictureShowsOnlyForAnIndexInsideTheImageList) {
             bar.AddPanel(0, {}, -1, 60);
             // The picture widens its panel.
             EXPECT_EQ(bar.GetPanelRect(2).left, shown ? 60 + 16 : 60);
-            EXPECT_EQ(host.Pixel(10, 11) == Hex(Qt::green), shown);
+            EXPECT_EQ(host.Image().pixelColor(10, 11) == QColor(Qt::green), shown);
             const QRect end(bar.GetPanelRect(1).right - 8, 0, 6, 10);
             EXPECT_TRUE(themed || (host.RedPixels(end) == 0) == shown) << host.RedPixels(end);
         }
@@ -183,8 +177,13 @@ TEST(NoStatusBarPaint, APictureShowsOnlyForAnIndexInsideTheImageList) {
 }
 
 // A panel past the right edge is cut and ends the pass: the owner of a later one is not asked.
-TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
+// The classic grip borrows the host's font and colour; the host gets its font back, every
+// attribute of it, and the window text colour, which owners of a classic bar rely on.
+TEST(NoStatusBarPaint, OwnersDrawOnlyTheirPanelsUpToTheEdgeAndGetTheirFontBack) {
     TestHost host(QSize(300, 22));
+    QFont font(u"Sans"_s, -1, QFont::Bold, true);
+    font.setPixelSize(12);
+    host.SetFont(font);
     cNoStatusBar bar;
     bar.SetAllowXPStyles(false);
     bar.Create(&host);
@@ -202,6 +201,10 @@ TEST(NoStatusBarPaint, OwnerDrawingTakesOverOnlyItsPanelUpToTheEdge) {
     bar.Draw();
     EXPECT_TRUE(asked == 1 && host.RedPixels(QRect(0, 0, 100, 22)) == 0);
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
+    bar.SetSizeGrip(true);
+    bar.Draw();
+    EXPECT_TRUE(host.Font() == font &&
+                host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, host.Palette()));
 }
 
 // On a widget the bar takes the widget's size and text colour, and the widget shows what the
@@ -219,39 +222,6 @@ TEST(NoStatusBarPaint, OnAWidgetTheBarFollowsItAndIsWhatItShows) {
     bar.Draw();
     EXPECT_TRUE(host.ClientRect() == QRect(0, 0, 300, 24) && host.ForeColor() == QColor(Qt::red));
     EXPECT_EQ(widget.grab().toImage().convertToFormat(host.Image().format()), host.Image());
-}
-
-// The classic size grip: from the corner out, two dark lines and a light one run along the
-// diagonal, whole ridges alike along the bottom and up the side; the host gets its font back.
-TEST(NoStatusBarPaint, TheClassicSizeGripsRidgesRunAlongTheCornersDiagonal) {
-    TestHost host(QSize(200, 22));
-    QFont font(u"Sans"_s, -1, QFont::Bold, true);
-    font.setPixelSize(12);
-    host.SetFont(font);
-    cNoStatusBar bar;
-    bar.SetAllowXPStyles(false);
-    bar.Create(&host);
-    bar.SetSizeGrip(true);
-    const QPalette palette = host.Palette();
-    const QRgb light = GetSysColor(COLOR_BTNHIGHLIGHT, palette).rgb();
-    const auto at = [&](int x, int y) {
-        const QRgb c = host.Image().pixel(x, y);
-        return c == light ? 'l' : c == GetSysColor(COLOR_BTNSHADOW, palette).rgb() ? 'd' : '.';
-    };
-    int right = 0, bottom = 0;  // the corner: the last column and row the grip reaches
-    for (int y = 0; y < 22; ++y) {
-        for (int x = 150; x < 200; ++x) {
-            right = at(x, y) == '.' ? right : std::max(right, x);
-            bottom = at(x, y) == '.' ? bottom : y;
-        }
-    }
-    std::string along, up;
-    for (int d = 0; d < 16; ++d) {
-        along += at(right - d, bottom);
-        up += at(right, bottom - d);
-    }
-    EXPECT_EQ(along + '|' + up, ".ddl.ddl.ddl....|.ddl.ddl.ddl....");
-    EXPECT_TRUE(host.Font() == font && host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, palette));
 }
 
 }  // namespace
