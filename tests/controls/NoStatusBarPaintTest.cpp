@@ -147,9 +147,8 @@ TEST(NoStatusBarPanels, FitsAPanelToItsTextAndMeasuresNothingWithoutAHost) {
     EXPECT_EQ(bar.GetPanelRect(3), PixelRect{});
 }
 
-// A picture index shows a picture only inside the image list; past its end the panel has none. A
-// panel with a picture ends too long a text with an ellipsis, whose dots leave the top of the line
-// clear; one without cuts the text where the letters run on.
+// A picture shows only for an index inside the image list. Its panel ends too long a text with an
+// ellipsis, dots that leave the line's top clear; one without cuts it where the letters run on.
 TEST(NoStatusBarPaint, APictureShowsOnlyForAnIndexInsideTheImageList) {
     QPixmap green(16, 16);
     green.fill(Qt::green);
@@ -201,8 +200,7 @@ TEST(NoStatusBarPaint, OwnersDrawOnlyTheirPanelsUpToTheEdgeAndGetTheirFontBack) 
     bar.Draw();
     EXPECT_TRUE(asked == 1 && host.RedPixels(QRect(0, 0, 100, 22)) == 0);
     EXPECT_GT(host.RedPixels(QRect(100, 0, 100, 22)), 0);
-    bar.SetSizeGrip(true);
-    bar.Draw();
+    bar.SetSizeGrip(true);  // painted at once
     EXPECT_TRUE(host.Font() == font &&
                 host.ForeColor() == GetSysColor(COLOR_WINDOWTEXT, host.Palette()));
 }

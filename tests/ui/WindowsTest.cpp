@@ -638,8 +638,7 @@ TEST_F(Conversations, AShrinkingChatWindowKeepsItsPartsInside) {
     StartQuietly(kContacts);
     wChat* anna = DoubleClick(u"_users_pc01"_s);
     ASSERT_NE(anna, nullptr);
-    // The least top of the typing box and of the button, height of the history, width of the
-    // typing box and left of the button, as the window gets lower and then narrower.
+    // Lowered, then narrowed: the least of each part's top, height, width or left below.
     QList<int> least(5, 1000);
     for (int step = 1; step < 700; ++step) {
         anna->resize(step < 300 ? 400 : 700 - step, step < 300 ? 300 - step : 300);
